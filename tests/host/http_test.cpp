@@ -1,0 +1,178 @@
+#include "host/http.h"
+
+#include <gtest/gtest.h>
+
+#include "host/callback.h"
+#include "host/html.h"
+#include "host/security.h"
+
+namespace zq {
+namespace {
+
+TEST(HttpText, EncodeDecodeRoundTrip) {
+  EXPECT_EQ(HTTPEncode("a b&c=d/é~"), "a%20b%26c%3Dd%2F%C3%A9~");
+  EXPECT_EQ(HTTPDecode("a%20b+c%26%C3%A9"), "a b c&é");
+  // Broken escapes stay as they are.
+  EXPECT_EQ(HTTPDecode("100%"), "100%");
+  EXPECT_EQ(HTTPDecode("%zz%4"), "%zz%4");
+  EXPECT_EQ(HTTPDecode(HTTPEncode("x=1&y=<\"'>\r\n")), "x=1&y=<\"'>\r\n");
+  EXPECT_EQ(IncludeURLPathDelimiter(""), "/");
+  EXPECT_EQ(IncludeURLPathDelimiter("/app"), "/app/");
+  EXPECT_EQ(IncludeURLPathDelimiter("/app/"), "/app/");
+}
+
+TEST(HttpText, HtmlEscapeAndDates) {
+  EXPECT_EQ(HTMLEscape("<a href=\"x\">'&'</a>"), "&lt;a href=&quot;x&quot;&gt;&#39;&amp;&#39;&lt;/a&gt;");
+  auto t = std::chrono::system_clock::from_time_t(1796805540);  // 2026-12-09 08:39:00 UTC
+  EXPECT_EQ(HTTPDate(t), "Wed, 09 Dec 2026 08:39:00 GMT");
+  ASSERT_TRUE(ParseHTTPDate("Wed, 09 Dec 2026 08:39:00 GMT").has_value());
+  EXPECT_EQ(*ParseHTTPDate("Wed, 09 Dec 2026 08:39:00 GMT"), t);
+  EXPECT_FALSE(ParseHTTPDate("yesterday").has_value());
+}
+
+TEST(HttpRequest, ParsesUrlQueryCookiesAndForm) {
+  THTTPRequest r;
+  r.Method = "POST";
+  r.URL = "/some%20path/x+y?callback=BTN.DoAjaxRequest&a=1&a=2&empty";
+  r.SetHeader("content-type", "application/x-www-form-urlencoded; charset=UTF-8");
+  r.SetHeader("Cookie", "ZQSESSION=abc; other = x y ;broken");
+  r.Content = "ajaxevent=Events.OnClick&name=J%C3%BCrg+M&ZQ_TOKEN=t";
+  ASSERT_TRUE(r.Parse(100));
+  EXPECT_EQ(r.PathInfo(), "/some path/x+y");
+  EXPECT_EQ(r.QueryFields().Get("callback"), "BTN.DoAjaxRequest");
+  EXPECT_EQ(r.QueryFields().Get("a"), "1");
+  EXPECT_EQ(r.QueryFields().Count(), 4u);
+  EXPECT_TRUE(r.QueryFields().Has("empty"));
+  EXPECT_EQ(r.GetCookie("ZQSESSION"), "abc");
+  EXPECT_EQ(r.GetCookie("other"), "x y");
+  EXPECT_EQ(r.GetField("name"), "Jürg M");
+  EXPECT_EQ(r.GetField("callback"), "BTN.DoAjaxRequest");
+  EXPECT_EQ(r.Params().AsLines(),
+            (std::vector<std::string>{"ajaxevent=Events.OnClick", "name=Jürg M", "ZQ_TOKEN=t"}));
+  EXPECT_EQ(r.GetHeader("CONTENT-TYPE"), "application/x-www-form-urlencoded; charset=UTF-8");
+}
+
+TEST(HttpRequest, FieldLimitAndMultipart) {
+  THTTPRequest r;
+  r.URL = "/?a=1&b=2&c=3";
+  std::string err;
+  EXPECT_FALSE(r.Parse(2, &err));
+  EXPECT_EQ(err, "Too many query fields");
+
+  THTTPRequest m;
+  m.Method = "POST";
+  m.URL = "/";
+  m.SetHeader("Content-Type", "multipart/form-data; boundary=XyZ");
+  m.Content =
+      "--XyZ\r\nContent-Disposition: form-data; name=\"EDIT1\"\r\n\r\nhello\r\nworld\r\n"
+      "--XyZ\r\nContent-Disposition: form-data; name=\"FILE1\"; filename=\"a.txt\"\r\n"
+      "Content-Type: text/plain\r\n\r\nfile--XyZ body\r\n--XyZ--\r\n";
+  ASSERT_TRUE(m.Parse(10));
+  EXPECT_EQ(m.ContentFields().Get("EDIT1"), "hello\r\nworld");
+  ASSERT_EQ(m.Files().size(), 1u);
+  EXPECT_EQ(m.Files()[0].FieldName, "FILE1");
+  EXPECT_EQ(m.Files()[0].FileName, "a.txt");
+  EXPECT_EQ(m.Files()[0].ContentType, "text/plain");
+  EXPECT_EQ(m.Files()[0].Data, "file--XyZ body");
+
+  THTTPRequest bad;
+  bad.Method = "POST";
+  bad.SetHeader("Content-Type", "multipart/form-data; boundary=XyZ");
+  bad.Content = "--XyZ\r\nContent-Disposition: form-data; name=\"a\"\r\n\r\nno end";
+  EXPECT_FALSE(bad.Parse(10, &err));
+  EXPECT_EQ(err, "Malformed multipart body");
+}
+
+TEST(HttpReply, HeaderStatusAndCookieValuesNeverCarryLineBreaks) {
+  THTTPReply r;
+  r.SetCode(404, "Not\r\nSet-Cookie: evil=1");
+  EXPECT_EQ(r.CodeText(), "NotSet-Cookie: evil=1");
+  r.SetHeader("X-A\r\n", "v1\r\nX-Injected: 1");
+  r.SetContentType("text/html\n\nbody");
+  THTTPCookie c("ses\r\nsion", "a;b,c\r\nSet-Cookie: x=y", "/p\n");
+  c.HttpOnly = true;
+  c.SameSite = "Lax";
+  c.Expires = std::chrono::system_clock::from_time_t(1796805540);
+  r.Cookies().push_back(c);
+  for (const auto& h : r.AllHeaders()) {
+    EXPECT_EQ(h.first.find_first_of("\r\n"), std::string::npos) << h.first;
+    EXPECT_EQ(h.second.find_first_of("\r\n"), std::string::npos) << h.second;
+  }
+  EXPECT_EQ(r.GetHeader("X-A"), "v1X-Injected: 1");
+  EXPECT_EQ(r.ContentType(), "text/htmlbody");
+  EXPECT_EQ(c.HeaderValue(),
+            "session=a%3Bb%2CcSet-Cookie: x=y; Path=/p; Expires=Wed, 09 Dec 2026 08:39:00 GMT; HttpOnly; SameSite=Lax");
+  r.WriteString("body");
+  r.ResetReplyType();
+  EXPECT_EQ(r.Code(), 200);
+  EXPECT_EQ(r.Body(), "");
+  EXPECT_EQ(r.GetHeader("X-A"), "");
+  EXPECT_EQ(r.Cookies().size(), 1u);  // the session cookie survives a reset
+}
+
+TEST(HtmlTag, EscapesAttributesAndText) {
+  TIWHTMLTag div("div");
+  div.AddStringParam("id", "D1");
+  div.AddStringParam("title", "a<b>&\"c\"'d'");
+  div.AddBoolParam("hidden");
+  div.AddClassParam("one");
+  div.AddClassParam("two");
+  div.AddText("1 < 2 & \"x\"");
+  TIWHTMLTag* in = div.AddTag("input", TIWHTMLTag::TClosingTag::ctdNone);
+  in->AddStringParam("value", "'v'");
+  div.AddRawText("<b>raw</b>");
+  div.AddStringParam("id", "D2");  // replaces in place
+  EXPECT_EQ(div.RenderToString(),
+            "<div id=\"D2\" title=\"a&lt;b&gt;&amp;&quot;c&quot;&#39;d&#39;\" hidden class=\"one two\">"
+            "1 &lt; 2 &amp; &quot;x&quot;<input value=\"&#39;v&#39;\"><b>raw</b></div>");
+  EXPECT_EQ(div.GetParam("title"), "a<b>&\"c\"'d'");
+  div.RemoveParam("title");
+  EXPECT_FALSE(div.HasParam("title"));
+  EXPECT_EQ(div.ChildTags().size(), 1u);
+
+  TIWXMLTag ctl("control");
+  ctl.AddStringParam("id", "REGION1");
+  ctl.AddAsyncStyle("height:20px");
+  ctl.AddAsyncStyle("width:30px");
+  EXPECT_EQ(ctl.RenderToString(), "<control id=\"REGION1\" style=\"height:20px;width:30px\"/>");
+}
+
+TEST(CallBackResponse, ScriptsInOrderEachInCDataWithSplitTerminator) {
+  EXPECT_EQ(CDataSection("a]]>b]]>"), "<![CDATA[a]]]]><![CDATA[>b]]]]><![CDATA[>]]>");
+  TIWCallBackResponse r;
+  r.AddJavaScriptToExecute("first();");
+  r.AddJavaScriptToExecute("<![CDATA[second();]]>");  // already wrapped: unwrapped once
+  r.AddJavaScriptToExecute("");
+  r.AddJavaScriptToExecute("var s = \"]]>\";");
+  r.AddUpdate("LBL1", "<span id=\"LBL1\">x</span>");
+  r.AddUpdate("LBL1", "<span id=\"LBL1\">y</span>");
+  auto tag = std::make_unique<TIWXMLTag>("control");
+  tag->AddStringParam("id", "R1");
+  r.AddControlTag(std::move(tag));
+  EXPECT_EQ(r.Render(),
+            "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n<response>"
+            "<update id=\"LBL1\"><![CDATA[<span id=\"LBL1\">y</span>]]></update>"
+            "<control id=\"R1\"/>"
+            "<execute><![CDATA[first();]]></execute>"
+            "<execute><![CDATA[second();]]></execute>"
+            "<execute><![CDATA[var s = \"]]]]><![CDATA[>\";]]></execute>"
+            "</response>");
+  r.Clear();
+  EXPECT_TRUE(r.IsEmpty());
+  EXPECT_EQ(TIWCallBackResponse::RenderError("bad ]]> x"),
+            "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n<response><error><![CDATA[bad ]]]]><![CDATA[> x]]>"
+            "</error></response>");
+}
+
+TEST(SecureRandom, HexIdsAreDistinctAndWellFormed) {
+  std::string a = SecureRandomHex(16), b = SecureRandomHex(16);
+  EXPECT_EQ(a.size(), 32u);
+  EXPECT_NE(a, b);
+  EXPECT_EQ(a.find_first_not_of("0123456789abcdef"), std::string::npos);
+  EXPECT_TRUE(ConstantTimeEquals("abc", "abc"));
+  EXPECT_FALSE(ConstantTimeEquals("abc", "abd"));
+  EXPECT_FALSE(ConstantTimeEquals("abc", "ab"));
+}
+
+}  // namespace
+}  // namespace zq
