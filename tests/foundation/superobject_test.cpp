@@ -1,0 +1,491 @@
+#include "foundation/superobject.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <limits>
+#include <type_traits>
+
+#include "foundation/exception.h"
+#include "foundation/variant.h"
+
+namespace zq {
+namespace {
+
+std::string Opt(const ISuperObject& o) { return o->AsJSon(false, true, false); }
+std::string Js(const ISuperObject& o) { return o->AsJSon(false, true, true); }
+
+TEST(SuperObject, MemberOrderFollowsTheNameHash) {
+  EXPECT_EQ(TSuperTableString::Hash("duration"), 0x49EF7BEEu);
+  EXPECT_EQ(TSuperTableString::Hash("show"), 0x2CCE90C5u);
+  EXPECT_EQ(TSuperTableString::Hash("hide"), 0x2B667B9Eu);
+  ISuperObject a = SO();
+  a->PutS("show", "slideDown");
+  a->PutS("hide", "slideUp");
+  a->PutI("duration", 500);
+  ISuperObject b = SO();
+  b->PutI("duration", 500);
+  b->PutS("hide", "slideUp");
+  b->PutS("show", "slideDown");
+  EXPECT_EQ(Opt(a), "{duration:500,show:\"slideDown\",hide:\"slideUp\"}");
+  EXPECT_EQ(Opt(b), Opt(a));
+  EXPECT_EQ(Js(SO("{a:1,b:2,c:3}")), "{\"c\":3,\"b\":2,\"a\":1}");
+}
+
+TEST(SuperObject, HashUsesUtf16CodeUnits) {
+  // U+00E9 is one unit 0xE9; U+1F600 is the surrogate pair D83D DE00.
+  std::uint32_t e = 0x9E370001u + 0xE9u;
+  EXPECT_EQ(TSuperTableString::Hash("\xC3\xA9"), e);
+  std::uint32_t h = 0;
+  for (std::uint32_t u : {0xD83Du, 0xDE00u}) h = h * 129u + u + 0x9E370001u;
+  EXPECT_EQ(TSuperTableString::Hash("\xF0\x9F\x98\x80"), h);
+}
+
+TEST(SuperObject, ManyMembersStayOrderedAndFindable) {
+  ISuperObject o = SO();
+  for (int i = 0; i < 500; ++i) o->PutI("k" + std::to_string(i * 7 % 500), i);
+  for (int i = 0; i < 500; i += 3) o->Delete("k" + std::to_string(i));
+  auto entries = o->AsObject()->Entries();
+  ASSERT_EQ(entries.size(), o->AsObject()->count());
+  EXPECT_EQ(entries.size(), 500u - 167u);
+  for (std::size_t i = 1; i < entries.size(); ++i)
+    EXPECT_LT(TSuperTableString::CompareNames(entries[i - 1]->Hash, entries[i - 1]->Name, entries[i]->Hash,
+                                              entries[i]->Name),
+              0);
+  EXPECT_FALSE(o->GetO("k3"));
+  EXPECT_TRUE(o->GetO("k4"));
+}
+
+TEST(SuperObject, PuttingANameTwiceKeepsTheLastValue) {
+  ISuperObject o = SO();
+  o->PutS("a", "x");
+  o->PutI("a", 2);
+  EXPECT_EQ(Js(o), "{\"a\":2}");
+  EXPECT_EQ(Js(SO("{a:1,a:'z'}")), "{\"a\":\"z\"}");
+}
+
+TEST(SuperObject, EmptyContainersAndMissingValues) {
+  EXPECT_EQ(Js(SO("{}")), "{}");
+  EXPECT_EQ(Js(SO("[]")), "[]");
+  ISuperObject o = SO();
+  o->PutO("x", nullptr);
+  EXPECT_EQ(Js(o), "{\"x\":null}");
+  ISuperObject a = TSuperObject::Create(stArray);
+  a->AsArray()->PutO(2, TSuperObject::Create(1));
+  EXPECT_EQ(Js(a), "[null,null,1]");
+  EXPECT_EQ(Js(TSuperObject::Create(stNull)), "null");
+}
+
+TEST(SuperObject, DoubleFormat) {
+  auto d = [](double v) { return TSuperObject::Create(v)->AsJSon(); };
+  EXPECT_EQ(d(0.5), "0.5");
+  EXPECT_EQ(d(500), "500.");
+  EXPECT_EQ(d(3), "3.");
+  EXPECT_EQ(d(1.25), "1.25");
+  EXPECT_EQ(d(0.05), "5.e-002");
+  EXPECT_EQ(d(1e20), "1.e+020");
+  EXPECT_EQ(d(-1.5e-7), "-1.5e-007");
+  EXPECT_EQ(d(1e300), "1.e+300");
+  EXPECT_EQ(d(1e15), "1.e+015");
+  EXPECT_EQ(d(123456789012345.0), "123456789012345.");
+  EXPECT_EQ(d(1.0 / 3), "0.333333333333333");
+  EXPECT_EQ(d(2.0 / 3 * 1e-5), "6.66666666666667e-006");
+  EXPECT_EQ(d(0), "0.");
+}
+
+TEST(SuperObject, NonFiniteDoublesWriteNull) {
+  ISuperObject a = SA({std::nan(""), std::numeric_limits<double>::infinity(),
+                       -std::numeric_limits<double>::infinity()});
+  EXPECT_EQ(Js(a), "[null,null,null]");
+}
+
+TEST(SuperObject, CurrencyFormat) {
+  auto c = [](double v) { return TSuperObject::CreateCurrency(Currency(v))->AsJSon(); };
+  EXPECT_EQ(c(1.5), "1.5");
+  EXPECT_EQ(c(0.25), "0.25");
+  EXPECT_EQ(c(1.2345), "1.2345");
+  EXPECT_EQ(c(2), "2.");
+  EXPECT_EQ(c(10), "10.");
+  EXPECT_EQ(c(0), "0");
+  EXPECT_EQ(c(-0.5), "-0.5");
+}
+
+TEST(SuperObject, ParsedNumbersKeepTheirKind) {
+  ISuperObject o = SO("[2.50, 2.00000, 2.0, 7, -3, 1e2, 0.12345, 5.e-002]");
+  ASSERT_TRUE(o);
+  TSuperArray* a = o->AsArray();
+  EXPECT_EQ(a->GetO(0)->GetDataType(), stCurrency);
+  EXPECT_EQ(a->GetO(1)->GetDataType(), stDouble);
+  EXPECT_EQ(a->GetO(2)->GetDataType(), stCurrency);
+  EXPECT_EQ(a->GetO(3)->GetDataType(), stInt);
+  EXPECT_EQ(a->GetO(5)->GetDataType(), stDouble);
+  EXPECT_EQ(a->GetO(6)->GetDataType(), stDouble);
+  EXPECT_EQ(a->GetO(7)->GetDataType(), stDouble);
+  EXPECT_EQ(a->GetO(7)->AsDouble(), 0.05);
+  EXPECT_EQ(Js(o), "[2.5,2.,2.,7,-3,100.,0.12345,5.e-002]");
+}
+
+TEST(SuperObject, OversizedNumbersBecomeDoubles) {
+  ISuperObject big = SO("123456789012345678901234");
+  ASSERT_TRUE(big);
+  EXPECT_EQ(big->GetDataType(), stDouble);
+  EXPECT_EQ(big->AsJSon(), "1.23456789012346e+023");
+  ISuperObject cur = SO("-99999999999999999.5");
+  ASSERT_TRUE(cur);
+  EXPECT_EQ(cur->GetDataType(), stDouble);
+  EXPECT_EQ(cur->AsDouble(), -99999999999999999.5);
+  EXPECT_EQ(SO("9223372036854775807")->AsInteger(), std::numeric_limits<std::int64_t>::max());
+  EXPECT_EQ(SO("9223372036854775808")->GetDataType(), stDouble);
+  EXPECT_EQ(SO("1e999")->AsJSon(), "null");
+}
+
+TEST(SuperObject, Escaping) {
+  ISuperObject s = TSuperObject::Create("\xC3\xA9\xE2\x82\xAC a/b \"q\" \\ \n\t\x01\x7F");
+  EXPECT_EQ(s->AsJSon(false, true), "\"\\u00e9\\u20ac a\\/b \\\"q\\\" \\\\ \\n\\t\\u0001\x7F\"");
+  EXPECT_EQ(s->AsJSon(false, false), "\"\xC3\xA9\xE2\x82\xAC a\\/b \\\"q\\\" \\\\ \n\t\x01\x7F\"");
+  ISuperObject nul = TSuperObject::Create(std::string_view("a\0b", 3));
+  EXPECT_EQ(nul->AsJSon(false, false), "\"a\\u0000b\"");
+  // Characters above U+FFFF escape as two surrogate units.
+  EXPECT_EQ(TSuperObject::Create("\xF0\x9F\x98\x80")->AsJSon(), "\"\\ud83d\\ude00\"");
+  // Member names are escaped too.
+  ISuperObject o = SO();
+  o->PutI("a/\xC3\xA9", 1);
+  EXPECT_EQ(Opt(o), "{a\\/\\u00e9:1}");
+}
+
+TEST(SuperObject, ParserAcceptsTheLenientDialect) {
+  ISuperObject o = SO("{a:1, 'b':'x', c:abc}");
+  ASSERT_TRUE(o);
+  EXPECT_EQ(o->GetI("a"), 1);
+  EXPECT_EQ(o->GetS("b"), "x");
+  EXPECT_EQ(o->GetS("c"), "abc");
+  EXPECT_EQ(o->GetO("c")->GetDataType(), stString);
+
+  ISuperObject t = SO("True");
+  ASSERT_TRUE(t);
+  EXPECT_EQ(t->GetDataType(), stString);
+  EXPECT_EQ(t->AsString(), "True");
+  EXPECT_FALSE(SO(""));
+  EXPECT_FALSE(SO("   "));
+  EXPECT_FALSE(SO("{a:"));
+  EXPECT_EQ(Js(SO("[1, 2] and more words")), "[1,2]");
+  EXPECT_EQ(Js(SO("/* c */ [1, // one\n 2 /* two */]")), "[1,2]");
+  EXPECT_EQ(Js(SO("[true, false, null, trueish, nulls, null.x, tru]")),
+            "[true,false,null,\"trueish\",\"nulls\",\"null.x\",\"tru\"]");
+  EXPECT_EQ(Js(SO("{name : hello world  , x:[a b,c]}")), "{\"x\":[\"a b\",\"c\"],\"name\":\"hello world\"}");
+  EXPECT_EQ(SO("\"tab\\there\\x41\\u00E9\\/\\q\"")->AsString(), "tab\there" "A\xC3\xA9/q");
+  EXPECT_EQ(SO("'it''s'")->AsString(), "it");
+  EXPECT_FALSE(SO("\"\\u12G4\""));
+  EXPECT_FALSE(SO("\"unterminated"));
+  EXPECT_FALSE(SO("'mixed\""));
+  EXPECT_FALSE(SO("[1 2]"));
+  EXPECT_FALSE(SO("{a 1}"));
+  EXPECT_FALSE(SO("{.a:1}"));
+  EXPECT_FALSE(SO("[1,]"));
+  EXPECT_FALSE(SO("[1-2]"));
+  EXPECT_FALSE(SO("/* open"));
+}
+
+TEST(SuperObject, SurrogateEscapes) {
+  EXPECT_EQ(SO("\"\\ud83d\\ude00\"")->AsString(), "\xF0\x9F\x98\x80");
+  // A lone surrogate is kept and written back unchanged.
+  ISuperObject lone = SO("\"a\\ud800b\"");
+  ASSERT_TRUE(lone);
+  EXPECT_EQ(lone->AsString(), "a\xED\xA0\x80" "b");
+  EXPECT_EQ(lone->AsJSon(), "\"a\\ud800b\"");
+  EXPECT_EQ(SO("\"\\udc00\\ud800\"")->AsJSon(), "\"\\udc00\\ud800\"");
+}
+
+TEST(SuperObject, NestingLimit) {
+  auto nested = [](int n) { return std::string(n, '[') + std::string(n, ']'); };
+  EXPECT_TRUE(SO(nested(32)));   // the innermost array is 31 levels below the outermost
+  EXPECT_FALSE(SO(nested(33)));
+  EXPECT_TRUE(SO(std::string(31, '[') + "1" + std::string(31, ']')));
+  EXPECT_FALSE(SO(std::string(32, '[') + "1" + std::string(32, ']')));
+  // Deep malformed input is rejected without recursing further.
+  EXPECT_FALSE(SO(std::string(200000, '[')));
+  EXPECT_FALSE(SO(std::string(200000, '{')));
+}
+
+TEST(SuperObject, FunctionsAreWrittenVerbatim) {
+  ISuperObject o = SO();
+  o->PutO("click", TSuperObject::Create("function(e){alert(1);}", true));
+  EXPECT_EQ(Opt(o), "{click:function(e){alert(1);}}");
+  EXPECT_EQ(o->GetO("click")->GetDataType(), stFunction);
+  EXPECT_EQ(o->GetO("click")->Clone()->GetDataType(), stFunction);
+}
+
+TEST(SuperObject, Indentation) {
+  ISuperObject o = SO("{a:1,b:[1,2],c:{}}");
+  EXPECT_EQ(o->AsJSon(true, true, false), "{\r\n c: {},\r\n b: [\r\n  1,2],\r\n a: 1\r\n}");
+  EXPECT_EQ(SO("{x:{y:1}}")->AsJSon(true, true, true), "{\r\n \"x\": {\r\n  \"y\": 1\r\n }\r\n}");
+}
+
+TEST(SuperObject, Conversions) {
+  EXPECT_FALSE(TSuperObject::Create(stNull)->AsBoolean());
+  EXPECT_TRUE(TSuperObject::Create("false")->AsBoolean());
+  EXPECT_FALSE(TSuperObject::Create("")->AsBoolean());
+  EXPECT_TRUE(SO("{}")->AsBoolean());
+  EXPECT_EQ(TSuperObject::Create(2.5)->AsInteger(), 2);
+  EXPECT_EQ(TSuperObject::Create(3.5)->AsInteger(), 4);
+  EXPECT_EQ(TSuperObject::CreateCurrency(Currency(2.5))->AsInteger(), 2);
+  EXPECT_EQ(TSuperObject::Create("42")->AsInteger(), 42);
+  EXPECT_EQ(TSuperObject::Create("4x")->AsInteger(), 0);
+  EXPECT_EQ(TSuperObject::Create(true)->AsInteger(), 1);
+  EXPECT_EQ(SO("[1]")->AsInteger(), 0);
+  EXPECT_EQ(TSuperObject::CreateCurrency(Currency(1.5))->AsDouble(), 1.5);
+  EXPECT_EQ(TSuperObject::Create("2.25")->AsDouble(), 2.25);
+  EXPECT_EQ(TSuperObject::Create("x")->AsDouble(), 0.0);
+  EXPECT_EQ(TSuperObject::Create(7)->AsCurrency().raw(), 70000);
+  EXPECT_EQ(TSuperObject::Create("1.5")->AsCurrency().raw(), 15000);
+  EXPECT_EQ(TSuperObject::Create(0.25)->AsCurrency().raw(), 2500);
+  EXPECT_EQ(SO("{a:[1,'x']}")->AsString(), "{\"a\":[1,\"x\"]}");
+  EXPECT_EQ(TSuperObject::Create("a\"b")->AsString(), "a\"b");
+  EXPECT_TRUE(SO("[]")->AsArray());
+  EXPECT_FALSE(SO("[]")->AsObject());
+  EXPECT_TRUE(SO("[]")->IsType(stArray));
+}
+
+TEST(SuperObject, OutOfRangeConversionsSaturate) {
+  const auto maxI = std::numeric_limits<std::int64_t>::max();
+  const auto minI = std::numeric_limits<std::int64_t>::min();
+  EXPECT_EQ(TSuperObject::Create(1e300)->AsInteger(), maxI);
+  EXPECT_EQ(TSuperObject::Create(-1e300)->AsInteger(), minI);
+  EXPECT_EQ(TSuperObject::Create(std::nan(""))->AsInteger(), 0);
+  EXPECT_EQ(TSuperObject::Create(1e300)->AsCurrency().raw(), maxI);
+  EXPECT_EQ(TSuperObject::Create(std::nan(""))->AsCurrency().raw(), 0);
+  EXPECT_EQ(TSuperObject::Create(maxI)->AsCurrency().raw(), maxI);
+  EXPECT_EQ(TSuperObject::Create(minI)->AsCurrency().raw(), minI);
+  EXPECT_EQ(TSuperObject::Create("99999999999999999999")->AsInteger(), maxI);
+  EXPECT_EQ(TSuperObject::CreateCurrency(Currency::FromRaw(minI))->AsInteger(), -922337203685478);
+}
+
+TEST(SuperObject, ArrayGrowthAndEditing) {
+  ISuperObject n = TSuperObject::Create(stArray);
+  TSuperArray* a = n->AsArray();
+  EXPECT_EQ(a->Capacity(), 0u);
+  a->Add(TSuperObject::Create(0));
+  EXPECT_EQ(a->Capacity(), 1u);
+  a->Add(TSuperObject::Create(1));
+  EXPECT_EQ(a->Capacity(), 2u);
+  a->Add(TSuperObject::Create(2));
+  EXPECT_EQ(a->Capacity(), 4u);
+  a->PutO(20, TSuperObject::Create(20));
+  EXPECT_EQ(a->Capacity(), 21u);
+  EXPECT_EQ(a->Length(), 21u);
+  EXPECT_FALSE(a->GetO(10));
+  EXPECT_FALSE(a->GetO(99));
+  EXPECT_EQ(a->GetS(99), "");
+  EXPECT_EQ(a->Add(nullptr), 21u);
+  EXPECT_EQ(a->Delete(20)->AsInteger(), 20);
+  EXPECT_FALSE(a->Delete(100));
+  a->Insert(0, TSuperObject::Create("first"));
+  a->Insert(50, TSuperObject::Create("far"));
+  EXPECT_EQ(a->Length(), 51u);
+  EXPECT_EQ(a->GetS(0), "first");
+  EXPECT_EQ(a->GetI(1), 0);
+  EXPECT_EQ(a->GetS(50), "far");
+  ISuperObject small = SA({1, 2});
+  small->AsArray()->Delete(0);
+  EXPECT_EQ(Js(small), "[2]");
+}
+
+TEST(SuperObject, PathAccess) {
+  ISuperObject o = SO();
+  o->PutI("a.b.c", 5);
+  EXPECT_EQ(Js(o), "{\"a\":{\"b\":{\"c\":5}}}");
+  EXPECT_EQ(o->GetI("a.b.c"), 5);
+  EXPECT_FALSE(o->GetO("a.x.c"));
+  o->PutO("list", SA({10, 20}));
+  EXPECT_EQ(o->GetI("list[1]"), 20);
+  o->PutS("list[3]", "x");
+  EXPECT_EQ(Js(o->GetO("list")), "[10,20,null,\"x\"]");
+  o->PutS("background-color", "red");
+  EXPECT_EQ(o->GetS("background-color"), "red");
+  EXPECT_EQ(o->Delete("a.b")->AsJSon(), "{\"c\":5}");
+  EXPECT_EQ(Js(o->GetO("a")), "{}");
+  EXPECT_FALSE(o->Delete("nope.x"));
+  // Names that are not paths are plain member names.
+  o->PutS("some key", "v");
+  EXPECT_EQ(o->GetS("some key"), "v");
+  o->PutS("a..b", "w");
+  EXPECT_EQ(o->AsObject()->GetO("a..b")->AsString(), "w");
+}
+
+TEST(SuperObject, CloneIsDeep) {
+  ISuperObject o = SO("{a:[1,{b:2}],s:'x',c:1.5,d:0.125678}");
+  ISuperObject c = o->Clone();
+  EXPECT_EQ(Js(c), Js(o));
+  c->GetO("a")->AsArray()->GetO(1)->PutI("b", 3);
+  EXPECT_EQ(o->GetI("a[1].b"), 2);
+  EXPECT_EQ(c->GetO("c")->GetDataType(), stCurrency);
+}
+
+TEST(SuperObject, Merge) {
+  ISuperObject t = SO("{a:1,o:{x:1,y:2},arr:[1,{p:1}],s:'old'}");
+  ISuperObject s = SO("{a:'text',o:{y:3,z:4},arr:[5,{q:2},7],s:'new',n:{k:1}}");
+  t->Merge(s, false);
+  EXPECT_EQ(Js(t), "{\"arr\":[5,{\"q\":2,\"p\":1},7],\"s\":\"new\",\"o\":{\"z\":4,\"y\":3,\"x\":1},"
+                   "\"n\":{\"k\":1},\"a\":\"text\"}");
+  // Without `reference` the merged-in nodes are copies.
+  EXPECT_NE(t->GetO("n").get(), s->GetO("n").get());
+  ISuperObject t2 = SO("{}");
+  t2->Merge(s, true);
+  EXPECT_EQ(t2->GetO("n").get(), s->GetO("n").get());
+  // Different kinds: nothing happens.
+  ISuperObject arr = SO("[1]");
+  arr->Merge(SO("{a:1}"));
+  EXPECT_EQ(Js(arr), "[1]");
+  ISuperObject f = TSuperObject::Create("f()", true);
+  f->Merge(TSuperObject::Create("g()", true));
+  EXPECT_EQ(f->AsJSon(), "g()");
+}
+
+TEST(SuperObject, CyclesAreCut) {
+  ISuperObject o = SO("{a:1}");
+  o->PutO("self", o);
+  EXPECT_EQ(Js(o), "{\"a\":1}");
+  ISuperObject arr = SA({1});
+  arr->AsArray()->Add(arr);
+  EXPECT_EQ(Js(arr), "[1]");
+  ISuperObject c = o->Clone();
+  EXPECT_EQ(Js(c), "{\"a\":1,\"self\":null}");
+  o->Merge(o);
+  o->Merge(c);
+  EXPECT_EQ(o->GetI("a"), 1);
+  // Break the cycles so the nodes are freed.
+  o->Delete("self");
+  arr->AsArray()->Delete(1);
+}
+
+TEST(SuperObject, DeepDocumentsBuiltInCode) {
+  // Freed without recursion, at any depth.
+  {
+    ISuperObject root = SO();
+    TSuperObject* cur = root.get();
+    for (int i = 0; i < 200000; ++i) {
+      ISuperObject next = SO();
+      cur->PutO("n", next);
+      cur = next.get();
+    }
+  }
+  {
+    ISuperObject root = TSuperObject::Create(stArray);
+    TSuperObject* cur = root.get();
+    for (int i = 0; i < 200000; ++i) {
+      ISuperObject next = TSuperObject::Create(stArray);
+      cur->AsArray()->Add(next);
+      cur = next.get();
+    }
+    // Beyond the writer's depth limit writing fails with an empty text.
+    EXPECT_EQ(root->AsJSon(), "");
+    std::string out = "keep";
+    EXPECT_FALSE(root->WriteJSon(out));
+    EXPECT_EQ(out, "keep");
+  }
+  ISuperObject root = TSuperObject::Create(stArray);
+  TSuperObject* cur = root.get();
+  for (int i = 1; i < kSuperMaxDepth; ++i) {
+    ISuperObject next = TSuperObject::Create(stArray);
+    cur->AsArray()->Add(next);
+    cur = next.get();
+  }
+  cur->AsArray()->Add(TSuperObject::Create(1));
+  std::string expect = std::string(kSuperMaxDepth, '[') + "1" + std::string(kSuperMaxDepth, ']');
+  EXPECT_EQ(root->AsJSon(), expect);
+  EXPECT_EQ(root->Clone()->AsJSon(), expect);
+}
+
+TEST(SuperObject, SOOfVariant) {
+  EXPECT_FALSE(SO(Variant()));
+  EXPECT_FALSE(SO(Variant(VarNull)));
+  EXPECT_EQ(SO(Variant(std::int16_t{-3}))->GetDataType(), stInt);
+  EXPECT_EQ(SO(Variant(std::uint32_t{4000000000u}))->AsInteger(), 4000000000);
+  EXPECT_EQ(SO(Variant(1.5f))->GetDataType(), stDouble);
+  EXPECT_EQ(SO(Variant(Currency(2.5)))->AsJSon(), "2.5");
+  EXPECT_EQ(SO(Variant("t"))->AsJSon(), "\"t\"");
+  EXPECT_EQ(SO(Variant(true))->AsJSon(), "true");
+  try {
+    SO(Variant(static_cast<TObject*>(nullptr)));
+    FAIL() << "no exception";
+  } catch (const Exception& e) {
+    EXPECT_EQ(std::string(e.what()), "Unsuported variant data type: " + std::to_string(varObject));
+  }
+}
+
+TEST(SuperObject, DatesBecomeUnixMilliseconds) {
+  const char* old = std::getenv("TZ");
+  std::string saved = old ? old : "";
+  setenv("TZ", "CET-1CEST,M3.5.0,M10.5.0/3", 1);
+  tzset();
+  TDateTime local = EncodeDateTime(2021, 7, 15, 2, 0, 0, 5);
+  EXPECT_EQ(NativeToJavaDateTime(local), 1626307200005);
+  EXPECT_EQ(SO(Variant(local))->AsInteger(), 1626307200005);
+  EXPECT_EQ(DateTimeToString(JavaToNativeDateTime(1626307200005)), "2021-07-15 02:00:00.005");
+  if (old) setenv("TZ", saved.c_str(), 1);
+  else unsetenv("TZ");
+  tzset();
+}
+
+TEST(SuperObject, SAAndSAV) {
+  ISuperObject inner = SO("{x:1}");
+  ISuperObject a = SA({1, true, 'c', "text", 2.5, Currency(1.5), std::int64_t{1} << 40, Variant(3),
+                       inner, nullptr});
+  EXPECT_EQ(Js(a), "[1,true,\"c\",\"text\",2.5,1.5,1099511627776,3,{\"x\":1},null]");
+  EXPECT_EQ(a->AsArray()->GetO(8).get(), inner.get());
+  EXPECT_EQ(Js(SA({})), "[]");
+  EXPECT_EQ(Js(SAV({Variant(1), Variant("a"), Variant()})), "[1,\"a\",null]");
+}
+
+TEST(SuperObject, IterationNamesAndObjectTests) {
+  ISuperObject o = SO("{a:1,b:2,c:3}");
+  TSuperObjectIter it;
+  std::string seen;
+  if (ObjectFindFirst(o, it)) {
+    do {
+      seen += it.key + "=" + it.val->AsString() + ";";
+    } while (ObjectFindNext(it));
+  }
+  ObjectFindClose(it);
+  EXPECT_EQ(seen, "c=3;b=2;a=1;");
+  EXPECT_FALSE(ObjectFindFirst(SO("{}"), it));
+  EXPECT_FALSE(ObjectFindFirst(SO("[1]"), it));
+  EXPECT_EQ(Js(o->AsObject()->GetNames()), "[\"c\",\"b\",\"a\"]");
+  EXPECT_TRUE(SOIsObject(o));
+  EXPECT_FALSE(SOIsObject(SO("[]")));
+  EXPECT_FALSE(SOIsObject(nullptr));
+  EXPECT_TRUE(SOIsEmptyObject(SO("{}")));
+  EXPECT_FALSE(SOIsEmptyObject(o));
+  EXPECT_FALSE(SOIsEmptyObject(nullptr));
+  EXPECT_TRUE(SO("{}")->AsObject()->IsEmpty());
+}
+
+TEST(SuperObject, NodesAreSharedByCounting) {
+  static_assert(!std::is_destructible_v<TSuperObject>, "nodes are freed by their last reference only");
+  ISuperObject n = TSuperObject::Create(1);
+  EXPECT_EQ(n->RefCount(), 1u);
+  {
+    ISuperObject a = SO(), b = SA({n});
+    a->PutO("x", n);
+    EXPECT_EQ(n->RefCount(), 3u);
+  }
+  EXPECT_EQ(n->RefCount(), 1u);
+}
+
+TEST(SuperObject, WriteParseRoundTrip) {
+  const char* text =
+      "{\"s\":\"\\u00e9\\ud83d\\ude00\\n\\\"\",\"d\":[5.e-002,1.e+020,123.456789],\"c\":2.5,\"i\":-7,"
+      "\"b\":true,\"n\":null,\"o\":{\"x\":[]}}";
+  ISuperObject a = SO(text);
+  ASSERT_TRUE(a);
+  std::string once = Js(a);
+  ISuperObject b = SO(once);
+  ASSERT_TRUE(b);
+  EXPECT_EQ(Js(b), once);
+  EXPECT_EQ(b->GetO("d[0]")->GetDataType(), stDouble);
+  EXPECT_EQ(b->GetD("d[0]"), 0.05);
+}
+
+}  // namespace
+}  // namespace zq
