@@ -42,6 +42,11 @@ class EInvalidCast : public Exception {
   using Exception::Exception;
 };
 
+// Component names and ownership (invalid or duplicate names).
+class EComponentError : public Exception {
+  using Exception::Exception;
+};
+
 // Invalid pointer / invalid use of a reference-counted object.
 class EInvalidPointer : public Exception {
  public:
