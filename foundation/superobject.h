@@ -164,6 +164,8 @@ struct TSuperTableString::Entry {
   Entry* Right = nullptr;
   const std::string& name() const { return Name; }
   const ISuperObject& value() const { return Value; }
+  static void* operator new(std::size_t size);
+  static void operator delete(void* p) noexcept;
 };
 
 // The elements of an stArray node.
@@ -286,6 +288,8 @@ class TSuperObject {
   friend struct SuperParser;
   explicit TSuperObject(TSuperType kind);
   ~TSuperObject();
+  static void* operator new(std::size_t size);
+  static void operator delete(void* p) noexcept;
   void AddRef() noexcept { refs_.fetch_add(1, std::memory_order_relaxed); }
   void Release() noexcept;
   static void Destroy(TSuperObject* p) noexcept;

@@ -1,7 +1,9 @@
 // The JSON writer: one pass appending to a single std::string.
 #include <charconv>
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
+#include <new>
 
 #include "foundation/superobject.h"
 #include "foundation/superobject_utf.h"
@@ -25,87 +27,215 @@ struct EscapeTables {
 };
 const EscapeTables kEscape;
 
-void AppendUnit(std::string& out, std::uint32_t u) {
-  char b[6] = {'\\', 'u', kHex[(u >> 12) & 0xF], kHex[(u >> 8) & 0xF], kHex[(u >> 4) & 0xF], kHex[u & 0xF]};
-  out.append(b, 6);
+// Output buffer: a per-thread scratch area reused from call to call (so
+// that small texts cost no allocation and large ones no repeated growth),
+// doubled when full and copied into the caller's string once at the end.
+struct Scratch {
+  char* data = nullptr;
+  std::size_t cap = 0;
+  bool busy = false;
+  ~Scratch() { std::free(data); }
+};
+thread_local Scratch tScratch;
+constexpr std::size_t kScratchKeep = std::size_t{16} << 20;  // larger areas are released after use
+
+class OutBuf {
+ public:
+  OutBuf() {
+    Scratch& sc = tScratch;
+    if (!sc.busy) {
+      sc.busy = true;
+      sc_ = &sc;
+      b_ = sc.data;
+      cap_ = sc.cap;
+    }
+  }
+  OutBuf(const OutBuf&) = delete;
+  OutBuf& operator=(const OutBuf&) = delete;
+  ~OutBuf() {
+    if (sc_) {
+      if (cap_ > kScratchKeep) {
+        std::free(b_);
+        b_ = nullptr;
+        cap_ = 0;
+      }
+      sc_->data = b_;
+      sc_->cap = cap_;
+      sc_->busy = false;
+    } else {
+      std::free(b_);
+    }
+  }
+
+  void Need(std::size_t n) {
+    if (cap_ - pos_ < n) Grow(n);
+  }
+  void Put(char c) {
+    Need(1);
+    b_[pos_++] = c;
+  }
+  void Put(const char* d, std::size_t n) {
+    Need(n);
+    std::memcpy(b_ + pos_, d, n);
+    pos_ += n;
+  }
+  // Unchecked writes after Need().
+  char* Cur() { return b_ + pos_; }
+  void Advance(std::size_t n) { pos_ += n; }
+  void AppendTo(std::string& out) const { out.append(b_, pos_); }
+
+ private:
+  void Grow(std::size_t n) {
+    std::size_t cap = cap_ * 2;
+    if (cap < pos_ + n + 256) cap = pos_ + n + 256;
+    char* nb = static_cast<char*>(std::realloc(b_, cap));
+    if (!nb) throw std::bad_alloc();
+    b_ = nb;
+    cap_ = cap;
+  }
+  Scratch* sc_ = nullptr;
+  char* b_ = nullptr;
+  std::size_t pos_ = 0;
+  std::size_t cap_ = 0;
+};
+
+inline char* PutUnit(char* o, std::uint32_t u) {
+  o[0] = '\\';
+  o[1] = 'u';
+  o[2] = kHex[(u >> 12) & 0xF];
+  o[3] = kHex[(u >> 8) & 0xF];
+  o[4] = kHex[(u >> 4) & 0xF];
+  o[5] = kHex[u & 0xF];
+  return o + 6;
 }
 
-void AppendNewline(std::string& out, int level) {
-  out.append("\r\n", 2);
-  out.append(static_cast<std::size_t>(level), ' ');
+void PutNewline(OutBuf& out, int level) {
+  out.Need(2 + static_cast<std::size_t>(level));
+  char* o = out.Cur();
+  o[0] = '\r';
+  o[1] = '\n';
+  std::memset(o + 2, ' ', static_cast<std::size_t>(level));
+  out.Advance(2 + static_cast<std::size_t>(level));
 }
 
-}  // namespace
-
-void SuperAppendEscaped(std::string& out, std::string_view text, bool escape) {
+void PutEscaped(OutBuf& out, std::string_view text, bool escape) {
   const unsigned char* s = reinterpret_cast<const unsigned char*>(text.data());
   const std::size_t n = text.size();
   const unsigned char* table = escape ? kEscape.on : kEscape.off;
   std::size_t i = 0;
   while (i < n) {
-    std::size_t start = i;
-    while (i < n && !table[s[i]]) ++i;
-    if (i > start) out.append(text.data() + start, i - start);
-    if (i >= n) break;
-    unsigned char c = s[i];
-    switch (c) {
-      case '"': out.append("\\\"", 2); ++i; continue;
-      case '/': out.append("\\/", 2); ++i; continue;
-      case '\\': out.append("\\\\", 2); ++i; continue;
-      default: break;
-    }
-    if (!escape) {  // NUL
-      out.append("\\u0000", 6);
-      ++i;
-      continue;
-    }
-    if (c < 0x80) {
-      switch (c) {
-        case '\b': out.append("\\b", 2); break;
-        case '\t': out.append("\\t", 2); break;
-        case '\n': out.append("\\n", 2); break;
-        case '\f': out.append("\\f", 2); break;
-        case '\r': out.append("\\r", 2); break;
-        default: AppendUnit(out, c); break;
+    // Work in chunks so that the worst case (6 output bytes per input byte) is reserved once.
+    std::size_t lim = n - i > 4096 ? i + 4096 : n;
+    out.Need(6 * (lim - i) + 24);
+    char* o = out.Cur();
+    char* const o0 = o;
+    while (i < lim) {
+      std::size_t start = i;
+      while (i < lim && !table[s[i]]) ++i;
+      if (i > start) {
+        std::memcpy(o, text.data() + start, i - start);
+        o += i - start;
       }
-      ++i;
-      continue;
+      if (i >= lim) break;
+      unsigned char c = s[i];
+      if (c == '"' || c == '/' || c == '\\') {
+        o[0] = '\\';
+        o[1] = static_cast<char>(c);
+        o += 2;
+        ++i;
+        continue;
+      }
+      if (!escape) {  // NUL
+        o = PutUnit(o, 0);
+        ++i;
+        continue;
+      }
+      if (c < 0x80) {
+        char e = 0;
+        switch (c) {
+          case '\b': e = 'b'; break;
+          case '\t': e = 't'; break;
+          case '\n': e = 'n'; break;
+          case '\f': e = 'f'; break;
+          case '\r': e = 'r'; break;
+          default: break;
+        }
+        if (e) {
+          o[0] = '\\';
+          o[1] = e;
+          o += 2;
+        } else {
+          o = PutUnit(o, c);
+        }
+        ++i;
+        continue;
+      }
+      std::uint32_t cp = superobject_detail::DecodeUtf8(s, n, i);
+      if (cp >= 0x10000) {
+        cp -= 0x10000;
+        o = PutUnit(o, 0xD800 + (cp >> 10));
+        o = PutUnit(o, 0xDC00 + (cp & 0x3FF));
+      } else {
+        o = PutUnit(o, cp);
+      }
     }
-    std::uint32_t cp = superobject_detail::DecodeUtf8(s, n, i);
-    if (cp >= 0x10000) {
-      cp -= 0x10000;
-      AppendUnit(out, 0xD800 + (cp >> 10));
-      AppendUnit(out, 0xDC00 + (cp & 0x3FF));
-    } else {
-      AppendUnit(out, cp);
-    }
+    out.Advance(static_cast<std::size_t>(o - o0));
   }
 }
 
+void PutDouble(OutBuf& out, double d);
+
+}  // namespace
+
+void SuperAppendEscaped(std::string& out, std::string_view text, bool escape) {
+  OutBuf b;
+  PutEscaped(b, text, escape);
+  b.AppendTo(out);
+}
+
 void SuperAppendDouble(std::string& out, double d) {
+  OutBuf b;
+  PutDouble(b, d);
+  b.AppendTo(out);
+}
+
+namespace {
+
+void PutDouble(OutBuf& out, double d) {
   if (!std::isfinite(d)) {
-    out.append("null", 4);
+    out.Put("null", 4);
     return;
   }
-  char buf[40];
-  auto r = std::to_chars(buf, buf + sizeof buf, d, std::chars_format::scientific, 14);
-  // buf: [-]D.DDDDDDDDDDDDDDe(+|-)XX[X]
-  const char* p = buf;
-  char res[48];
-  char* o = res;
-  if (*p == '-') *o++ = *p++;
-  char digits[15];
-  int nd = 0;
-  digits[nd++] = *p++;
-  if (*p == '.') ++p;
-  while (*p != 'e') digits[nd++] = *p++;
-  ++p;
-  bool negExp = *p == '-';
-  ++p;
-  int exp = 0;
-  while (p < r.ptr) exp = exp * 10 + (*p++ - '0');
-  if (negExp) exp = -exp;
+  char buf[48];
+  // The shortest round-trip digits equal the 15-digit rounding whenever there
+  // are at most 15 of them (the value then lies well inside the rounding
+  // interval); otherwise round to 15 significant digits explicitly.
+  char* const bend = buf + sizeof buf;
+  auto r = std::to_chars(buf, bend, d, std::chars_format::scientific);
+  const char* m = buf[0] == '-' ? buf + 1 : buf;  // mantissa "D[.DDD]"
+  const char* e = r.ptr - 1;
+  while (*e != 'e') --e;
+  int nd = static_cast<int>(e - m) - (m[1] == '.' ? 1 : 0);
+  if (nd > 15) {
+    r = std::to_chars(buf, bend, d, std::chars_format::scientific, 14);
+    e = r.ptr - 1;
+    while (*e != 'e') --e;
+    nd = 15;
+  }
+  // Digits without the point, trailing zeros dropped.
+  char digits[20];
+  digits[0] = m[0];
+  if (nd > 1) std::memcpy(digits + 1, m + 2, static_cast<std::size_t>(nd - 1));
   while (nd > 1 && digits[nd - 1] == '0') --nd;
+  bool negExp = e[1] == '-';
+  int exp = 0;
+  for (const char* q = e + 2; q < r.ptr; ++q) exp = exp * 10 + (*q - '0');
+  if (negExp) exp = -exp;
+
+  out.Need(32);
+  char* o0 = out.Cur();
+  char* o = o0;
+  if (buf[0] == '-') *o++ = '-';
   if (exp >= -1 && exp <= 14) {
     if (exp == -1) {
       *o++ = '0';
@@ -114,14 +244,24 @@ void SuperAppendDouble(std::string& out, double d) {
       o += nd;
     } else {
       int intLen = exp + 1;
-      for (int k = 0; k < intLen; ++k) *o++ = k < nd ? digits[k] : '0';
-      *o++ = '.';
-      for (int k = intLen; k < nd; ++k) *o++ = digits[k];
+      if (nd <= intLen) {
+        std::memcpy(o, digits, static_cast<std::size_t>(nd));
+        std::memset(o + nd, '0', static_cast<std::size_t>(intLen - nd));
+        o += intLen;
+        *o++ = '.';
+      } else {
+        std::memcpy(o, digits, static_cast<std::size_t>(intLen));
+        o += intLen;
+        *o++ = '.';
+        std::memcpy(o, digits + intLen, static_cast<std::size_t>(nd - intLen));
+        o += nd - intLen;
+      }
     }
   } else {
     *o++ = digits[0];
     *o++ = '.';
-    for (int k = 1; k < nd; ++k) *o++ = digits[k];
+    std::memcpy(o, digits + 1, static_cast<std::size_t>(nd - 1));
+    o += nd - 1;
     *o++ = 'e';
     *o++ = negExp ? '-' : '+';
     int ae = exp < 0 ? -exp : exp;
@@ -129,11 +269,13 @@ void SuperAppendDouble(std::string& out, double d) {
     *o++ = static_cast<char>('0' + ae / 10 % 10);
     *o++ = static_cast<char>('0' + ae % 10);
   }
-  out.append(res, static_cast<std::size_t>(o - res));
+  out.Advance(static_cast<std::size_t>(o - o0));
 }
 
+}  // namespace
+
 struct SuperWriter {
-  std::string& out;
+  OutBuf& out;
   bool indent, escape, namequote;
 
   struct Flag {
@@ -151,15 +293,15 @@ struct SuperWriter {
       if (e->Left && !Members(e->Left, level, first)) return false;
       const TSuperObject* v = e->Value.get();
       if (!Skipped(v)) {
-        if (!first) out.push_back(',');
+        if (!first) out.Put(',');
         first = false;
-        if (indent) AppendNewline(out, level + 1);
-        if (namequote) out.push_back('"');
-        SuperAppendEscaped(out, e->Name, escape);
-        if (namequote) out.push_back('"');
-        if (indent) out.append(": ", 2);
-        else out.push_back(':');
-        if (!v) out.append("null", 4);
+        if (indent) PutNewline(out, level + 1);
+        if (namequote) out.Put('"');
+        PutEscaped(out, e->Name, escape);
+        if (namequote) out.Put('"');
+        if (indent) out.Put(": ", 2);
+        else out.Put(':');
+        if (!v) out.Put("null", 4);
         else if (!Write(v, level + 1)) return false;
       }
       e = e->Right;
@@ -169,79 +311,81 @@ struct SuperWriter {
 
   bool Write(const TSuperObject* n, int level) {
     if (n->processing_) {
-      out.append("null", 4);
+      out.Put("null", 4);
       return true;
     }
     switch (n->kind_) {
       case stNull:
       case stMethod:
-        out.append("null", 4);
+        out.Put("null", 4);
         return true;
       case stBoolean:
-        if (n->u_.b) out.append("true", 4);
-        else out.append("false", 5);
+        if (n->u_.b) out.Put("true", 4);
+        else out.Put("false", 5);
         return true;
       case stInt: {
         char buf[24];
         auto r = std::to_chars(buf, buf + sizeof buf, n->u_.i);
-        out.append(buf, static_cast<std::size_t>(r.ptr - buf));
+        out.Put(buf, static_cast<std::size_t>(r.ptr - buf));
         return true;
       }
       case stDouble:
-        SuperAppendDouble(out, n->u_.d);
+        PutDouble(out, n->u_.d);
         return true;
       case stCurrency: {
         if (n->u_.i == 0) {
-          out.push_back('0');
+          out.Put('0');
           return true;
         }
-        std::size_t at = out.size();
-        Currency::FromRaw(n->u_.i).AppendTo(out);
-        if (out.find('.', at) == std::string::npos) out.push_back('.');
+        std::string text;
+        Currency::FromRaw(n->u_.i).AppendTo(text);
+        if (text.find('.') == std::string::npos) text.push_back('.');
+        out.Put(text.data(), text.size());
         return true;
       }
       case stString:
-        out.push_back('"');
-        SuperAppendEscaped(out, n->u_.s, escape);
-        out.push_back('"');
+        out.Put('"');
+        PutEscaped(out, n->u_.s, escape);
+        out.Put('"');
         return true;
       case stFunction:
-        out.append(n->u_.s);
+        out.Put(n->u_.s.data(), n->u_.s.size());
         return true;
       case stObject: {
         if (n->u_.o.count_ == 0) {
-          out.append("{}", 2);
+          out.Put("{}", 2);
           return true;
         }
         if (level >= kSuperMaxDepth) return false;
         Flag g(n->processing_);
-        out.push_back('{');
+        out.Put('{');
         bool first = true;
         if (!Members(n->u_.o.root_, level, first)) return false;
-        if (indent) AppendNewline(out, level);
-        out.push_back('}');
+        if (indent) PutNewline(out, level);
+        out.Put('}');
         return true;
       }
       case stArray: {
         const TSuperArray& a = n->u_.a;
         if (a.length_ == 0) {
-          out.append("[]", 2);
+          out.Put("[]", 2);
           return true;
         }
         if (level >= kSuperMaxDepth) return false;
         Flag g(n->processing_);
-        out.push_back('[');
-        if (indent) AppendNewline(out, level + 1);
+        out.Put('[');
+        if (indent) PutNewline(out, level + 1);
         bool first = true;
         for (std::size_t i = 0; i < a.length_; ++i) {
+          if (i + 4 < a.length_) __builtin_prefetch(a.items_[i + 4].get());
           const TSuperObject* v = a.items_[i].get();
           if (Skipped(v)) continue;
-          if (!first) out.push_back(',');
+          if (!first) out.Put(',');
           first = false;
-          if (!v) out.append("null", 4);
+          if (!v) out.Put("null", 4);
           else if (!Write(v, level + 1)) return false;
         }
-        out.push_back(']');
+        out.Put(']');
         return true;
       }
     }
@@ -250,11 +394,11 @@ struct SuperWriter {
 };
 
 bool TSuperObject::WriteJSon(std::string& out, bool indent, bool escape, bool namequote) const {
-  std::size_t start = out.size();
-  SuperWriter w{out, indent, escape, namequote};
-  if (w.Write(this, 0)) return true;
-  out.resize(start);
-  return false;
+  OutBuf buf;
+  SuperWriter w{buf, indent, escape, namequote};
+  if (!w.Write(this, 0)) return false;
+  buf.AppendTo(out);
+  return true;
 }
 
 }  // namespace zq
