@@ -110,7 +110,8 @@ TCollectionItem* TCollection::Insert(int Index) {
 }
 
 void TCollection::Delete(int Index) {
-  TCollectionItem* item = GetItem(Index);
+  CheckIndex(Index);
+  TCollectionItem* item = FItems[static_cast<std::size_t>(Index)].get();
   Notify(item, cnDeleting);
   Free(item);
 }

@@ -58,7 +58,7 @@ class TCollection : public TPersistent {
   TPersistent* Owner() const { return FOwner; }
 
   int Count() const { return static_cast<int>(FItems.size()); }
-  TCollectionItem* GetItem(int Index) const;
+  virtual TCollectionItem* GetItem(int Index) const;
   TCollectionItem* Items(int Index) const { return GetItem(Index); }
   // Assigns Value into the item at Index.
   void SetItem(int Index, const TCollectionItem* Value);

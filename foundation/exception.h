@@ -47,6 +47,11 @@ class EComponentError : public Exception {
   using Exception::Exception;
 };
 
+// A number outside the range an operation accepts.
+class ERangeError : public Exception {
+  using Exception::Exception;
+};
+
 // Invalid pointer / invalid use of a reference-counted object.
 class EInvalidPointer : public Exception {
  public:
