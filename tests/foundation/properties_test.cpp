@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "foundation/exception.h"
+#include "foundation/variant.h"
 
 namespace zq {
 namespace {
@@ -35,6 +36,7 @@ class TShape : public TBase {
   TNotifyEvent FOnChange;
   std::string FHidden = "h";
   std::vector<int> FBig;
+  Variant FAny;
 
   int GetIntegerValue(int index) const { return static_cast<int>(FValues[index]); }
   void SetIntegerValue(int index, int v) { FValues[index] = v; }
@@ -56,6 +58,7 @@ ZQ_IMPLEMENT_CLASS(TShape) {
   c.Prop("Next", &TShape::FNext);
   c.Prop("OnChange", &TShape::GetOnChange, &TShape::SetOnChange);
   c.Prop("Hidden", &TShape::FHidden, nullptr).Stored(false);
+  c.Prop("Any", &TShape::FAny);
   // Redeclared: keeps its inherited place, new stored rule.
   c.Prop("Caption", &TShape::FCaption).Stored(false);
 }
@@ -71,7 +74,7 @@ TEST(PropertyTable, AncestorsFirstThenOwnInDeclarationOrder) {
   EXPECT_EQ(ci.Name(), "TShape");
   EXPECT_EQ(ci.Parent(), &TBase::StaticClass());
   EXPECT_EQ(Names(ci.Properties()), (std::vector<std::string>{"Width", "Caption", "Left", "Top", "Big", "Kind",
-                                                              "Allowed", "Ratio", "Next", "Hidden"}));
+                                                              "Allowed", "Ratio", "Next", "Hidden", "Any"}));
   EXPECT_EQ(Names(ci.Events()), std::vector<std::string>{"OnChange"});
   EXPECT_EQ(Names(TBase::StaticClass().Properties()), (std::vector<std::string>{"Width", "Caption"}));
   // Built once: the same table every time.
@@ -88,6 +91,7 @@ TEST(PropertyTable, KindsIndexesAndClasses) {
   EXPECT_EQ(ci.FindProperty("Allowed")->Kind, PropKind::Set);
   EXPECT_EQ(ci.FindProperty("Ratio")->Kind, PropKind::Float);
   EXPECT_EQ(ci.FindProperty("Big")->Kind, PropKind::Other);
+  EXPECT_EQ(ci.FindProperty("Any")->Kind, PropKind::Variant);
   EXPECT_EQ(ci.FindProperty("Next")->Kind, PropKind::Object);
   EXPECT_EQ(ci.FindProperty("Next")->ObjectClass(), &TShape::StaticClass());
   EXPECT_FALSE(ci.FindProperty("Hidden")->IsWritable());
@@ -123,6 +127,11 @@ TEST(PropertyTable, ReadAndWriteByName) {
   SetObjectProp(o, PropByName(o, "Next"), &other);
   EXPECT_EQ(s.FNext, &other);
   EXPECT_EQ(GetObjectProp(o, PropByName(o, "Next")), &other);
+
+  SetPropAs(o, PropByName(o, "Any"), Variant(2.5));
+  EXPECT_EQ(s.FAny.ToDouble(), 2.5);
+  EXPECT_EQ(GetPropAs<Variant>(o, PropByName(o, "any")).ToString(), "2.5");
+  EXPECT_THROW(GetPropAs<std::string>(o, PropByName(o, "Any")), EPropertyError);
 
   TNotifyEvent ev(&s, &TShape::Changed);
   SetPropAs(o, PropByName(o, "OnChange"), ev);
