@@ -258,7 +258,8 @@ TEST_F(ServerTest, BodiesOverTheirLimitGet413AndTheConnectionStaysUsable) {
 
 TEST_F(ServerTest, MultipartPartsReachTheHandlerUnchanged) {
   StartServer();
-  std::string binary("line1\r\n--not-a-boundary\r\n\0\xff end", 36);
+  static const char kBinary[] = "line1\r\n--not-a-boundary\r\n\0\xff end";
+  std::string binary(kBinary, sizeof kBinary - 1);
   std::string body =
       "--XyZ\r\nContent-Disposition: form-data; name=\"EDIT1\"\r\n\r\nh\xC3\xA9llo\r\n"
       "--XyZ\r\nContent-Disposition: form-data; name=\"FILE1\"; filename=\"a b.bin\"\r\n"
