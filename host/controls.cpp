@@ -402,8 +402,6 @@ void TIWBaseControl::RenderAsyncCommonProperties(TIWHTMLTag& ATag, unsigned remo
   if (on(acpWidth)) ATag.AddAsyncStyle(Format("width:%dpx", Width));
   if (on(acpHeight)) ATag.AddAsyncStyle(Format("height:%dpx", Height));
   if (on(acpZIndex)) ATag.AddAsyncStyle(Format("z-index:%d", ZIndex));
-  if (on(acpCss)) ATag.AddStringParam("class", Css);
-  if (on(acpHint)) ATag.AddStringParam("title", Hint);
 }
 
 // ---------------------------------------------------------------- regions, frames
@@ -430,7 +428,11 @@ std::unique_ptr<TIWHTMLTag> TIWCustomRegion::RenderAsync(TIWCompContext& AContex
   auto tag = std::make_unique<TIWXMLTag>("control");
   tag->AddStringParam("id", HTMLName());
   tag->AddStringParam("type", "IWREGION");
-  if (StyleRenderOptions.RenderBorder) tag->AddAsyncStyle(border_.CreateFrameTag(AContext.PageContext())->GetParam("style"));
+  if (StyleRenderOptions.RenderBorder) {
+    std::string style = border_.CreateFrameTag(AContext.PageContext())->GetParam("style");
+    while (!style.empty() && style.back() == ';') style.pop_back();
+    tag->AddAsyncStyle(style);
+  }
   RenderAsyncCommonProperties(*tag, 0);
   return tag;
 }

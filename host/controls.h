@@ -233,9 +233,10 @@ struct TIWStyleRenderOptions {
 
 // Ordinals of the common properties of an async control tag. A component may
 // leave some out with a bit mask (bit n = ordinal n).
+// The class attribute is not among them: the browser side adds classes of its
+// own (widgets, "zqloading") that a refresh must not wipe.
 enum TIWAsyncCommonProperty {
-  acpVisible = 0, acpEnabled = 1, acpLeft = 2, acpTop = 3, acpWidth = 4, acpHeight = 5, acpZIndex = 6,
-  acpCss = 7, acpHint = 8
+  acpVisible = 0, acpEnabled = 1, acpLeft = 2, acpTop = 3, acpWidth = 4, acpHeight = 5, acpZIndex = 6
 };
 
 // A visual control, placed in a container through its Parent.

@@ -114,8 +114,8 @@ TEST(HostCallback, RegionRefreshSendsItsControlTag) {
   TCallbackResult r = host.Callback("ECHO1.DoAjaxRequest", {{"ajaxevent", "E"}});
   ASSERT_EQ(r.ControlTags.size(), 1u);
   EXPECT_EQ(r.ControlTags[0],
-            "<control id=\"REGION1\" type=\"IWREGION\" visible=\"true\" enabled=\"true\" class=\"\" title=\"\" "
-            "style=\"border-style:none;overflow-x:hidden;overflow-y:hidden;;left:5px;top:6px;width:70px;height:80px;"
+            "<control id=\"REGION1\" type=\"IWREGION\" visible=\"true\" enabled=\"true\" "
+            "style=\"border-style:none;overflow-x:hidden;overflow-y:hidden;left:5px;top:6px;width:70px;height:80px;"
             "z-index:0\"/>");
 }
 
