@@ -216,3 +216,80 @@ TEST(HostPage, ColoursAndFonts) {
 
 }  // namespace
 }  // namespace zq
+
+namespace zq {
+
+// A component that fills the page lists a page rarely needs.
+class TPageListsComponent : public TIWComponent {
+  ZQ_CLASS(TPageListsComponent, TIWComponent)
+ public:
+  using TIWComponent::TIWComponent;
+  void RenderScripts(TIWCompContext& ctx) override {
+    TIWPageContext40* p = ctx.PageContext();
+    p->AddToExtraHeader("<meta name=\"x\" content=\"1\">");
+    p->AddPreScriptFile("/jq/pre.js");
+    p->AddStyle(".a{color:red}");
+    p->AddHiddenField("H1_POS", "1,2");
+    p->AddHiddenField("H1_SIZE", "\"3\"");
+    p->BodyTag().AddStringParam("class", "page");
+    p->BodyTag().AddRawText("<div id=\"top\"></div>");
+    p->SetFocusInitCode("SetFocusOnElement(\"EDIT1\");");
+  }
+};
+ZQ_IMPLEMENT_CLASS(TPageListsComponent) {}
+
+namespace {
+
+TEST(HostPage, PageListsExtraHeaderStylesHiddenFieldsBodyAndFocus) {
+  hosttest::THostFixture host([](TIWApplication& app) {
+    auto* f = Create<TIWAppForm>(&app);
+    f->SetName("F");
+    Create<TPageListsComponent>(f)->SetName("Lists");
+    return f;
+  });
+  const std::string& page = host.FirstPage().Body();
+  EXPECT_NE(page.find("<title></title>\r\n<meta name=\"x\" content=\"1\">\r\n<script"), std::string::npos);
+  EXPECT_NE(page.find("zq.runtime.min.js?v=1.0.0\"></script>\r\n<script type=\"text/javascript\" src=\"/jq/pre.js\">"),
+            std::string::npos);
+  EXPECT_NE(page.find("<style type=\"text/css\">.a{color:red}</style>\r\n</head>\r\n"
+                      "<body class=\"page\"><div id=\"top\"></div><form id=\"SubmitForm\""),
+            std::string::npos);
+  EXPECT_NE(page.find("<input type=\"hidden\" name=\"ZQ_SUBMITPARAM\" value=\"\">"
+                      "<input type=\"hidden\" name=\"H1_POS\" id=\"H1_POS\" value=\"1,2\">"
+                      "<input type=\"hidden\" name=\"H1_SIZE\" id=\"H1_SIZE\" value=\"&quot;3&quot;\"></form>"),
+            std::string::npos);
+  EXPECT_NE(page.find("Body_OnResize();\r\nSetFocusOnElement(\"EDIT1\");\r\n</script>"), std::string::npos);
+}
+
+TEST(HostPage, FramesAndTemplatesWithoutFormTag) {
+  hosttest::THostFixture host([](TIWApplication& app) {
+    auto* f = Create<TIWAppForm>(&app);
+    f->SetName("F");
+    auto layout = std::make_unique<TIWTemplateProcessorHTML>();
+    layout->RenderFormTag = false;
+    f->SetLayoutMgr(std::move(layout));
+    auto* frame = Create<TIWFrame>(f);
+    frame->SetName("Frame1");
+    frame->SetParent(f);
+    auto* region = Create<TIWRegion>(f);
+    region->SetName("IWFrameRegion");
+    region->SetParent(frame);
+    region->StyleRenderOptions = TIWStyleRenderOptions{false, false, false, false, false, false, false};
+    auto* lbl = Create<TIWLabel>(f);
+    lbl->SetName("InFrame");
+    lbl->SetParent(region);
+    lbl->StyleRenderOptions.RenderPosition = false;
+    lbl->StyleRenderOptions.RenderFont = false;
+    return f;
+  });
+  const std::string& page = host.FirstPage().Body();
+  EXPECT_NE(page.find("<body><div id=\"FRAME1\" style=\"position:absolute;left:0px;top:0px;font-size:10pt;\">"
+                      "<div id=\"IWFRAMEREGION\"><span id=\"INFRAME\"></span></div></div>"
+                      "<input type=\"hidden\" name=\"ZQ_TOKEN\""),
+            std::string::npos)
+      << page;
+  EXPECT_EQ(page.find("<form"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace zq
