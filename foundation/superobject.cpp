@@ -211,13 +211,17 @@ bool InOrder(const Entry* e, F& f) {
   return true;
 }
 
-// Nodes and member entries come from per-thread free lists of 64-byte blocks
-// carved from 32 KB slabs: documents allocate and free millions of them and
-// the general-purpose allocator spends most of its time consolidating. A
-// block freed on another thread joins that thread's list; the lists of
-// finished threads are handed to a shared list that any thread may take
-// over. Slabs are kept for reuse. Sanitizer builds use plain new/delete so
-// that use-after-free stays detectable.
+// Nodes and member entries come from per-thread pools of 64-byte blocks
+// carved from 64 KB slabs. Documents allocate and free millions of them; the
+// general-purpose allocator spends its time consolidating, and a plain free
+// list scatters later documents over memory. A pool therefore counts its
+// live blocks and, whenever the count drops to zero (every document built on
+// the thread has been released), starts again at the beginning of its first
+// slab, so that a document's nodes lie side by side in the order they were
+// made. A block released on another thread goes to its pool's "remote" list
+// under that pool's lock. A pool outlives its thread and is handed to the next
+// thread that starts. Slabs are kept for reuse. Sanitizer builds use plain
+// new/delete so that use-after-free stays detectable.
 #if defined(__SANITIZE_ADDRESS__)
 #define ZQ_SUPER_POOL 0
 #elif defined(__has_feature)
@@ -230,72 +234,154 @@ bool InOrder(const Entry* e, F& f) {
 #endif
 
 constexpr std::size_t kBlockSize = 64;
-constexpr std::size_t kSlabBlocks = 512;
+constexpr std::size_t kSlabSize = 64 * 1024;
 
 struct FreeBlock {
   FreeBlock* next;
 };
 
-struct SharedPool {
-  std::mutex lock;
-  FreeBlock* orphans = nullptr;  // free blocks of finished threads
-  std::vector<void*> slabs;      // every slab, kept reachable
+struct Pool;
+
+// The first block of every slab.
+struct SlabHeader {
+  Pool* owner;
 };
-SharedPool& Shared() {
-  static SharedPool* p = new SharedPool;  // never destroyed: threads may exit after static destruction
-  return *p;
+
+struct Pool {
+  // Owner thread only.
+  FreeBlock* free = nullptr;
+  std::vector<char*> slabs;
+  std::size_t slabIdx = 0;
+  char* bump = nullptr;
+  char* bumpEnd = nullptr;
+  std::int64_t live = 0;  // blocks handed out minus blocks returned locally or drained
+  // Shared.
+  std::mutex remoteLock;
+  FreeBlock* remote = nullptr;
+  std::atomic<std::int64_t> remoteCount{0};
+
+  void UseSlab(std::size_t i) {
+    slabIdx = i;
+    bump = slabs[i] + kBlockSize;  // after the header
+    bumpEnd = slabs[i] + kSlabSize;
+  }
+
+  void* Alloc() {
+    ++live;
+    if (free) {
+      FreeBlock* b = free;
+      free = b->next;
+      return b;
+    }
+    if (bump < bumpEnd) {
+      void* p = bump;
+      bump += kBlockSize;
+      return p;
+    }
+    if (remoteCount.load(std::memory_order_relaxed) > 0) {
+      std::lock_guard<std::mutex> g(remoteLock);
+      if (remote) {
+        free = remote;
+        live -= remoteCount.exchange(0);
+        remote = nullptr;
+        FreeBlock* b = free;
+        free = b->next;
+        return b;
+      }
+    }
+    if (slabIdx + 1 < slabs.size() && !slabs.empty()) {
+      UseSlab(slabIdx + 1);
+    } else {
+      char* slab = static_cast<char*>(std::aligned_alloc(kSlabSize, kSlabSize));
+      if (!slab) {
+        --live;
+        throw std::bad_alloc();
+      }
+      reinterpret_cast<SlabHeader*>(slab)->owner = this;
+      slabs.push_back(slab);
+      UseSlab(slabs.size() - 1);
+    }
+    void* p = bump;
+    bump += kBlockSize;
+    return p;
+  }
+
+  void FreeLocal(void* p) {
+    FreeBlock* b = static_cast<FreeBlock*>(p);
+    b->next = free;
+    free = b;
+    --live;
+    if (live <= remoteCount.load(std::memory_order_relaxed)) MaybeReset();
+  }
+
+  // Everything handed out has come back: allocate from the first slab again.
+  void MaybeReset() {
+    std::lock_guard<std::mutex> g(remoteLock);
+    if (live != remoteCount.load(std::memory_order_relaxed) || slabs.empty()) return;
+    remote = nullptr;
+    remoteCount.store(0, std::memory_order_relaxed);
+    live = 0;
+    free = nullptr;
+    UseSlab(0);
+  }
+
+  void FreeRemote(void* p) {
+    FreeBlock* b = static_cast<FreeBlock*>(p);
+    std::lock_guard<std::mutex> g(remoteLock);
+    b->next = remote;
+    remote = b;
+    remoteCount.fetch_add(1, std::memory_order_relaxed);
+  }
+};
+
+struct PoolRegistry {
+  std::mutex lock;
+  std::vector<Pool*> idle;  // pools of finished threads
+  std::vector<Pool*> all;   // kept reachable; never destroyed
+};
+PoolRegistry& Registry() {
+  static PoolRegistry* r = new PoolRegistry;  // threads may end after static destruction
+  return *r;
 }
 
-struct LocalPool {
-  FreeBlock* head = nullptr;
-  ~LocalPool() {
-    if (!head) return;
-    FreeBlock* tail = head;
-    while (tail->next) tail = tail->next;
-    SharedPool& sp = Shared();
-    std::lock_guard<std::mutex> g(sp.lock);
-    tail->next = sp.orphans;
-    sp.orphans = head;
-    head = nullptr;
+struct PoolHolder {
+  Pool* pool = nullptr;
+  Pool* Get() {
+    if (!pool) {
+      PoolRegistry& r = Registry();
+      std::lock_guard<std::mutex> g(r.lock);
+      if (!r.idle.empty()) {
+        pool = r.idle.back();
+        r.idle.pop_back();
+      } else {
+        pool = new Pool;
+        r.all.push_back(pool);
+      }
+    }
+    return pool;
   }
-  void Refill() {
-    SharedPool& sp = Shared();
-    std::lock_guard<std::mutex> g(sp.lock);
-    if (sp.orphans) {
-      head = sp.orphans;
-      sp.orphans = nullptr;
-      return;
-    }
-    char* slab = static_cast<char*>(::operator new(kBlockSize * kSlabBlocks));
-    sp.slabs.push_back(slab);
-    for (std::size_t i = kSlabBlocks; i-- > 0;) {
-      FreeBlock* b = reinterpret_cast<FreeBlock*>(slab + i * kBlockSize);
-      b->next = head;
-      head = b;
-    }
+  ~PoolHolder() {
+    if (!pool) return;
+    PoolRegistry& r = Registry();
+    std::lock_guard<std::mutex> g(r.lock);
+    r.idle.push_back(pool);
+    pool = nullptr;
   }
 };
-thread_local LocalPool tPool;
+thread_local PoolHolder tPool;
 
 inline void* PoolAlloc(std::size_t size) {
 #if ZQ_SUPER_POOL
-  if (size <= kBlockSize) {
-    LocalPool& lp = tPool;
-    if (!lp.head) lp.Refill();
-    FreeBlock* b = lp.head;
-    lp.head = b->next;
-    return b;
-  }
+  if (size <= kBlockSize) return tPool.Get()->Alloc();
 #endif
   return ::operator new(size);
 }
 
 inline void PoolFree(void* p) noexcept {
 #if ZQ_SUPER_POOL
-  FreeBlock* b = static_cast<FreeBlock*>(p);
-  LocalPool& lp = tPool;
-  b->next = lp.head;
-  lp.head = b;
+  Pool* owner = reinterpret_cast<SlabHeader*>(reinterpret_cast<std::uintptr_t>(p) & ~(kSlabSize - 1))->owner;
+  if (owner == tPool.pool) owner->FreeLocal(p);
+  else owner->FreeRemote(p);
 #else
   ::operator delete(p);
 #endif
@@ -366,32 +452,53 @@ TSuperObject::~TSuperObject() {
   }
 }
 
-// Moves the node's children out (dropping references whose count stays above
-// zero) so that freeing the node does not recurse.
+// Releases the node's children (those whose count drops to zero are queued
+// in `out` instead of being freed recursively) and frees the member entries.
 void SuperAccess::DetachChildren(TSuperObject* p, std::vector<TSuperObject*>& out) {
   auto take = [&out](ISuperObject& ref) {
     TSuperObject* c = ref.Detach();
-    if (c && c->refs_.fetch_sub(1, std::memory_order_acq_rel) == 1) out.push_back(c);
+    if (!c) return;
+    // The sole owner needs no atomic read-modify-write.
+    if (c->refs_.load(std::memory_order_acquire) == 1 ||
+        c->refs_.fetch_sub(1, std::memory_order_acq_rel) == 1)
+      out.push_back(c);
   };
   if (p->kind_ == stArray) {
     TSuperArray& a = p->u_.a;
-    for (std::size_t i = 0; i < a.length_; ++i) take(a.items_[i]);
-  } else if (p->kind_ == stObject) {
-    // Flatten the tree into a right-linked chain (still reachable from the
-    // root, so the table's destructor frees every entry), detaching each value.
-    Entry** slot = &p->u_.o.root_;
-    while (*slot) {
-      Entry* e = *slot;
-      if (e->Left) {
-        Entry* l = e->Left;
-        e->Left = l->Right;
-        l->Right = e;
-        *slot = l;
-      } else {
-        take(e->Value);
-        slot = &e->Right;
-      }
+    for (std::size_t i = 0; i < a.length_; ++i) {
+      if (i + 8 < a.length_) __builtin_prefetch(a.items_[i + 8].get(), 1);
+      take(a.items_[i]);
     }
+  } else if (p->kind_ == stObject) {
+    // The tree is height-balanced, so its depth is far below the stack size.
+    TSuperTableString& t = p->u_.o;
+    // Entries are collected first (starting the loads of their values), then released.
+    Entry* stack[96];
+    Entry* batch[64];
+    int top = 0, nb = 0;
+    if (t.root_) stack[top++] = t.root_;
+    while (top > 0 || nb > 0) {
+      while (top > 0 && nb < 64) {
+        Entry* e = stack[--top];
+        __builtin_prefetch(e->Value.get(), 1);
+        if (e->Left) {
+          __builtin_prefetch(e->Left);
+          stack[top++] = e->Left;
+        }
+        if (e->Right) {
+          __builtin_prefetch(e->Right);
+          stack[top++] = e->Right;
+        }
+        batch[nb++] = e;
+      }
+      for (int i = 0; i < nb; ++i) {
+        take(batch[i]->Value);
+        delete batch[i];
+      }
+      nb = 0;
+    }
+    t.root_ = nullptr;
+    t.count_ = 0;
   }
 }
 

@@ -343,7 +343,9 @@ inline ISuperObject& ISuperObject::operator=(std::nullptr_t) noexcept {
   return *this;
 }
 inline void TSuperObject::Release() noexcept {
-  if (refs_.fetch_sub(1, std::memory_order_acq_rel) == 1) Destroy(this);
+  // The sole owner needs no atomic read-modify-write: nobody else can add a reference.
+  if (refs_.load(std::memory_order_acquire) == 1 || refs_.fetch_sub(1, std::memory_order_acq_rel) == 1)
+    Destroy(this);
 }
 
 // One value of an SA(...) list.

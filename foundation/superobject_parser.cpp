@@ -5,6 +5,7 @@
 // with a decimal point and up to four fraction digits as currency. Any error
 // gives no node; nothing is raised. Nesting is limited to 31 levels below the
 // outermost value, so recursion is bounded.
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstring>
@@ -49,9 +50,16 @@ bool BadNameStart(char c) {
 }  // namespace
 
 struct SuperParser {
+  SuperParser(const char* b, const char* e) : p(b), end(e) {}
   const char* p;
   const char* end;
+  struct Member {
+    std::string name;
+    std::uint32_t hash;
+    ISuperObject value;
+  };
   std::vector<ISuperObject> stack;  // elements of the arrays being read
+  std::vector<Member> members;      // members of the objects being read
   std::string name;                 // scratch for member names
 
   // Skips blanks and comments; false on an unterminated comment.
@@ -300,6 +308,7 @@ struct SuperParser {
       ++p;
       return obj;
     }
+    std::size_t base = members.size();
     for (;;) {
       if (!SkipWs() || p >= end) return nullptr;
       name.clear();
@@ -320,11 +329,12 @@ struct SuperParser {
         while (!name.empty() && IsWs(name.back())) name.pop_back();
       }
       ++p;  // :
-      std::string key = std::move(name);
+      std::uint32_t h = TSuperTableString::Hash(name);
+      members.push_back(Member{std::move(name), h, nullptr});
+      name = std::string();
       ISuperObject v = Value(depth + 1, '}');
       if (!v) return nullptr;
-      obj->u_.o.PutO(key, std::move(v));
-      name = std::move(key);
+      members.back().value = std::move(v);
       if (!SkipWs() || p >= end) return nullptr;
       if (*p == ',') {
         ++p;
@@ -332,16 +342,56 @@ struct SuperParser {
       }
       if (*p == '}') {
         ++p;
+        Build(obj->u_.o, base);
         return obj;
       }
       return nullptr;
     }
   }
+
+  // Makes the member tree of the members read since `base`: sorted into
+  // member order (a repeated name keeps its last value), the entries are
+  // allocated in that order and linked into a perfectly balanced tree, so
+  // that writing the object walks memory forwards.
+  void Build(TSuperTableString& t, std::size_t base) {
+    std::size_t n = members.size() - base;
+    Member* m = members.data() + base;
+    if (n > 1) {
+      std::stable_sort(m, m + n, [](const Member& x, const Member& y) {
+        return TSuperTableString::CompareNames(x.hash, x.name, y.hash, y.name) < 0;
+      });
+    }
+    entries.clear();
+    for (std::size_t i = 0; i < n; ++i) {
+      if (i + 1 < n && m[i].hash == m[i + 1].hash && m[i].name == m[i + 1].name) continue;
+      auto* e = new TSuperTableString::Entry;
+      e->Name = std::move(m[i].name);
+      e->Hash = m[i].hash;
+      e->Value = std::move(m[i].value);
+      entries.push_back(e);
+    }
+    members.resize(base);
+    t.root_ = Link(0, entries.size());
+    t.count_ = entries.size();
+  }
+
+  TSuperTableString::Entry* Link(std::size_t lo, std::size_t hi) {
+    if (lo >= hi) return nullptr;
+    std::size_t mid = lo + (hi - lo) / 2;
+    TSuperTableString::Entry* e = entries[mid];
+    e->Left = Link(lo, mid);
+    e->Right = Link(mid + 1, hi);
+    int hl = e->Left ? e->Left->Height : 0, hr = e->Right ? e->Right->Height : 0;
+    e->Height = static_cast<std::int8_t>((hl > hr ? hl : hr) + 1);
+    return e;
+  }
+
+  std::vector<TSuperTableString::Entry*> entries;  // scratch for Build
 };
 
 ISuperObject SO(std::string_view text) {
   try {
-    SuperParser ps{text.data(), text.data() + text.size(), {}, {}};
+    SuperParser ps{text.data(), text.data() + text.size()};
     ISuperObject r = ps.Value(0, 0);
     return r;
   } catch (const std::bad_alloc&) {

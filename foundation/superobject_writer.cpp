@@ -290,6 +290,9 @@ struct SuperWriter {
 
   bool Members(const TSuperTableString::Entry* e, int level, bool& first) {
     while (e) {
+      // Start loading this entry's value and right subtree while the left one is written.
+      __builtin_prefetch(e->Value.get());
+      __builtin_prefetch(e->Right);
       if (e->Left && !Members(e->Left, level, first)) return false;
       const TSuperObject* v = e->Value.get();
       if (!Skipped(v)) {

@@ -5,7 +5,9 @@
 #include <cmath>
 #include <cstdlib>
 #include <limits>
+#include <thread>
 #include <type_traits>
+#include <vector>
 
 #include "foundation/exception.h"
 #include "foundation/variant.h"
@@ -485,6 +487,39 @@ TEST(SuperObject, WriteParseRoundTrip) {
   EXPECT_EQ(Js(b), once);
   EXPECT_EQ(b->GetO("d[0]")->GetDataType(), stDouble);
   EXPECT_EQ(b->GetD("d[0]"), 0.05);
+}
+
+}  // namespace
+}  // namespace zq
+
+namespace zq {
+namespace {
+
+TEST(SuperObjectThreads, NodesMayBeReleasedOnAnotherThread) {
+  // Documents built on worker threads and released elsewhere (and the other
+  // way round); the pools of finished threads are reused by new ones.
+  for (int round = 0; round < 3; ++round) {
+    std::vector<ISuperObject> made(4);
+    std::vector<std::thread> ts;
+    for (int t = 0; t < 4; ++t)
+      ts.emplace_back([&made, t] {
+        ISuperObject d = SO("{a:[1,2,{b:'x'}],c:'long enough text to leave the small buffer'}");
+        for (int i = 0; i < 2000; ++i) d->PutI("k" + std::to_string(i), i);
+        made[t] = d;
+      });
+    for (auto& th : ts) th.join();
+    ISuperObject local = SO("[1,2,3]");
+    std::thread releaser([&made, &local] {
+      for (auto& d : made) {
+        EXPECT_EQ(d->GetI("k1999"), 1999);
+        d = nullptr;
+      }
+      local = nullptr;
+    });
+    releaser.join();
+    ISuperObject again = SO("{z:1}");
+    EXPECT_EQ(again->AsJSon(), "{\"z\":1}");
+  }
 }
 
 }  // namespace
