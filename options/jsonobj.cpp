@@ -1,0 +1,1263 @@
+#include "options/jsonobj.h"
+
+#include <algorithm>
+#include <cmath>
+#include <mutex>
+#include <unordered_map>
+
+#include "foundation/component.h"
+#include "foundation/format.h"
+#include "foundation/jqcommon.h"
+#include "foundation/properties.h"
+#include "foundation/stringlist.h"
+#include "host/html.h"
+#include "options/jsonlist.h"
+
+namespace zq {
+
+ZQ_IMPLEMENT_CLASS(TIWZQResponseMember) {}
+ZQ_IMPLEMENT_CLASS(TIWZQResponseMemberList) {}
+ZQ_IMPLEMENT_CLASS(TZQJSonClassData) {}
+ZQ_IMPLEMENT_CLASS(TIWZQJSon) {}
+
+// ---------------------------------------------------------------------------
+// Settings and registrations
+
+namespace {
+bool NeverIndent() { return false; }
+std::atomic<TZQJSonIdentFn> gIdentFn{&NeverIndent};
+std::atomic<const ClassInfo*> gFuncBase{nullptr};
+std::atomic<const ClassInfo*> gFuncDefault{nullptr};
+
+// Pending owner and property name of an object being created by CreateSingle.
+struct PendingSingle {
+  TPersistent* Owner = nullptr;
+  std::string PropName;
+  bool Set = false;
+};
+thread_local PendingSingle tPending;
+
+// The process-wide class cache. Entries live until the process ends.
+std::recursive_mutex& CacheLock() {
+  static auto* m = new std::recursive_mutex;
+  return *m;
+}
+std::unordered_map<const ClassInfo*, TZQJSonClassData*>& Cache() {
+  static auto* c = new std::unordered_map<const ClassInfo*, TZQJSonClassData*>;
+  return *c;
+}
+
+bool IsObjectKind(TZQJSonMemberType t) { return t >= mtJSonObj && t <= mtJSonFunc; }
+
+[[noreturn]] void RaiseNoMember(std::string_view name) {
+  throw EIWZQJQuery(Format("Member \"%s\" does not exists!", name));
+}
+
+std::string LowerAscii(std::string s) {
+  for (char& ch : s)
+    if (ch >= 'A' && ch <= 'Z') ch = static_cast<char>(ch - 'A' + 'a');
+  return s;
+}
+
+bool SameNumber(double a, double b) {
+  if (std::isnan(a) || std::isnan(b)) return true;  // a NaN never counts as different
+  return a == b;
+}
+
+bool SameVariant(const Variant& a, const Variant& b) {
+  try {
+    return a.VarType() == b.VarType() && a == b;
+  } catch (...) {
+    return false;
+  }
+}
+}  // namespace
+
+void ZQSetJSonIdentFn(TZQJSonIdentFn AFn) { gIdentFn = AFn ? AFn : &NeverIndent; }
+bool ZQJSonIdent() { return gIdentFn.load()(); }
+
+void ZQRegisterEventFunctionClasses(const ClassInfo* AFuncBase, const ClassInfo* ADefault) {
+  gFuncBase = AFuncBase;
+  gFuncDefault = ADefault;
+}
+const ClassInfo* ZQEventFunctionBaseClass() { return gFuncBase; }
+const ClassInfo* ZQDefaultEventFunctionClass() { return gFuncDefault; }
+
+int ZQJSonClassCacheCount() {
+  std::lock_guard<std::recursive_mutex> g(CacheLock());
+  return static_cast<int>(Cache().size());
+}
+
+const TZQJSonClassData* ZQFindJSonClassData(const ClassInfo* AClass) {
+  std::lock_guard<std::recursive_mutex> g(CacheLock());
+  auto it = Cache().find(AClass);
+  return it == Cache().end() ? nullptr : it->second;
+}
+
+// ---------------------------------------------------------------------------
+// TIWZQResponseMemberList
+
+TIWZQResponseMemberList::TIWZQResponseMemberList(TObject* ASetter)
+    : TZQIndexedCollection(TIWZQResponseMember::StaticClass(), 1), FSetter(ASetter) {}
+
+Variant TIWZQResponseMemberList::KeyOfItem(int, const TCollectionItem* Item) const {
+  auto* m = static_cast<const TIWZQResponseMember*>(Item)->FMember;
+  return m ? Variant(Format("%p", static_cast<const void*>(m))) : Variant();
+}
+
+TIWZQResponseMember* TIWZQResponseMemberList::AddMember(TZQJSonMember* AMember) {
+  if (HasMember(AMember)) throw EListError("String list does not allow duplicates");
+  auto* item = static_cast<TIWZQResponseMember*>(Add());
+  item->FMember = AMember;
+  SetKey(item, 0, KeyOfItem(0, item));
+  return item;
+}
+
+bool TIWZQResponseMemberList::HasMember(const TZQJSonMember* AMember) const {
+  return AMember && GetOrderedIndex(0, Variant(Format("%p", static_cast<const void*>(AMember)))) >= 0;
+}
+
+void TIWZQResponseMemberList::RemoveMember(const TZQJSonMember* AMember) {
+  auto* item = static_cast<TIWZQResponseMember*>(
+      GetOrderedItem(0, Variant(Format("%p", static_cast<const void*>(AMember)))));
+  if (item) Free(item);
+}
+
+// ---------------------------------------------------------------------------
+// TZQJSonClassData
+
+TZQJSonClassData::TZQJSonClassData(const ClassInfo* AJSonClass)
+    : FJSonClass(AJSonClass), FMemberList(new TZQJSonMemberList(AJSonClass)) {
+  FMemberList->Initialize();
+  // The options are the properties published by option classes; those of the
+  // collection-item ancestors (UserData ...) are not options.
+  if (AJSonClass)
+    for (const PropInfo* p : AJSonClass->Properties())
+      if (p->Declarer && p->Declarer->InheritsFrom(TIWZQJSon::StaticClass())) FPropList.push_back(p);
+}
+
+TZQJSonClassData::~TZQJSonClassData() = default;
+
+void TZQJSonClassData::IndexProps() {
+  FPropOfMember.assign(static_cast<std::size_t>(MemberCount()), nullptr);
+  for (const PropInfo* p : FPropList)
+    if (p->HasIndex() && p->Index >= 0 && p->Index < MemberCount() && !FPropOfMember[static_cast<std::size_t>(p->Index)])
+      FPropOfMember[static_cast<std::size_t>(p->Index)] = p;
+}
+
+const PropInfo* TZQJSonClassData::PropOfMember(int AIndex) const {
+  if (AIndex < 0 || AIndex >= static_cast<int>(FPropOfMember.size())) return nullptr;
+  return FPropOfMember[static_cast<std::size_t>(AIndex)];
+}
+
+TZQJSonMember* TZQJSonClassData::MemberOfProp(const PropInfo* P) const {
+  if (!P->HasIndex() || P->Index < 0 || P->Index >= MemberCount()) return nullptr;
+  return FMemberList->GetItem(P->Index);
+}
+
+// ---------------------------------------------------------------------------
+// Instance slots
+
+TIWZQJSonInstObjItem::~TIWZQJSonInstObjItem() { FreeObj(); }
+
+void TIWZQJSonInstObjItem::FreeObj() {
+  TPersistent* o = FObj;
+  FObj = nullptr;
+  Free(o);
+}
+
+// ---------------------------------------------------------------------------
+// TIWZQJSon: construction
+
+TIWZQJSon::TIWZQJSon(TCollection* Collection) : TZQIndexedCollectionItem(Collection), FSObj(SO()) {
+  if (tPending.Set && !Collection) {
+    FOwner = tPending.Owner;
+    FPropName = std::move(tPending.PropName);
+  }
+  tPending = PendingSingle{};
+  if (auto* c = GetZQJSContainer()) {
+    c->DisableAjaxResponse();
+    FDisabledContainer = c;
+  }
+}
+
+TIWZQJSon::~TIWZQJSon() {
+  FDestroying = true;
+  FInstList.clear();
+}
+
+void TIWZQJSon::Initialize() {
+  TZQIndexedCollectionItem::Initialize();
+  CreateInstance();
+}
+
+void TIWZQJSon::AfterConstruction() {
+  TZQIndexedCollectionItem::AfterConstruction();
+  if (auto* c = FDisabledContainer) {
+    FDisabledContainer = nullptr;
+    c->EnableAjaxResponse();
+  }
+}
+
+void TIWZQJSon::BeforeDestruction() {
+  FDestroying = true;
+  if (auto* c = FDisabledContainer) {  // construction failed half-way
+    FDisabledContainer = nullptr;
+    c->EnableAjaxResponse();
+  }
+  // Sub-objects go first, while this object is whole.
+  for (auto& s : FInstList)
+    if (s) s->FreeObj();
+  TZQIndexedCollectionItem::BeforeDestruction();
+}
+
+TIWZQJSon* TIWZQJSon::CreateSingle(const ClassInfo& AClass, TPersistent* AOwner, std::string_view APropName) {
+  tPending = PendingSingle{AOwner, std::string(APropName), true};
+  try {
+    TCollectionItem* item = AClass.CreateInstance<TCollectionItem, TCollection*>(nullptr);
+    tPending = PendingSingle{};
+    auto* obj = dynamic_cast<TIWZQJSon*>(item);
+    if (!obj) {
+      Free(item);
+      throw EIWZQJQuery(Format("Class \"%s\" is not an option class!", AClass.Name()));
+    }
+    return obj;
+  } catch (...) {
+    tPending = PendingSingle{};
+    throw;
+  }
+}
+
+TZQJSonClassData* TIWZQJSon::GetClassData() {
+  if (FClassData) return FClassData;
+  std::lock_guard<std::recursive_mutex> g(CacheLock());
+  auto& cache = Cache();
+  const ClassInfo* cls = &ClassType();
+  auto it = cache.find(cls);
+  if (it != cache.end()) {
+    FClassData = it->second;
+  } else {
+    // Filled by AddMembers before it is published: a class whose AddMembers
+    // raises leaves nothing behind, and the next instance tries again.
+    auto data = std::make_unique<TZQJSonClassData>(cls);
+    FClassData = data.get();
+    try {
+      AddMembers();
+    } catch (...) {
+      FClassData = nullptr;
+      throw;
+    }
+    data->IndexProps();
+    cache.emplace(cls, data.get());
+    FClassData = data.release();
+  }
+  ++FClassData->FUsedCount;
+  return FClassData;
+}
+
+void TIWZQJSon::CreateInstance() {
+  TZQJSonClassData* cd = GetClassData();
+  TZQJSonMemberList& ml = cd->Members();
+  FInstList.clear();
+  FInstList.resize(static_cast<std::size_t>(ml.Count()));
+  for (int i = 0; i < ml.Count(); ++i) {
+    TZQJSonMember* m = ml.GetItem(i);
+    TZQJSonMemberType t = m->MType();
+    if (t < mtJSonObj) continue;  // scalars: the empty document already holds the defaults
+    if (!IsObjectKind(t))
+      throw EIWZQJQuery(Format("Unknown Member Type \"%s\" in TIWZQJSon.CreateInstance!", ZQJSonMemberTypeName(t)));
+    if (m->Dynamic()) FInstList[static_cast<std::size_t>(i)] = std::make_unique<TIWZQJSonInstObjDynItem>(m);
+    else FInstList[static_cast<std::size_t>(i)] = std::make_unique<TIWZQJSonInstObjItem>(m);
+    if (t == mtJSonFunc && m->HasFixedScript()) SubObject(i, mtJSonFunc);
+  }
+}
+
+// ---------------------------------------------------------------------------
+// Declarations
+
+#define ZQ_ML GetClassData()->Members()
+TZQJSonStringMember* TIWZQJSon::AddStringMember(std::string_view AName, std::string_view ADefVal, bool AUnchangeable,
+                                                bool AGenerateJSon) {
+  return ZQ_ML.AddString(AName, ADefVal, AUnchangeable, AGenerateJSon);
+}
+TZQJSonBooleanMember* TIWZQJSon::AddBooleanMember(std::string_view AName, bool ADefVal, bool AUnchangeable,
+                                                  bool AGenerateJSon) {
+  return ZQ_ML.AddBoolean(AName, ADefVal, AUnchangeable, AGenerateJSon);
+}
+TZQJSonIntegerMember* TIWZQJSon::AddIntegerMember(std::string_view AName, std::int32_t ADefVal, bool AUnchangeable,
+                                                  bool AGenerateJSon) {
+  return ZQ_ML.AddInteger(AName, ADefVal, AUnchangeable, AGenerateJSon);
+}
+TZQJSonColorMember* TIWZQJSon::AddColorMember(std::string_view AName, std::string_view ADefVal, bool AUnchangeable,
+                                              bool AGenerateJSon) {
+  return ZQ_ML.AddColor(AName, ADefVal, AUnchangeable, AGenerateJSon);
+}
+TZQJSonDoubleMember* TIWZQJSon::AddDoubleMember(std::string_view AName, double ADefVal, bool AUnchangeable,
+                                                bool AGenerateJSon) {
+  return ZQ_ML.AddDouble(AName, ADefVal, AUnchangeable, AGenerateJSon);
+}
+TZQJSonCurrencyMember* TIWZQJSon::AddCurrencyMember(std::string_view AName, Currency ADefVal, bool AUnchangeable,
+                                                    bool AGenerateJSon) {
+  return ZQ_ML.AddCurrency(AName, ADefVal, AUnchangeable, AGenerateJSon);
+}
+TZQJSonVariantMember* TIWZQJSon::AddVariantMember(std::string_view AName, const Variant& ADefVal, bool AUnchangeable,
+                                                  bool AGenerateJSon) {
+  return ZQ_ML.AddVariant(AName, ADefVal, AUnchangeable, AGenerateJSon);
+}
+TZQJSonJSonMember* TIWZQJSon::AddJSonMember(std::string_view AName, std::string_view ADefVal, bool AUnchangeable,
+                                            bool AGenerateJSon) {
+  return ZQ_ML.AddJSon(AName, ADefVal, AUnchangeable, AGenerateJSon);
+}
+TZQJSonObjMember* TIWZQJSon::AddObjMember(std::string_view AName, const ClassInfo& AClass, bool AUnchangeable,
+                                          bool AGenerateJSon, bool ADynamic) {
+  return ZQ_ML.AddJSonObj(AName, &AClass, AUnchangeable, AGenerateJSon, ADynamic);
+}
+TZQJSonObjListMember* TIWZQJSon::AddObjListMember(std::string_view AName, const ClassInfo& AClass, bool AUnchangeable,
+                                                  bool AGenerateJSon, bool ADynamic) {
+  return ZQ_ML.AddJSonObjList(AName, &AClass, AUnchangeable, AGenerateJSon, ADynamic);
+}
+TZQJSonDynObjListMember* TIWZQJSon::AddDynObjListMember(std::string_view AName, bool AUnchangeable,
+                                                        bool AGenerateJSon) {
+  return ZQ_ML.AddDynJSonObjList(AName, AUnchangeable, AGenerateJSon);
+}
+TZQJSonSimpleArrayMember* TIWZQJSon::AddSimpleArrayMember(std::string_view AName, bool AQuoted, bool AUnchangeable,
+                                                          bool AGenerateJSon) {
+  return ZQ_ML.AddJSonSimpleArray(AName, AQuoted, AUnchangeable, AGenerateJSon);
+}
+TZQJSonEnumMember* TIWZQJSon::AddEnumMember(std::string_view AName, std::initializer_list<std::string_view> ATexts,
+                                            std::uint8_t ADefVal, bool AUnchangeable, bool AGenerateJSon) {
+  return ZQ_ML.AddEnum(AName, TZQStringArray(ATexts.begin(), ATexts.end()), ADefVal, AUnchangeable, AGenerateJSon);
+}
+TZQJSonEnumSetMember* TIWZQJSon::AddEnumSetMember(std::string_view AName,
+                                                  std::initializer_list<std::string_view> ATexts, const void* ADefBuf,
+                                                  std::uint16_t ASize, bool AUnchangeable, bool AGenerateJSon) {
+  return ZQ_ML.AddEnumSet(AName, TZQStringArray(ATexts.begin(), ATexts.end()), ADefBuf, ASize, AUnchangeable,
+                          AGenerateJSon);
+}
+TZQJSonFuncMember* TIWZQJSon::AddFuncMember(std::string_view AName, std::string_view AArgs, std::string_view AFuncName,
+                                            bool AHasFixedScript, const ClassInfo* AFuncClass, bool AUnchangeable,
+                                            bool AGenerateJSon) {
+  return ZQ_ML.AddJSonFunc(AName, AArgs, AFuncName, AHasFixedScript, AFuncClass, AUnchangeable, AGenerateJSon);
+}
+#undef ZQ_ML
+
+// ---------------------------------------------------------------------------
+// Owners, names, lookups
+
+TIWZQJSonList* TIWZQJSon::GetList() const { return dynamic_cast<TIWZQJSonList*>(GetCollection()); }
+
+TPersistent* TIWZQJSon::GetOwner() const {
+  if (GetCollection()) return GetCollection();
+  return FOwner;
+}
+
+IIWZQJSContainer* TIWZQJSon::GetZQJSContainer() {
+  for (TPersistent* o = GetOwner(); o; o = o->GetOwner())
+    if (auto* c = dynamic_cast<IIWZQJSContainer*>(o)) return c;
+  return nullptr;
+}
+
+TComponent* TIWZQJSon::GetImplComponent() {
+  auto* c = GetZQJSContainer();
+  return c ? c->GetImplComponent() : nullptr;
+}
+
+std::string TIWZQJSon::GetHTMLName() {
+  if (auto* l = GetList()) return l->GetHTMLName();
+  auto* c = GetZQJSContainer();
+  return c ? c->GetHTMLName() : std::string();
+}
+
+std::string TIWZQJSon::GetIWCLName() {
+  if (auto* l = GetList()) return l->GetIWCLName();
+  auto* c = GetZQJSContainer();
+  return c ? c->GetIWCLName() : std::string();
+}
+
+int TIWZQJSon::GetItemIndex() { return GetCollection() ? GetIndex() : -1; }
+
+bool TIWZQJSon::DesignMode() {
+  TComponent* comp = GetImplComponent();
+  return comp && comp->HasState(csDesigning);
+}
+
+TZQJSonMember* TIWZQJSon::CheckJSonMember(int AIndex) {
+  TZQJSonClassData* cd = GetClassData();
+  if (AIndex < 0 || AIndex >= cd->MemberCount())
+    throw EIWZQJQuery(Format("Internal error: json member index \"%d\" not defined!", AIndex));
+  return cd->Members().GetItem(AIndex);
+}
+
+template <class M>
+M* TIWZQJSon::MemberAs(int AIndex, TZQJSonMemberType) {
+  TZQJSonMember* m = CheckJSonMember(AIndex);
+  auto* r = dynamic_cast<M*>(m);
+  if (!r) throw EIWZQJQuery("Invalid member in class " + ClassName() + "." + m->Name());
+  return r;
+}
+
+int TIWZQJSon::GetPropIndexByName(std::string_view AName) {
+  for (const PropInfo* p : GetClassData()->PropList())
+    if (p->Name == AName) return p->HasIndex() ? p->Index : -1;
+  return -1;
+}
+
+std::string TIWZQJSon::GetPropNameByIndex(int AIndex) {
+  const PropInfo* p = GetClassData()->PropOfMember(AIndex);
+  return p ? p->Name : std::string();
+}
+
+TIWZQJSonInstObjItem* TIWZQJSon::GetInstSlot(int AIndex) {
+  CheckJSonMember(AIndex);
+  if (AIndex >= static_cast<int>(FInstList.size())) return nullptr;
+  return FInstList[static_cast<std::size_t>(AIndex)].get();
+}
+
+void TIWZQJSon::FreeJSonObj(int AIndex) {
+  if (auto* s = GetInstSlot(AIndex)) s->FreeObj();
+}
+
+void TIWZQJSon::FreeJSonObj(std::string_view AName) {
+  TZQJSonMember* m = GetClassData()->MembersByName(AName);
+  if (!m) RaiseNoMember(AName);
+  FreeJSonObj(m->GetIndex());
+}
+
+bool TIWZQJSon::IsJSonObjStored(std::string_view AName) {
+  TZQJSonMember* m = GetClassData()->MembersByName(AName);
+  if (!m) RaiseNoMember(AName);
+  auto* s = GetInstSlot(m->GetIndex());
+  return s && s->Obj();
+}
+
+// ---------------------------------------------------------------------------
+// Changes during a callback
+
+TIWZQJSon* TIWZQJSon::GetMemberSetterHandler(TIWZQJSon* AObject, TZQJSonMember* AMember) {
+  if (SupportsSetter(AObject, AMember)) return this;
+  for (TPersistent* o = GetOwner(); o; o = o->GetOwner()) {
+    if (auto* j = dynamic_cast<TIWZQJSon*>(o)) {
+      if (j->SupportsSetter(AObject, AMember)) return j;
+    } else if (dynamic_cast<IIWZQJSContainer*>(o)) {
+      return nullptr;
+    }
+  }
+  return nullptr;
+}
+
+bool TIWZQJSon::AddMemberToAjaxResponse(TZQJSonMember* AMember) {
+  if (FDestroying) return false;
+  TIWZQJSon* handler = GetMemberSetterHandler(this, AMember);
+  if (!handler) return false;
+  if (auto* c = GetZQJSContainer()) c->AddMemberToAjaxResponse(handler, AMember);
+  return true;
+}
+
+void TIWZQJSon::AfterScalarSet(TZQJSonMember* M, bool AChanged) {
+  IIWZQJSContainer* c = GetZQJSContainer();
+  if (!c) return;
+  if (AChanged) c->DesignTimeRefresh();
+  if (M->GenerateJSon() && c->GetGenerateAjaxResponse(M)) AddMemberToAjaxResponse(M);
+}
+
+// ---------------------------------------------------------------------------
+// Scalar accessors
+
+ISuperObject TIWZQJSon::Node(const TZQJSonMember* M) const { return FSObj->AsObject()->GetO(M->Name()); }
+
+std::string TIWZQJSon::GetStringValue(int AIndex) {
+  auto* m = MemberAs<TZQJSonStringMember>(AIndex, mtString);
+  if (m->MType() == mtJSon) return GetJSonValue(AIndex);
+  ISuperObject n = Node(m);
+  return n ? n->AsString() : m->FDefVal;
+}
+
+void TIWZQJSon::SetStringValue(int AIndex, const std::string& AValue) {
+  auto* m = MemberAs<TZQJSonStringMember>(AIndex, mtString);
+  if (m->MType() == mtJSon) return SetJSonValue(AIndex, AValue);
+  bool changed = GetStringValue(AIndex) != AValue;
+  if (changed) {
+    if (AValue == m->FDefVal) FSObj->AsObject()->Delete(m->Name());
+    else FSObj->AsObject()->PutO(m->Name(), TSuperObject::Create(AValue));
+  }
+  AfterScalarSet(m, changed);
+}
+
+bool TIWZQJSon::IsStringStored(int AIndex) {
+  auto* m = MemberAs<TZQJSonStringMember>(AIndex, mtString);
+  if (m->MType() == mtJSon) return IsJSonStored(AIndex);
+  return GetStringValue(AIndex) != m->FDefVal;
+}
+
+std::string TIWZQJSon::GetColorValue(int AIndex) {
+  MemberAs<TZQJSonColorMember>(AIndex, mtColor);
+  return GetStringValue(AIndex);
+}
+void TIWZQJSon::SetColorValue(int AIndex, const std::string& AValue) {
+  MemberAs<TZQJSonColorMember>(AIndex, mtColor);
+  SetStringValue(AIndex, AValue);
+}
+bool TIWZQJSon::IsColorStored(int AIndex) {
+  MemberAs<TZQJSonColorMember>(AIndex, mtColor);
+  return IsStringStored(AIndex);
+}
+
+std::string TIWZQJSon::GetJSonValue(int AIndex) {
+  auto* m = MemberAs<TZQJSonJSonMember>(AIndex, mtJSon);
+  auto* tab = FSObj->AsObject();
+  if (!tab->Exists(m->Name())) return m->FDefVal;
+  ISuperObject n = tab->GetO(m->Name());
+  return n ? n->AsJSon(JSonIdent(), JSonEscape(), JSonNameQuote()) : std::string("null");
+}
+
+void TIWZQJSon::SetJSonValue(int AIndex, const std::string& AValue) {
+  auto* m = MemberAs<TZQJSonJSonMember>(AIndex, mtJSon);
+  bool changed = GetJSonValue(AIndex) != AValue;
+  if (changed) {
+    if (AValue == m->FDefVal) FSObj->AsObject()->Delete(m->Name());
+    else FSObj->AsObject()->PutO(m->Name(), SO(AValue));  // text that does not parse: no node (null)
+  }
+  AfterScalarSet(m, changed);
+}
+
+bool TIWZQJSon::IsJSonStored(int AIndex) {
+  auto* m = MemberAs<TZQJSonJSonMember>(AIndex, mtJSon);
+  auto* tab = FSObj->AsObject();
+  if (!tab->Exists(m->Name())) return false;
+  ISuperObject n = tab->GetO(m->Name());
+  return (n ? n->AsString() : std::string("null")) != m->FDefVal;
+}
+
+bool TIWZQJSon::GetBooleanValue(int AIndex) {
+  auto* m = MemberAs<TZQJSonBooleanMember>(AIndex, mtBoolean);
+  ISuperObject n = Node(m);
+  return n ? n->AsBoolean() : m->FDefVal;
+}
+void TIWZQJSon::SetBooleanValue(int AIndex, bool AValue) {
+  auto* m = MemberAs<TZQJSonBooleanMember>(AIndex, mtBoolean);
+  bool changed = GetBooleanValue(AIndex) != AValue;
+  if (changed) {
+    if (AValue == m->FDefVal) FSObj->AsObject()->Delete(m->Name());
+    else FSObj->AsObject()->PutO(m->Name(), TSuperObject::Create(AValue));
+  }
+  AfterScalarSet(m, changed);
+}
+bool TIWZQJSon::IsBooleanStored(int AIndex) {
+  return GetBooleanValue(AIndex) != MemberAs<TZQJSonBooleanMember>(AIndex, mtBoolean)->FDefVal;
+}
+
+std::int32_t TIWZQJSon::GetIntegerValue(int AIndex) {
+  auto* m = MemberAs<TZQJSonIntegerMember>(AIndex, mtInteger);
+  ISuperObject n = Node(m);
+  return n ? static_cast<std::int32_t>(static_cast<std::uint32_t>(n->AsInteger())) : m->FDefVal;
+}
+void TIWZQJSon::SetIntegerValue(int AIndex, std::int32_t AValue) {
+  auto* m = MemberAs<TZQJSonIntegerMember>(AIndex, mtInteger);
+  bool changed = GetIntegerValue(AIndex) != AValue;
+  if (changed) {
+    if (AValue == m->FDefVal) FSObj->AsObject()->Delete(m->Name());
+    else FSObj->AsObject()->PutO(m->Name(), TSuperObject::Create(static_cast<long>(AValue)));
+  }
+  AfterScalarSet(m, changed);
+}
+bool TIWZQJSon::IsIntegerStored(int AIndex) {
+  return GetIntegerValue(AIndex) != MemberAs<TZQJSonIntegerMember>(AIndex, mtInteger)->FDefVal;
+}
+
+int TIWZQJSon::GetEnumerValue(int AIndex) {
+  auto* m = MemberAs<TZQJSonEnumMember>(AIndex, mtEnum);
+  ISuperObject n = Node(m);
+  if (!n) return m->FDefVal;
+  int i = m->IndexOf(n->AsString());
+  return i < 0 ? m->FDefVal : i;
+}
+void TIWZQJSon::SetEnumerValue(int AIndex, int AValue) {
+  auto* m = MemberAs<TZQJSonEnumMember>(AIndex, mtEnum);
+  const std::string* text = m->TextOf(AValue);
+  if (!text) return;  // outside the table: nothing to write
+  bool changed = GetEnumerValue(AIndex) != AValue;
+  if (changed) {
+    if (AValue == m->FDefVal) FSObj->AsObject()->Delete(m->Name());
+    else FSObj->AsObject()->PutO(m->Name(), TSuperObject::Create(*text));
+  }
+  AfterScalarSet(m, changed);
+}
+bool TIWZQJSon::IsEnumerStored(int AIndex) {
+  return GetEnumerValue(AIndex) != MemberAs<TZQJSonEnumMember>(AIndex, mtEnum)->FDefVal;
+}
+
+double TIWZQJSon::GetDoubleValue(int AIndex) {
+  auto* m = MemberAs<TZQJSonDoubleMember>(AIndex, mtDouble);
+  ISuperObject n = Node(m);
+  return n ? n->AsDouble() : m->FDefVal;
+}
+void TIWZQJSon::SetDoubleValue(int AIndex, double AValue) {
+  auto* m = MemberAs<TZQJSonDoubleMember>(AIndex, mtDouble);
+  bool changed = !SameNumber(GetDoubleValue(AIndex), AValue);
+  if (changed) {
+    if (SameNumber(AValue, m->FDefVal)) FSObj->AsObject()->Delete(m->Name());
+    else FSObj->AsObject()->PutO(m->Name(), TSuperObject::Create(AValue));
+  }
+  AfterScalarSet(m, changed);
+}
+bool TIWZQJSon::IsDoubleStored(int AIndex) {
+  return !SameNumber(GetDoubleValue(AIndex), MemberAs<TZQJSonDoubleMember>(AIndex, mtDouble)->FDefVal);
+}
+
+Currency TIWZQJSon::GetCurrencyValue(int AIndex) {
+  auto* m = MemberAs<TZQJSonCurrencyMember>(AIndex, mtCurrency);
+  ISuperObject n = Node(m);
+  return n ? n->AsCurrency() : m->FDefVal;
+}
+void TIWZQJSon::SetCurrencyValue(int AIndex, Currency AValue) {
+  auto* m = MemberAs<TZQJSonCurrencyMember>(AIndex, mtCurrency);
+  bool changed = !(GetCurrencyValue(AIndex) == AValue);
+  if (changed) {
+    if (AValue == m->FDefVal) FSObj->AsObject()->Delete(m->Name());
+    else FSObj->AsObject()->PutO(m->Name(), TSuperObject::CreateCurrency(AValue));
+  }
+  AfterScalarSet(m, changed);
+}
+bool TIWZQJSon::IsCurrencyStored(int AIndex) {
+  return !(GetCurrencyValue(AIndex) == MemberAs<TZQJSonCurrencyMember>(AIndex, mtCurrency)->FDefVal);
+}
+
+Variant TIWZQJSon::GetVariantValue(int AIndex) {
+  auto* m = MemberAs<TZQJSonVariantMember>(AIndex, mtVariant);
+  auto* tab = FSObj->AsObject();
+  if (!tab->Exists(m->Name())) return m->FDefVal;
+  ISuperObject n = tab->GetO(m->Name());
+  if (!n) return Variant(VarNull);
+  switch (n->GetDataType()) {
+    case stNull: return Variant(VarNull);
+    case stBoolean: return Variant(n->AsBoolean());
+    case stDouble: return Variant(n->AsDouble());
+    case stCurrency: return Variant(n->AsCurrency());
+    case stInt: return Variant(static_cast<long long>(n->AsInteger()));
+    default: return Variant(n->AsString());
+  }
+}
+void TIWZQJSon::SetVariantValue(int AIndex, const Variant& AValue) {
+  auto* m = MemberAs<TZQJSonVariantMember>(AIndex, mtVariant);
+  bool changed = !SameVariant(GetVariantValue(AIndex), AValue);
+  if (changed) {
+    auto* tab = FSObj->AsObject();
+    if (SameVariant(AValue, m->FDefVal)) tab->Delete(m->Name());
+    else if (AValue.IsBool()) tab->PutO(m->Name(), TSuperObject::Create(AValue.ToBool()));
+    else if (AValue.IsOrdinal()) tab->PutO(m->Name(), TSuperObject::Create(static_cast<long>(AValue.ToInt64())));
+    else if (AValue.IsFloat()) tab->PutO(m->Name(), TSuperObject::Create(AValue.ToDouble()));
+    else tab->PutO(m->Name(), TSuperObject::Create(AValue.ToString()));
+  }
+  AfterScalarSet(m, changed);
+}
+bool TIWZQJSon::IsVariantStored(int AIndex) {
+  return !SameVariant(GetVariantValue(AIndex), MemberAs<TZQJSonVariantMember>(AIndex, mtVariant)->FDefVal);
+}
+
+TZQByteArray TIWZQJSon::GetEnumSetValue(int AIndex) {
+  auto* m = MemberAs<TZQJSonEnumSetMember>(AIndex, mtEnumSet);
+  ISuperObject n = Node(m);
+  return n ? m->JSonToSet(n) : m->FDefBuf;
+}
+void TIWZQJSon::SetEnumSetValue(int AIndex, const TZQByteArray& AValue) {
+  auto* m = MemberAs<TZQJSonEnumSetMember>(AIndex, mtEnumSet);
+  TZQByteArray v = m->Normalize(AValue);
+  bool changed = GetEnumSetValue(AIndex) != v;
+  if (changed) {
+    if (v == m->FDefBuf) FSObj->AsObject()->Delete(m->Name());
+    else FSObj->AsObject()->PutO(m->Name(), m->SetToJSon(v));
+  }
+  AfterScalarSet(m, changed);
+}
+bool TIWZQJSon::IsEnumSetStored(int AIndex) {
+  return GetEnumSetValue(AIndex) != MemberAs<TZQJSonEnumSetMember>(AIndex, mtEnumSet)->FDefBuf;
+}
+
+// ---------------------------------------------------------------------------
+// Sub-objects
+
+TPersistent* TIWZQJSon::CreateSubObject(TIWZQJSonInstObjItem& ASlot, int AIndex) {
+  TZQJSonMember* m = ASlot.Member();
+  std::string prop = GetPropNameByIndex(AIndex);
+  switch (m->MType()) {
+    case mtJSonObj: {
+      const ClassInfo* cls = ASlot.ObjClass() ? ASlot.ObjClass() : static_cast<TZQJSonObjMember*>(m)->FObjClass;
+      if (!cls) throw EIWZQJQuery("Invalid member in class " + ClassName() + "." + m->Name());
+      return CreateSingle(*cls, this, prop);
+    }
+    case mtJSonObjList: {
+      const ClassInfo* cls = static_cast<TZQJSonObjMember*>(m)->FObjClass;
+      if (!cls) cls = &TIWZQJSonList::StaticClass();
+      TIWZQJSonList* l = TIWZQJSonList::CreateList(*cls, this, prop);
+      l->FMember = m;
+      return l;
+    }
+    case mtJSonSimpleArray:
+      return Create<TIWZQJSonSimpleArray>(this, static_cast<TZQJSonSimpleArrayMember*>(m));
+    case mtJSonDynObjList:
+      return Create<TIWZQJSonDynObjList>(this, static_cast<TZQJSonDynObjListMember*>(m));
+    case mtJSonFunc: {
+      auto* fm = static_cast<TZQJSonFuncMember*>(m);
+      const ClassInfo* cls = fm->FFuncClass ? fm->FFuncClass : ZQDefaultEventFunctionClass();
+      if (!cls) throw EIWZQJQuery("No event function class registered for member " + ClassName() + "." + m->Name());
+      return cls->CreateInstance<TPersistent, TIWZQJSon*, std::string, TZQJSonFuncMember*>(this, prop, fm);
+    }
+    default:
+      throw EIWZQJQuery("Invalid member in class " + ClassName() + "." + m->Name());
+  }
+}
+
+TPersistent* TIWZQJSon::SubObject(int AIndex, TZQJSonMemberType AKind) {
+  TZQJSonMember* m = CheckJSonMember(AIndex);
+  bool ok = AKind == mtJSonObj ? IsObjectKind(m->MType()) && m->MType() != mtJSonFunc &&
+                                     (m->MType() == mtJSonObj)
+                               : m->MType() == AKind;
+  TIWZQJSonInstObjItem* slot = AIndex < static_cast<int>(FInstList.size()) ? FInstList[std::size_t(AIndex)].get() : nullptr;
+  if (!ok || !slot) throw EIWZQJQuery("Invalid member in class " + ClassName() + "." + m->Name());
+  if (!slot->FObj) slot->FObj = CreateSubObject(*slot, AIndex);
+  return slot->FObj;
+}
+
+TIWZQJSon* TIWZQJSon::GetObjValue(int AIndex) { return static_cast<TIWZQJSon*>(SubObject(AIndex, mtJSonObj)); }
+void TIWZQJSon::SetObjValue(int AIndex, TIWZQJSon* AValue) { SubObject(AIndex, mtJSonObj)->Assign(AValue); }
+TIWZQJSonList* TIWZQJSon::GetObjListValue(int AIndex) {
+  return static_cast<TIWZQJSonList*>(SubObject(AIndex, mtJSonObjList));
+}
+void TIWZQJSon::SetObjListValue(int AIndex, TIWZQJSonList* AValue) { SubObject(AIndex, mtJSonObjList)->Assign(AValue); }
+TIWZQJSonSimpleArray* TIWZQJSon::GetSimpleArrayValue(int AIndex) {
+  return static_cast<TIWZQJSonSimpleArray*>(SubObject(AIndex, mtJSonSimpleArray));
+}
+void TIWZQJSon::SetSimpleArrayValue(int AIndex, TIWZQJSonSimpleArray* AValue) {
+  SubObject(AIndex, mtJSonSimpleArray)->Assign(AValue);
+}
+TIWZQJSonDynObjList* TIWZQJSon::GetDynObjListValue(int AIndex) {
+  return static_cast<TIWZQJSonDynObjList*>(SubObject(AIndex, mtJSonDynObjList));
+}
+void TIWZQJSon::SetDynObjListValue(int AIndex, TIWZQJSonDynObjList* AValue) {
+  SubObject(AIndex, mtJSonDynObjList)->Assign(AValue);
+}
+TPersistent* TIWZQJSon::GetFuncValue(int AIndex) { return SubObject(AIndex, mtJSonFunc); }
+void TIWZQJSon::SetFuncValue(int AIndex, TPersistent* AValue) { SubObject(AIndex, mtJSonFunc)->Assign(AValue); }
+
+bool TIWZQJSon::IsObjStored(int AIndex) {
+  TZQJSonMember* m = CheckJSonMember(AIndex);
+  if (!IsObjectKind(m->MType())) throw EIWZQJQuery("Invalid member in class " + ClassName() + "." + m->Name());
+  auto* slot = FInstList[static_cast<std::size_t>(AIndex)].get();
+  if (!slot || !slot->Obj()) return false;
+  auto* j = dynamic_cast<IIWZQJSon*>(slot->Obj());
+  return !j || j->GetIsStored();
+}
+
+bool TIWZQJSon::IsFuncStored(int AIndex) {
+  MemberAs<TZQJSonFuncMember>(AIndex, mtJSonFunc);
+  return IsObjStored(AIndex);
+}
+
+// ---------------------------------------------------------------------------
+// Writing the option literal
+
+bool TIWZQJSon::IsEventFunctionProp(const PropInfo* P, const TZQJSonMember* M) const {
+  if (M) return M->MType() == mtJSonFunc;
+  const ClassInfo* base = gFuncBase.load();
+  return base && P->Kind == PropKind::Object && P->ObjectClass() && P->ObjectClass()->InheritsFrom(*base);
+}
+
+bool TIWZQJSon::ObjectPropMayHoldMembers(const PropInfo* P) const {
+  if (P->Kind != PropKind::Object || !P->ObjectClass()) return false;
+  const ClassInfo* c = P->ObjectClass();
+  return c->InheritsFrom(TIWZQJSon::StaticClass()) || c->InheritsFrom(TIWZQJSonList::StaticClass());
+}
+
+namespace {
+// The general stored test: the stored rule, and for "always" a value that is not empty.
+bool StoredValue(TObject* obj, const PropInfo* P, int depth);
+
+bool ObjectNotEmpty(TObject* o, int depth) {
+  if (!o) return false;
+  if (auto* c = dynamic_cast<TCollection*>(o)) return c->Count() > 0;
+  if (auto* s = dynamic_cast<TStringList*>(o)) return s->Count() > 0;
+  if (dynamic_cast<TPersistent*>(o)) {
+    if (depth > 16) return true;
+    for (const PropInfo* p : o->ClassType().Properties())
+      if (StoredValue(o, p, depth + 1)) return true;
+    return false;
+  }
+  return true;
+}
+
+bool StoredValue(TObject* obj, const PropInfo* P, int depth) {
+  if (P->Stored == StoredRule::Never) return false;
+  if (P->Stored == StoredRule::Predicate) return P->StoredFn(obj, P->Index);
+  switch (P->Kind) {
+    case PropKind::Integer:
+    case PropKind::Int64:
+    case PropKind::Boolean:
+    case PropKind::Enumeration:
+    case PropKind::Set: return GetOrdProp(obj, *P) != 0;
+    case PropKind::Float: return GetFloatProp(obj, *P) != 0;
+    case PropKind::Text: return !GetStrProp(obj, *P).empty();
+    case PropKind::Object: return ObjectNotEmpty(GetObjectProp(obj, *P), depth);
+    case PropKind::Variant: return !GetPropAs<Variant>(obj, *P).IsEmpty();
+    default: return true;
+  }
+}
+}  // namespace
+
+bool TIWZQJSon::StoreProperty(const PropInfo* P) { return StoredValue(this, P, 0); }
+
+void TIWZQJSon::Bookkeep(TEachPropJsonRec& Rec, TZQJSonMember* M) {
+  if (Rec.Members && M && Rec.Members->HasMember(M)) {
+    ++Rec.Members->Processed;
+    if (!Rec.OnlyCount) Rec.Members->RemoveMember(M);
+  }
+}
+
+ISuperObject TIWZQJSon::PropValue(const PropInfo* P, TZQJSonMember* M, bool AForce, TEachPropJsonRec& Rec,
+                                  bool& ANoObject) {
+  ANoObject = false;
+  if (!AForce && !StoreProperty(P)) return nullptr;
+  TZQJSonMemberType mt = M ? M->MType() : mtNone;
+  // Sub-objects: only those that exist are written.
+  if (IsObjectKind(mt) || (!M && P->Kind == PropKind::Object)) {
+    TPersistent* o = nullptr;
+    if (M) {
+      auto* slot = FInstList[static_cast<std::size_t>(M->GetIndex())].get();
+      o = slot ? slot->Obj() : nullptr;
+    } else {
+      o = dynamic_cast<TPersistent*>(GetObjectProp(this, *P));
+    }
+    if (!o) {
+      ANoObject = true;
+      return nullptr;
+    }
+    auto* j = dynamic_cast<IIWZQJSon*>(o);
+    if (!j) return nullptr;
+    ISuperObject v = j->GetJSonEx(Rec.AllProps, AForce, Rec.Members, Rec.OnlyCount);
+    if (!AForce && v && v->IsType(stObject) && v->AsObject()->IsEmpty()) return nullptr;
+    return v;
+  }
+  if (Rec.OnlyCount) return nullptr;
+  if (M && !AForce) {
+    auto* tab = FSObj->AsObject();
+    if (tab->Exists(M->Name())) {
+      ISuperObject n = tab->GetO(M->Name());
+      return n ? n : TSuperObject::Create(stNull);
+    }
+  }
+  const int idx = M ? M->GetIndex() : 0;
+  switch (mt) {
+    case mtString:
+    case mtColor: return TSuperObject::Create(GetStringValue(idx));
+    case mtJSon: return TSuperObject::Create(GetJSonValue(idx));
+    case mtBoolean: return TSuperObject::Create(GetBooleanValue(idx));
+    case mtInteger: return TSuperObject::Create(static_cast<long>(GetIntegerValue(idx)));
+    case mtDouble: return TSuperObject::Create(GetDoubleValue(idx));
+    case mtCurrency: return TSuperObject::CreateCurrency(GetCurrencyValue(idx));
+    case mtVariant: {
+      Variant v = GetVariantValue(idx);
+      return v.IsEmpty() ? TSuperObject::Create(stNull) : SO(v);
+    }
+    case mtEnum: {
+      const std::string* t = static_cast<TZQJSonEnumMember*>(M)->TextOf(GetEnumerValue(idx));
+      return t ? TSuperObject::Create(*t) : nullptr;
+    }
+    case mtEnumSet: return static_cast<TZQJSonEnumSetMember*>(M)->SetToJSon(GetEnumSetValue(idx));
+    default: break;
+  }
+  // A property without member.
+  switch (P->Kind) {
+    case PropKind::Integer:
+    case PropKind::Int64: return TSuperObject::Create(static_cast<long>(GetOrdProp(this, *P)));
+    case PropKind::Boolean: return TSuperObject::Create(GetOrdProp(this, *P) != 0);
+    case PropKind::Enumeration: {
+      std::string text = ConvertEnumToString(P->Name);
+      if (text.empty())
+        throw EIWZQJQuery(Format("EnumConversion undefined in \"%s.ConvertEnumToString\" for property \"%s\"!",
+                                 ClassName(), P->Name));
+      return TSuperObject::Create(text);
+    }
+    case PropKind::Float: return TSuperObject::Create(GetFloatProp(this, *P));
+    case PropKind::Text: return TSuperObject::Create(GetStrProp(this, *P));
+    case PropKind::Set: {
+      std::vector<std::string> texts;
+      if (!ConvertSetToString(P->Name, texts))
+        throw EIWZQJQuery(Format("SetConversion undefined in \"%s.ConvertSetToString\" for property \"%s\"!",
+                                 ClassName(), P->Name));
+      ISuperObject arr = TSuperObject::Create(stArray);
+      for (const std::string& t : texts) arr->AsArray()->Add(SO(t));
+      return arr;
+    }
+    case PropKind::Variant: return SO(GetPropAs<Variant>(this, *P));
+    default:
+      throw EIWZQJQuery(Format("PropKind \"%s\" not supported in \"%s.GetJq\" for property \"%s\"!",
+                               PropKindName(P->Kind), ClassName(), P->Name));
+  }
+}
+
+ISuperObject TIWZQJSon::InternalGetJSon(TEachPropJsonRec& Rec) {
+  TZQJSonClassData* cd = GetClassData();
+  const bool isArray = IsArray();
+  ISuperObject result = TSuperObject::Create(isArray ? stArray : stObject);
+  Rec.Json = result;
+  for (const PropInfo* P : cd->PropList()) {
+    TZQJSonMember* M = cd->MemberOfProp(P);
+    if (IsEventFunctionProp(P, M) ? !Rec.Events : !Rec.Props) continue;
+    if (Rec.Members && !Rec.AllProps && M && !Rec.Members->HasMember(M) && !ObjectPropMayHoldMembers(P)) continue;
+    if (GetCustomJq(P->Name, result)) {
+      Bookkeep(Rec, M);
+      continue;
+    }
+    if (M && !M->GenerateJSon()) {
+      Bookkeep(Rec, M);
+      continue;
+    }
+    bool noObject = false;
+    ISuperObject v = PropValue(P, M, Rec.ForceVal || isArray, Rec, noObject);
+    if (!noObject) Bookkeep(Rec, M);
+    if (!v) continue;
+    if (Rec.Proc) {
+      Rec.Proc(isArray ? std::string() : (M ? M->Name() : LowerAscii(P->Name)), v, Rec.Data);
+    } else if (isArray) {
+      result->AsArray()->Add(v);
+    } else {
+      result->AsObject()->PutO(M ? M->Name() : LowerAscii(P->Name), v);
+    }
+  }
+  return result;
+}
+
+ISuperObject TIWZQJSon::GetJSon() { return GetJSonEx(false, false, nullptr, false); }
+
+ISuperObject TIWZQJSon::GetJSonEx(bool AllProps, bool ForceVal, TIWZQResponseMemberList* Members, bool OnlyCount) {
+  TEachPropJsonRec rec;
+  rec.Events = !DesignMode();
+  rec.AllProps = AllProps;
+  rec.ForceVal = ForceVal;
+  rec.Members = Members;
+  rec.OnlyCount = OnlyCount;
+  return InternalGetJSon(rec);
+}
+
+ISuperObject TIWZQJSon::GetJSonByType(bool AProps, bool AEvents) {
+  TEachPropJsonRec rec;
+  rec.Props = AProps;
+  rec.Events = AEvents;
+  return InternalGetJSon(rec);
+}
+
+ISuperObject TIWZQJSon::GetJSonEvents(const std::string&) { return GetJSonByType(false, true); }
+
+std::string TIWZQJSon::GetJSonText() {
+  return ZQOptionJSonText(GetJSon(), JSonIdent(), JSonEscape(), JSonNameQuote());
+}
+
+// ---------------------------------------------------------------------------
+// Values of recorded members
+
+ISuperObject TIWZQJSon::GetMemberPropJSon(TZQJSonMember* M, const ISuperObject& AValue, std::string& AName,
+                                          bool AllProps, bool ForceVal, TIWZQResponseMemberList* Members,
+                                          bool OnlyCount) {
+  TZQJSonClassData* cd = GetClassData();
+  if (!M || M->List() != &cd->Members()) return nullptr;
+  const PropInfo* P = cd->PropOfMember(M->GetIndex());
+  if (!P) return nullptr;
+  TEachPropJsonRec rec;
+  rec.AllProps = AllProps;
+  rec.ForceVal = ForceVal;
+  rec.Members = Members;
+  rec.OnlyCount = OnlyCount;
+  ISuperObject t = SO();
+  if (GetCustomJq(P->Name, t)) {
+    Bookkeep(rec, M);
+    if (OnlyCount || t->AsObject()->IsEmpty()) return nullptr;
+    auto entries = t->AsObject()->Entries();
+    AName = entries.front()->name();
+    return entries.front()->value();
+  }
+  if (AValue) {
+    Bookkeep(rec, M);
+    AName = M->Name();
+    return AValue;
+  }
+  if (!M->GenerateJSon()) return nullptr;
+  bool noObject = false;
+  ISuperObject v = PropValue(P, M, ForceVal, rec, noObject);
+  if (!noObject) Bookkeep(rec, M);
+  AName = IsArray() ? std::string() : M->Name();
+  return v;
+}
+
+TIWZQMemberResponseTab TIWZQJSon::GetMembersJSon(TIWZQResponseMemberList* Members, bool AllProps, bool ForceVal) {
+  TIWZQMemberResponseTab result;
+  if (!Members || Members->Count() == 0) return result;
+  TZQJSonClassData* cd = GetClassData();
+  for (const PropInfo* P : cd->PropList()) {
+    TZQJSonMember* M = cd->MemberOfProp(P);
+    if (!M) continue;
+    std::string name;
+    if (Members->HasMember(M)) {
+      ISuperObject v = GetMemberPropJSon(M, nullptr, name, AllProps, ForceVal, Members, false);
+      if (v) result.push_back({name, v});
+    } else if (IsObjectKind(M->MType()) && M->MType() != mtJSonFunc) {
+      Members->Processed = 0;
+      GetMemberPropJSon(M, nullptr, name, false, ForceVal, Members, true);
+      if (Members->Processed == 0) continue;
+      Members->Processed = 0;
+      ISuperObject v = GetMemberPropJSon(M, nullptr, name, false, ForceVal, Members, false);
+      if (v && Members->Processed > 0) result.push_back({name, v});
+    }
+  }
+  return result;
+}
+
+ISuperObject TIWZQJSon::GetMemberJSon(TZQJSonMember* AMember, const ISuperObject& AValue, std::string& AName) {
+  AName.clear();
+  if (!AMember) return nullptr;
+  if (AMember->List() == &GetClassData()->Members())
+    return GetMemberPropJSon(AMember, AValue, AName, true, true, nullptr, false);
+  TIWZQResponseMemberList one;
+  one.Initialize();
+  one.AddMember(AMember);
+  TIWZQMemberResponseTab tab = GetMembersJSon(&one, false, true);
+  if (tab.empty()) return nullptr;
+  AName = tab.front().Name;
+  return tab.front().JSon;
+}
+
+// ---------------------------------------------------------------------------
+// Reset and copy
+
+void TIWZQJSon::ResetProps() {
+  TZQJSonClassData* cd = GetClassData();
+  for (const PropInfo* P : cd->PropList()) {
+    TZQJSonMember* M = cd->MemberOfProp(P);
+    if (!M || !StoreProperty(P)) continue;
+    const int i = M->GetIndex();
+    switch (M->MType()) {
+      case mtString:
+      case mtColor: SetStringValue(i, static_cast<TZQJSonStringMember*>(M)->FDefVal); break;
+      case mtJSon: SetJSonValue(i, static_cast<TZQJSonJSonMember*>(M)->FDefVal); break;
+      case mtBoolean: SetBooleanValue(i, static_cast<TZQJSonBooleanMember*>(M)->FDefVal); break;
+      case mtInteger: SetIntegerValue(i, static_cast<TZQJSonIntegerMember*>(M)->FDefVal); break;
+      case mtEnum: SetEnumerValue(i, static_cast<TZQJSonEnumMember*>(M)->FDefVal); break;
+      case mtDouble: SetDoubleValue(i, static_cast<TZQJSonDoubleMember*>(M)->FDefVal); break;
+      case mtCurrency: SetCurrencyValue(i, static_cast<TZQJSonCurrencyMember*>(M)->FDefVal); break;
+      case mtVariant: SetVariantValue(i, static_cast<TZQJSonVariantMember*>(M)->FDefVal); break;
+      case mtEnumSet: SetEnumSetValue(i, static_cast<TZQJSonEnumSetMember*>(M)->FDefBuf); break;
+      case mtJSonObj:
+      case mtJSonObjList:
+      case mtJSonSimpleArray:
+      case mtJSonDynObjList:
+      case mtJSonFunc: {
+        auto* slot = FInstList[static_cast<std::size_t>(i)].get();
+        if (slot && slot->Obj())
+          if (auto* j = dynamic_cast<IIWZQJSon*>(slot->Obj())) j->ResetProps();
+        break;
+      }
+      default:
+        throw EIWZQJQuery(Format("PropKind \"%s\" not supported in \"%s.SetDefaultPropJSonObj\" for property \"%s\"!",
+                                 PropKindName(P->Kind), ClassName(), P->Name));
+    }
+  }
+}
+
+void TIWZQJSon::Assign(const TPersistent* Source) {
+  auto* src = dynamic_cast<const TIWZQJSon*>(Source);
+  if (!src) return TZQIndexedCollectionItem::Assign(Source);
+  if (src == this) return;
+  auto* s = const_cast<TIWZQJSon*>(src);
+  TZQJSonClassData* cd = GetClassData();
+  TZQJSonClassData* scd = s->GetClassData();
+  for (const PropInfo* P : cd->PropList()) {
+    if (!P->IsWritable()) continue;
+    const PropInfo* SP = &s->ClassType() == &ClassType() ? P : s->ClassType().FindProperty(P->Name);
+    if (!SP || SP->Kind != P->Kind || *SP->ValueType != *P->ValueType) continue;
+    TZQJSonMember* M = cd->MemberOfProp(P);
+    TZQJSonMember* SM = scd->MemberOfProp(SP);
+    if (M && SM && IsObjectKind(M->MType()) && M->MType() == SM->MType()) {
+      // Sub-objects: copy into our own; an absent source object is at its defaults.
+      auto* sslot = s->FInstList[static_cast<std::size_t>(SM->GetIndex())].get();
+      if (sslot && sslot->Obj()) {
+        SubObject(M->GetIndex(), M->MType() == mtJSonObj ? mtJSonObj : M->MType())->Assign(sslot->Obj());
+      } else {
+        auto* slot = FInstList[static_cast<std::size_t>(M->GetIndex())].get();
+        if (slot && slot->Obj())
+          if (auto* j = dynamic_cast<IIWZQJSon*>(slot->Obj())) j->ResetProps();
+      }
+      continue;
+    }
+    if (!P->Copy) continue;
+    if (SP == P) {
+      P->CopyValue(s, this);
+      continue;
+    }
+    // A property of the same name and kind in another option class.
+    switch (P->Kind) {
+      case PropKind::Float: SetFloatProp(this, *P, GetFloatProp(s, *SP)); break;
+      case PropKind::Text: SetStrProp(this, *P, GetStrProp(s, *SP)); break;
+      case PropKind::Integer:
+      case PropKind::Int64:
+      case PropKind::Boolean:
+      case PropKind::Enumeration:
+      case PropKind::Set: SetOrdProp(this, *P, GetOrdProp(s, *SP)); break;
+      case PropKind::Variant: SetPropAs<Variant>(this, *P, GetPropAs<Variant>(s, *SP)); break;
+      default: break;
+    }
+  }
+  for (const PropInfo* E : ClassType().Events())
+    if (E->IsWritable() && &s->ClassType() == &ClassType()) E->CopyValue(s, this);
+}
+
+// ---------------------------------------------------------------------------
+// HTML5 "data-" attributes
+
+void TIWZQJSon::AddHTML5(TIWHTMLTag* ATag) {
+  if (!ATag) return;
+  ISuperObject v = GetJSon();
+  for (const auto* e : v->AsObject()->Entries()) {
+    const std::string& name = e->name();
+    std::string attr = "data-";
+    for (std::size_t i = 0; i < name.size(); ++i) {
+      char ch = name[i];
+      if (ch >= 'A' && ch <= 'Z' && i + 1 < name.size()) {
+        attr.push_back('-');
+        attr.push_back(static_cast<char>(ch - 'A' + 'a'));
+      } else {
+        attr.push_back(ch);
+      }
+    }
+    const ISuperObject& val = e->value();
+    if (!val) continue;
+    std::string text;
+    switch (val->GetDataType()) {
+      case stBoolean:
+      case stDouble:
+      case stCurrency:
+      case stInt:
+      case stObject: text = val->AsJSon(false, true, true); break;
+      case stString:
+        text = val->AsJSon(false, false, true);
+        if (!text.empty() && (text.front() == '"' || text.front() == '\'')) text.erase(0, 1);
+        if (!text.empty() && (text.back() == '"' || text.back() == '\'')) text.pop_back();
+        break;
+      default: continue;
+    }
+    ATag->AddStringParam(attr, text);
+  }
+}
+
+// ---------------------------------------------------------------------------
+// Option literal text
+
+bool ZQIsBareJSonName(std::string_view n) {
+  if (n.empty()) return false;
+  // A canonical non-negative integer.
+  if (n[0] >= '0' && n[0] <= '9') {
+    if (n.size() > 1 && n[0] == '0') return false;
+    return std::all_of(n.begin(), n.end(), [](char c) { return c >= '0' && c <= '9'; });
+  }
+  for (std::size_t i = 0; i < n.size(); ++i) {
+    unsigned char c = static_cast<unsigned char>(n[i]);
+    if ((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_' || c == '$') continue;
+    if (i > 0 && c >= '0' && c <= '9') continue;
+    if (c >= 0x80) {
+      // Letters beyond ASCII are identifier characters; the line and
+      // paragraph separators (U+2028, U+2029) are not.
+      if (c == 0xE2 && i + 2 < n.size() && static_cast<unsigned char>(n[i + 1]) == 0x80 &&
+          (static_cast<unsigned char>(n[i + 2]) == 0xA8 || static_cast<unsigned char>(n[i + 2]) == 0xA9))
+        return false;
+      continue;
+    }
+    return false;
+  }
+  return true;
+}
+
+namespace {
+bool AllNamesBare(const TSuperObject* n, int depth) {
+  if (!n || depth > kSuperMaxDepth) return true;
+  if (auto* o = n->AsObject()) {
+    bool ok = true;
+    o->ForEach([&](const std::string& name, const ISuperObject& v) {
+      ok = ZQIsBareJSonName(name) && AllNamesBare(v.get(), depth + 1);
+      return ok;
+    });
+    return ok;
+  }
+  if (auto* a = n->AsArray()) {
+    for (std::size_t i = 0; i < a->Length(); ++i)
+      if (!AllNamesBare((*a)[i].get(), depth + 1)) return false;
+  }
+  return true;
+}
+
+void Newline(std::string& out, int level) {
+  out += "\r\n";
+  out.append(static_cast<std::size_t>(level), ' ');
+}
+
+bool WriteOption(std::string& out, const TSuperObject* n, int level, bool indent, bool escape) {
+  if (!n) {
+    out += "null";
+    return true;
+  }
+  if (level >= kSuperMaxDepth) return false;
+  if (auto* o = n->AsObject()) {
+    if (o->IsEmpty()) {
+      out += "{}";
+      return true;
+    }
+    out.push_back('{');
+    bool first = true, ok = true;
+    for (const auto* e : o->Entries()) {
+      const TSuperObject* v = e->value().get();
+      if (v && v->IsType(stMethod)) continue;
+      if (!first) out.push_back(',');
+      first = false;
+      if (indent) Newline(out, level + 1);
+      if (ZQIsBareJSonName(e->name())) {
+        SuperAppendEscaped(out, e->name(), escape);
+      } else {
+        out.push_back('"');
+        SuperAppendEscaped(out, e->name(), true);
+        out.push_back('"');
+      }
+      out += indent ? ": " : ":";
+      if (!(ok = WriteOption(out, v, level + 1, indent, escape))) break;
+    }
+    if (!ok) return false;
+    if (indent) Newline(out, level);
+    out.push_back('}');
+    return true;
+  }
+  if (auto* a = n->AsArray()) {
+    if (a->Length() == 0) {
+      out += "[]";
+      return true;
+    }
+    out.push_back('[');
+    if (indent) Newline(out, level + 1);
+    bool first = true;
+    for (std::size_t i = 0; i < a->Length(); ++i) {
+      const TSuperObject* v = (*a)[i].get();
+      if (v && v->IsType(stMethod)) continue;
+      if (!first) out.push_back(',');
+      first = false;
+      if (!WriteOption(out, v, level + 1, indent, escape)) return false;
+    }
+    out.push_back(']');
+    return true;
+  }
+  return n->WriteJSon(out, indent, escape, false);
+}
+}  // namespace
+
+std::string ZQOptionJSonText(const ISuperObject& ANode, bool AIndent, bool AEscape, bool ANameQuote) {
+  if (!ANode) return {};
+  if (ANameQuote || AllNamesBare(ANode.get(), 0)) return ANode->AsJSon(AIndent, AEscape, ANameQuote);
+  std::string out;
+  if (!WriteOption(out, ANode.get(), 0, AIndent, AEscape)) return {};
+  return out;
+}
+
+}  // namespace zq
