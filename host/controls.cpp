@@ -416,6 +416,11 @@ std::unique_ptr<TIWHTMLTag> TIWCustomRegion::RenderHTML(TIWCompContext&) {
   return tag;
 }
 
+std::string TIWCustomRegion::RenderCSSClass(TIWCompContext&) {
+  if (!Css.empty()) return Css;
+  return ClipRegion ? " IWCLIPCONTROL" : "";
+}
+
 std::string TIWCustomRegion::RenderStyle(TIWCompContext& AContext) {
   std::string s = TIWBaseControl::RenderStyle(AContext);
   border_.InitForRender(Color, HorzScrollBar, VertScrollBar);
@@ -580,6 +585,16 @@ TIWBaseHTML40Component* TIWAppForm::FindByHTMLName(std::string_view name) const 
   return nullptr;
 }
 
+void TIWAppForm::ProcessContentFile(const std::string& AFile) {
+  if (!page_ || AFile.empty()) return;
+  bool absolute = AFile[0] == '/' || AFile.find("://") != std::string::npos;
+  std::string url = absolute || !gServerController ? AFile : gServerController->FileURL(AFile);
+  std::string path = AFile.substr(0, AFile.find('?'));
+  bool css = path.size() >= 4 && path.compare(path.size() - 4, 4, ".css") == 0;
+  if (css) page_->AddLinkFile(url);
+  else page_->AddScriptFile(url);
+}
+
 TIWHTMLTag* TIWAppForm::RenderComponent(TIWBaseHTML40Component* AComponent, TIWContainerContext& AContext) {
   TIWCompContext* ctx = AContext.AddComponent(AComponent);
   auto tag = AComponent->RenderMarkupLanguageTag(*ctx);
@@ -588,6 +603,10 @@ TIWHTMLTag* TIWAppForm::RenderComponent(TIWBaseHTML40Component* AComponent, TIWC
     cont->RenderComponents(*inner, *AContext.PageContext(), tag.get());
   }
   AComponent->RenderScripts(*ctx);
+  if (auto* files = dynamic_cast<IIWContentFiles*>(AComponent)) {
+    for (const auto& f : files->GetContentFiles()) ProcessContentFile(f);
+    AContext.PageContext()->AddToOnReady(files->GetOnReadyScript());
+  }
   if (auto* parent = dynamic_cast<IIWBaseContainer*>(AContext.Container()))
     parent->DoPostRenderProcessing(tag.get(), *ctx, AComponent);
   TIWHTMLTag* raw = tag.get();

@@ -82,6 +82,15 @@ class IIWInputControl {
 // An input control with several posted fields (one per name).
 class IIWMultiInputControl : public IIWInputControl {};
 
+// A control that needs content files (stylesheets, scripts) in the page and
+// a script run when the page is ready.
+class IIWContentFiles {
+ public:
+  virtual ~IIWContentFiles() = default;
+  virtual std::vector<std::string> GetContentFiles() const = 0;
+  virtual std::string GetOnReadyScript() const { return {}; }
+};
+
 // A component with an HTML element.
 class IIWBaseHTMLComponent {
  public:
@@ -287,11 +296,14 @@ class TIWCustomRegion : public TIWBaseControl, public IIWBaseContainer {
   ~TIWCustomRegion() override;
 
   int Color = clNone;
+  // With an empty Css, the class is " IWCLIPCONTROL" (the contents are clipped).
+  bool ClipRegion = false;
   bool HorzScrollBar = false;
   bool VertScrollBar = false;
   TIWContainerBorderOptions& BorderOptions() { return border_; }
 
   std::unique_ptr<TIWHTMLTag> RenderHTML(TIWCompContext& AContext) override;
+  std::string RenderCSSClass(TIWCompContext& AContext) override;
   std::string RenderStyle(TIWCompContext& AContext) override;
   // The region's "control" XML tag with its common async properties.
   std::unique_ptr<TIWHTMLTag> RenderAsync(TIWCompContext& AContext) override;
@@ -390,6 +402,10 @@ class TIWAppForm : public TIWBaseControl, public IIWBaseContainer {
   void SetFormAction(std::string action) { formAction_ = std::move(action); }
   const std::string& FormAction() const { return formAction_; }
   bool CheckUpdateTree(TComponent*) const { return false; }
+  // Adds a content file to the page being rendered: ".css" as a link file,
+  // anything else as a script file (URLs relative to the web root get the URL
+  // base and the file version).
+  void ProcessContentFile(const std::string& AFile);
 
   // Every renderable component of the form, depth first in render order:
   // visible or not, controls inside containers and placed components.

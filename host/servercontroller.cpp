@@ -159,7 +159,7 @@ TIWServerController::~TIWServerController() {
 std::string TIWServerController::FileURL(std::string_view AFile) const {
   std::string base = URLBase;
   while (!base.empty() && base.back() == '/') base.pop_back();
-  return base + ScriptName + "/" + std::string(AFile) + "?v=" + Version;
+  return base + ScriptName + "/" + std::string(AFile) + "?v=" + FileVersion;
 }
 
 std::string TIWServerController::CallbackURL() const {

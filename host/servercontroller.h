@@ -86,7 +86,12 @@ class TIWServerController : public TComponent {
   // Settings; set them before serving requests.
   std::string URLBase;          // path prefix of the application, "" or "/app"
   bool JavaScriptDebug = false;  // multi-line scripts, plain (not minified) files
-  std::string Version = "1.0.0";
+  // The host framework's version text (GetVersion); library code reads its
+  // feature level from it ("12." + level).
+  std::string Version = "12.2.14";
+  // The "?v=" of the files the host links (the runtime, jQuery); change it
+  // with every release of the web root so that browsers fetch the new files.
+  std::string FileVersion = "1.0.0";
   std::string ContentPath = "webroot";  // web root, static files
   std::string CacheDir = "cache";
   bool SessionInURL = false;     // never used by this host: sessions travel in a cookie
@@ -127,7 +132,7 @@ class TIWServerController : public TComponent {
   void SetClock(TClock c) { clock_ = std::move(c); }
   std::chrono::steady_clock::time_point Now() const { return clock_ ? clock_() : std::chrono::steady_clock::now(); }
 
-  // URLs: URLBase + "/" + file + "?v=" + Version; the callback endpoint.
+  // URLs: URLBase + "/" + file + "?v=" + FileVersion; the callback endpoint.
   std::string FileURL(std::string_view AFile) const;
   std::string CallbackURL() const;
 

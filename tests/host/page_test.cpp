@@ -129,7 +129,7 @@ TEST(HostPage, ScriptDebugLinksPlainFilesAndUrlBase) {
   THostFixture host(BuildForm, [](TIWServerController& sc) {
     sc.JavaScriptDebug = true;
     sc.URLBase = "/app/";
-    sc.Version = "2.0";
+    sc.FileVersion = "2.0";
   });
   const std::string& page = host.FirstPage().Body();
   EXPECT_NE(page.find("src=\"/app/jq/jquery.js?v=2.0\"></script>\r\n"
@@ -289,6 +289,46 @@ TEST(HostPage, FramesAndTemplatesWithoutFormTag) {
             std::string::npos)
       << page;
   EXPECT_EQ(page.find("<form"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace zq
+
+namespace zq {
+
+class TFilesLabel : public TIWLabel, public IIWContentFiles {
+  ZQ_CLASS(TFilesLabel, TIWLabel)
+ public:
+  using TIWLabel::TIWLabel;
+  std::vector<std::string> GetContentFiles() const override {
+    return {"css/x.css", "jq/x.js", "/abs/y.css?v=3", "jq/x.js"};
+  }
+  std::string GetOnReadyScript() const override { return "xReady();"; }
+};
+ZQ_IMPLEMENT_CLASS(TFilesLabel) {}
+
+namespace {
+
+TEST(HostPage, ContentFilesAndClippedRegions) {
+  hosttest::THostFixture host([](TIWApplication& app) {
+    auto* f = Create<TIWAppForm>(&app);
+    f->SetName("F");
+    auto* l = Create<TFilesLabel>(f);
+    l->SetName("L");
+    l->SetParent(f);
+    auto* r = Create<TIWRegion>(f);
+    r->SetName("R");
+    r->SetParent(f);
+    r->ClipRegion = true;
+    return f;
+  });
+  const std::string& page = host.FirstPage().Body();
+  EXPECT_NE(page.find("<link rel=\"stylesheet\" type=\"text/css\" href=\"/css/x.css?v=1.0.0\">\r\n"
+                      "<link rel=\"stylesheet\" type=\"text/css\" href=\"/abs/y.css?v=3\">\r\n"),
+            std::string::npos);
+  EXPECT_EQ(Count(page, "src=\"/jq/x.js?v=1.0.0\""), 1u);
+  EXPECT_NE(page.find("jQuery(function(){\r\nxReady();\r\n});"), std::string::npos);
+  EXPECT_NE(page.find("<div id=\"R\" class=\" IWCLIPCONTROL\""), std::string::npos);
 }
 
 }  // namespace
