@@ -34,6 +34,15 @@ place $nm/jquery/dist/jquery.min.js      jq/jquery_ui/jquery-1.8.2.min.js
 place $nm/jquery-ui/dist/jquery-ui.js     jq/jquery_ui/jquery-ui-1.8.23.custom.js
 place $nm/jquery-ui/dist/jquery-ui.min.js jq/jquery_ui/jquery-ui-1.8.23.custom.min.js
 
+# Plug-ins of the components, under the names the components link.
+place $nm/store/store.js                                  jq/jquery_ui/plugins/store.js
+place $nm/store/store.min.js                              jq/jquery_ui/plugins/store.min.js
+place $nm/jquery-ui-touch-punch/jquery.ui.touch-punch.js     jq/jquery.ui.touch-punch.js
+place $nm/jquery-ui-touch-punch/jquery.ui.touch-punch.min.js jq/jquery.ui.touch-punch.min.js
+
+# The library stylesheet has one form; its ".min" name links the same rules.
+place css/zqcss.css css/zqcss.min.css
+
 # jQuery UI themes: ui-themes/<theme>/jquery-ui(.min).css, theme.css and images/.
 # One cp for the whole tree; -u copies only what is missing or newer.
 mkdir -p ui-themes
@@ -49,6 +58,7 @@ while IFS= read -r -d '' src; do
   src=${src#./}
   case "$src" in
     jq/jquery.js|jq/jquery_ui/jquery-*.js) continue ;;
+    jq/jquery_ui/plugins/store.js|jq/jquery.ui.touch-punch.js) continue ;;
   esac
   dst=${src%.js}.min.js
   if [ ! -e "$dst" ] || [ "$src" -nt "$dst" ]; then
