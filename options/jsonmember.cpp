@@ -137,6 +137,7 @@ M* TZQJSonMemberList::Declare(std::string_view AName, bool AUnchangeable, bool A
     Free(m);
     throw;
   }
+  m->FPosition = m->GetIndex();
   m->SetFlag(kMFUnchangeable, AUnchangeable);
   m->SetFlag(kMFGenerateJSon, AGenerateJSon);
   return m;

@@ -71,12 +71,16 @@ class TZQJSonMember : public TZQIndexedCollectionItem {
   bool HasFixedScript() const { return GetFlag(kMFHasFixedScript); }
 
   TZQJSonMemberList* List() const;
+  // Position in the list (members are never moved nor removed).
+  int Position() const { return FPosition; }
   // The option class that owns the list.
   const ClassInfo* JSonClass() const;
 
  private:
+  friend class TZQJSonMemberList;
   std::string FName;
   std::uint32_t FFlags = 0;
+  int FPosition = -1;
 };
 
 class TZQJSonStringMember : public TZQJSonMember {

@@ -1,6 +1,7 @@
 #include "options/jsonobj.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <mutex>
 #include <unordered_map>
@@ -139,6 +140,10 @@ TZQJSonClassData::TZQJSonClassData(const ClassInfo* AJSonClass)
 TZQJSonClassData::~TZQJSonClassData() = default;
 
 void TZQJSonClassData::IndexProps() {
+  FMembers.clear();
+  for (int i = 0; i < MemberCount(); ++i) FMembers.push_back(FMemberList->GetItem(i));
+  FMemberOfProp.clear();
+  for (const PropInfo* p : FPropList) FMemberOfProp.push_back(MemberOfProp(p));
   FPropOfMember.assign(static_cast<std::size_t>(MemberCount()), nullptr);
   for (const PropInfo* p : FPropList)
     if (p->HasIndex() && p->Index >= 0 && p->Index < MemberCount() && !FPropOfMember[static_cast<std::size_t>(p->Index)])
@@ -163,6 +168,7 @@ TIWZQJSonInstObjItem::~TIWZQJSonInstObjItem() { FreeObj(); }
 void TIWZQJSonInstObjItem::FreeObj() {
   TPersistent* o = FObj;
   FObj = nullptr;
+  FJSon = nullptr;
   Free(o);
 }
 
@@ -388,12 +394,26 @@ TZQJSonMember* TIWZQJSon::CheckJSonMember(int AIndex) {
   return cd->Members().GetItem(AIndex);
 }
 
+namespace {
+// Whether a member of kind `actual` is of the accessor family `family` or
+// derived from it (the member class tree of jsonmember.h).
+bool FamilyAccepts(TZQJSonMemberType family, TZQJSonMemberType actual) {
+  if (family == actual) return true;
+  if (family == mtString) return actual == mtJSon || actual == mtColor;
+  if (family == mtJSonObj) return actual >= mtJSonObjList && actual <= mtJSonFunc;
+  return false;
+}
+}  // namespace
+
 template <class M>
-M* TIWZQJSon::MemberAs(int AIndex, TZQJSonMemberType) {
-  TZQJSonMember* m = CheckJSonMember(AIndex);
-  auto* r = dynamic_cast<M*>(m);
-  if (!r) throw EIWZQJQuery("Invalid member in class " + ClassName() + "." + m->Name());
-  return r;
+M* TIWZQJSon::MemberAs(int AIndex, TZQJSonMemberType AKind) {
+  TZQJSonClassData* cd = FClassData;
+  TZQJSonMember* m = cd && AIndex >= 0 && AIndex < static_cast<int>(cd->FMembers.size())
+                         ? cd->FMembers[static_cast<std::size_t>(AIndex)]
+                         : CheckJSonMember(AIndex);
+  if (!FamilyAccepts(AKind, m->MType()))
+    throw EIWZQJQuery("Invalid member in class " + ClassName() + "." + m->Name());
+  return static_cast<M*>(m);
 }
 
 int TIWZQJSon::GetPropIndexByName(std::string_view AName) {
@@ -420,13 +440,13 @@ void TIWZQJSon::FreeJSonObj(int AIndex) {
 void TIWZQJSon::FreeJSonObj(std::string_view AName) {
   TZQJSonMember* m = GetClassData()->MembersByName(AName);
   if (!m) RaiseNoMember(AName);
-  FreeJSonObj(m->GetIndex());
+  FreeJSonObj(m->Position());
 }
 
 bool TIWZQJSon::IsJSonObjStored(std::string_view AName) {
   TZQJSonMember* m = GetClassData()->MembersByName(AName);
   if (!m) RaiseNoMember(AName);
-  auto* s = GetInstSlot(m->GetIndex());
+  auto* s = GetInstSlot(m->Position());
   return s && s->Obj();
 }
 
@@ -463,7 +483,15 @@ void TIWZQJSon::AfterScalarSet(TZQJSonMember* M, bool AChanged) {
 // ---------------------------------------------------------------------------
 // Scalar accessors
 
-ISuperObject TIWZQJSon::Node(const TZQJSonMember* M) const { return FSObj->AsObject()->GetO(M->Name()); }
+ISuperObject TIWZQJSon::Node(const TZQJSonMember* M) const {
+  ISuperObject n = FSObj->AsObject()->GetO(M->Name());
+  if (FWriting) {
+    // The writer asks the stored rule, then takes the node: one lookup for both.
+    FLastMember = M;
+    FLastNode = n.get();
+  }
+  return n;
+}
 
 std::string TIWZQJSon::GetStringValue(int AIndex) {
   auto* m = MemberAs<TZQJSonStringMember>(AIndex, mtString);
@@ -714,7 +742,10 @@ TPersistent* TIWZQJSon::SubObject(int AIndex, TZQJSonMemberType AKind) {
                                : m->MType() == AKind;
   TIWZQJSonInstObjItem* slot = AIndex < static_cast<int>(FInstList.size()) ? FInstList[std::size_t(AIndex)].get() : nullptr;
   if (!ok || !slot) throw EIWZQJQuery("Invalid member in class " + ClassName() + "." + m->Name());
-  if (!slot->FObj) slot->FObj = CreateSubObject(*slot, AIndex);
+  if (!slot->FObj) {
+    slot->FObj = CreateSubObject(*slot, AIndex);
+    slot->FJSon = dynamic_cast<IIWZQJSon*>(slot->FObj);
+  }
   return slot->FObj;
 }
 
@@ -744,8 +775,7 @@ bool TIWZQJSon::IsObjStored(int AIndex) {
   if (!IsObjectKind(m->MType())) throw EIWZQJQuery("Invalid member in class " + ClassName() + "." + m->Name());
   auto* slot = FInstList[static_cast<std::size_t>(AIndex)].get();
   if (!slot || !slot->Obj()) return false;
-  auto* j = dynamic_cast<IIWZQJSon*>(slot->Obj());
-  return !j || j->GetIsStored();
+  return !slot->FJSon || slot->FJSon->GetIsStored();
 }
 
 bool TIWZQJSon::IsFuncStored(int AIndex) {
@@ -819,18 +849,22 @@ ISuperObject TIWZQJSon::PropValue(const PropInfo* P, TZQJSonMember* M, bool AFor
   TZQJSonMemberType mt = M ? M->MType() : mtNone;
   // Sub-objects: only those that exist are written.
   if (IsObjectKind(mt) || (!M && P->Kind == PropKind::Object)) {
-    TPersistent* o = nullptr;
+    IIWZQJSon* j = nullptr;
     if (M) {
-      auto* slot = FInstList[static_cast<std::size_t>(M->GetIndex())].get();
-      o = slot ? slot->Obj() : nullptr;
+      auto* slot = FInstList[static_cast<std::size_t>(M->Position())].get();
+      if (!slot || !slot->Obj()) {
+        ANoObject = true;
+        return nullptr;
+      }
+      j = slot->FJSon;
     } else {
-      o = dynamic_cast<TPersistent*>(GetObjectProp(this, *P));
+      auto* o = dynamic_cast<TPersistent*>(GetObjectProp(this, *P));
+      if (!o) {
+        ANoObject = true;
+        return nullptr;
+      }
+      j = dynamic_cast<IIWZQJSon*>(o);
     }
-    if (!o) {
-      ANoObject = true;
-      return nullptr;
-    }
-    auto* j = dynamic_cast<IIWZQJSon*>(o);
     if (!j) return nullptr;
     ISuperObject v = j->GetJSonEx(Rec.AllProps, AForce, Rec.Members, Rec.OnlyCount);
     if (!AForce && v && v->IsType(stObject) && v->AsObject()->IsEmpty()) return nullptr;
@@ -839,12 +873,11 @@ ISuperObject TIWZQJSon::PropValue(const PropInfo* P, TZQJSonMember* M, bool AFor
   if (Rec.OnlyCount) return nullptr;
   if (M && !AForce) {
     auto* tab = FSObj->AsObject();
-    if (tab->Exists(M->Name())) {
-      ISuperObject n = tab->GetO(M->Name());
-      return n ? n : TSuperObject::Create(stNull);
-    }
+    if (FLastMember == M && FLastNode) return ISuperObject::Share(FLastNode);
+    if (ISuperObject n = tab->GetO(M->Name())) return n;
+    if (!tab->IsEmpty() && tab->Exists(M->Name())) return TSuperObject::Create(stNull);  // a name without node
   }
-  const int idx = M ? M->GetIndex() : 0;
+  const int idx = M ? M->Position() : 0;
   switch (mt) {
     case mtString:
     case mtColor: return TSuperObject::Create(GetStringValue(idx));
@@ -899,8 +932,10 @@ ISuperObject TIWZQJSon::InternalGetJSon(TEachPropJsonRec& Rec) {
   const bool isArray = IsArray();
   ISuperObject result = TSuperObject::Create(isArray ? stArray : stObject);
   Rec.Json = result;
-  for (const PropInfo* P : cd->PropList()) {
-    TZQJSonMember* M = cd->MemberOfProp(P);
+  const auto& props = cd->PropList();
+  for (std::size_t pi = 0; pi < props.size(); ++pi) {
+    const PropInfo* P = props[pi];
+    TZQJSonMember* M = cd->MemberOfPropAt(pi);
     if (IsEventFunctionProp(P, M) ? !Rec.Events : !Rec.Props) continue;
     if (Rec.Members && !Rec.AllProps && M && !Rec.Members->HasMember(M) && !ObjectPropMayHoldMembers(P)) continue;
     if (GetCustomJq(P->Name, result)) {
@@ -912,7 +947,19 @@ ISuperObject TIWZQJSon::InternalGetJSon(TEachPropJsonRec& Rec) {
       continue;
     }
     bool noObject = false;
-    ISuperObject v = PropValue(P, M, Rec.ForceVal || isArray, Rec, noObject);
+    FLastMember = nullptr;
+    FWriting = true;
+    ISuperObject v;
+    try {
+      v = PropValue(P, M, Rec.ForceVal || isArray, Rec, noObject);
+    } catch (...) {
+      FWriting = false;
+      FLastMember = nullptr;
+      FLastNode = nullptr;
+      throw;
+    }
+    FWriting = false;
+    FLastMember = nullptr;
     if (!noObject) Bookkeep(Rec, M);
     if (!v) continue;
     if (Rec.Proc) {
@@ -928,9 +975,27 @@ ISuperObject TIWZQJSon::InternalGetJSon(TEachPropJsonRec& Rec) {
 
 ISuperObject TIWZQJSon::GetJSon() { return GetJSonEx(false, false, nullptr, false); }
 
+namespace {
+// Whether event functions are written, decided once per literal by its
+// outermost object (the container's design state) and kept for the nested ones.
+thread_local int tWriteEvents = -1;
+struct WriteEventsScope {
+  bool outer;
+  explicit WriteEventsScope(TIWZQJSon* self, bool (TIWZQJSon::*designMode)()) : outer(tWriteEvents < 0) {
+    if (outer) tWriteEvents = (self->*designMode)() ? 0 : 1;
+  }
+  ~WriteEventsScope() {
+    if (outer) tWriteEvents = -1;
+  }
+  WriteEventsScope(const WriteEventsScope&) = delete;
+  WriteEventsScope& operator=(const WriteEventsScope&) = delete;
+};
+}  // namespace
+
 ISuperObject TIWZQJSon::GetJSonEx(bool AllProps, bool ForceVal, TIWZQResponseMemberList* Members, bool OnlyCount) {
+  WriteEventsScope scope(this, &TIWZQJSon::DesignMode);
   TEachPropJsonRec rec;
-  rec.Events = !DesignMode();
+  rec.Events = tWriteEvents == 1;
   rec.AllProps = AllProps;
   rec.ForceVal = ForceVal;
   rec.Members = Members;
@@ -959,7 +1024,7 @@ ISuperObject TIWZQJSon::GetMemberPropJSon(TZQJSonMember* M, const ISuperObject& 
                                           bool OnlyCount) {
   TZQJSonClassData* cd = GetClassData();
   if (!M || M->List() != &cd->Members()) return nullptr;
-  const PropInfo* P = cd->PropOfMember(M->GetIndex());
+  const PropInfo* P = cd->PropOfMember(M->Position());
   if (!P) return nullptr;
   TEachPropJsonRec rec;
   rec.AllProps = AllProps;
@@ -1032,7 +1097,7 @@ void TIWZQJSon::ResetProps() {
   for (const PropInfo* P : cd->PropList()) {
     TZQJSonMember* M = cd->MemberOfProp(P);
     if (!M || !StoreProperty(P)) continue;
-    const int i = M->GetIndex();
+    const int i = M->Position();
     switch (M->MType()) {
       case mtString:
       case mtColor: SetStringValue(i, static_cast<TZQJSonStringMember*>(M)->FDefVal); break;
@@ -1076,11 +1141,11 @@ void TIWZQJSon::Assign(const TPersistent* Source) {
     TZQJSonMember* SM = scd->MemberOfProp(SP);
     if (M && SM && IsObjectKind(M->MType()) && M->MType() == SM->MType()) {
       // Sub-objects: copy into our own; an absent source object is at its defaults.
-      auto* sslot = s->FInstList[static_cast<std::size_t>(SM->GetIndex())].get();
+      auto* sslot = s->FInstList[static_cast<std::size_t>(SM->Position())].get();
       if (sslot && sslot->Obj()) {
-        SubObject(M->GetIndex(), M->MType() == mtJSonObj ? mtJSonObj : M->MType())->Assign(sslot->Obj());
+        SubObject(M->Position(), M->MType() == mtJSonObj ? mtJSonObj : M->MType())->Assign(sslot->Obj());
       } else {
-        auto* slot = FInstList[static_cast<std::size_t>(M->GetIndex())].get();
+        auto* slot = FInstList[static_cast<std::size_t>(M->Position())].get();
         if (slot && slot->Obj())
           if (auto* j = dynamic_cast<IIWZQJSon*>(slot->Obj())) j->ResetProps();
       }
@@ -1174,32 +1239,37 @@ bool ZQIsBareJSonName(std::string_view n) {
 }
 
 namespace {
-bool AllNamesBare(const TSuperObject* n, int depth) {
-  if (!n || depth > kSuperMaxDepth) return true;
-  if (auto* o = n->AsObject()) {
-    bool ok = true;
-    o->ForEach([&](const std::string& name, const ISuperObject& v) {
-      ok = ZQIsBareJSonName(name) && AllNamesBare(v.get(), depth + 1);
-      return ok;
-    });
-    return ok;
-  }
-  if (auto* a = n->AsArray()) {
-    for (std::size_t i = 0; i < a->Length(); ++i)
-      if (!AllNamesBare((*a)[i].get(), depth + 1)) return false;
-  }
-  return true;
-}
-
 void Newline(std::string& out, int level) {
   out += "\r\n";
   out.append(static_cast<std::size_t>(level), ' ');
 }
 
+// The JSON writer's layout and number formats, with the name rule above.
 bool WriteOption(std::string& out, const TSuperObject* n, int level, bool indent, bool escape) {
   if (!n) {
     out += "null";
     return true;
+  }
+  switch (n->GetDataType()) {
+    case stNull:
+    case stMethod: out += "null"; return true;
+    case stBoolean: out += n->AsBoolean() ? "true" : "false"; return true;
+    case stInt: {
+      char buf[24];
+      auto r = std::to_chars(buf, buf + sizeof buf, n->AsInteger());
+      out.append(buf, static_cast<std::size_t>(r.ptr - buf));
+      return true;
+    }
+    case stDouble: SuperAppendDouble(out, n->AsDouble()); return true;
+    case stString:
+      out.push_back('"');
+      SuperAppendEscaped(out, n->TextRef(), escape);
+      out.push_back('"');
+      return true;
+    case stFunction: out += n->TextRef(); return true;
+    case stCurrency: return n->WriteJSon(out, indent, escape, false);
+    case stObject: break;
+    case stArray: break;
   }
   if (level >= kSuperMaxDepth) return false;
   if (auto* o = n->AsObject()) {
@@ -1209,53 +1279,53 @@ bool WriteOption(std::string& out, const TSuperObject* n, int level, bool indent
     }
     out.push_back('{');
     bool first = true, ok = true;
-    for (const auto* e : o->Entries()) {
-      const TSuperObject* v = e->value().get();
-      if (v && v->IsType(stMethod)) continue;
+    o->ForEach([&](const std::string& name, const ISuperObject& value) {
+      const TSuperObject* v = value.get();
+      if (v && v->IsType(stMethod)) return true;
       if (!first) out.push_back(',');
       first = false;
       if (indent) Newline(out, level + 1);
-      if (ZQIsBareJSonName(e->name())) {
-        SuperAppendEscaped(out, e->name(), escape);
+      if (ZQIsBareJSonName(name)) {
+        SuperAppendEscaped(out, name, escape);
       } else {
         out.push_back('"');
-        SuperAppendEscaped(out, e->name(), true);
+        SuperAppendEscaped(out, name, true);
         out.push_back('"');
       }
       out += indent ? ": " : ":";
-      if (!(ok = WriteOption(out, v, level + 1, indent, escape))) break;
-    }
+      ok = WriteOption(out, v, level + 1, indent, escape);
+      return ok;
+    });
     if (!ok) return false;
     if (indent) Newline(out, level);
     out.push_back('}');
     return true;
   }
-  if (auto* a = n->AsArray()) {
-    if (a->Length() == 0) {
-      out += "[]";
-      return true;
-    }
-    out.push_back('[');
-    if (indent) Newline(out, level + 1);
-    bool first = true;
-    for (std::size_t i = 0; i < a->Length(); ++i) {
-      const TSuperObject* v = (*a)[i].get();
-      if (v && v->IsType(stMethod)) continue;
-      if (!first) out.push_back(',');
-      first = false;
-      if (!WriteOption(out, v, level + 1, indent, escape)) return false;
-    }
-    out.push_back(']');
+  const TSuperArray* a = n->AsArray();
+  if (a->Length() == 0) {
+    out += "[]";
     return true;
   }
-  return n->WriteJSon(out, indent, escape, false);
+  out.push_back('[');
+  if (indent) Newline(out, level + 1);
+  bool first = true;
+  for (std::size_t i = 0; i < a->Length(); ++i) {
+    const TSuperObject* v = (*a)[i].get();
+    if (v && v->IsType(stMethod)) continue;
+    if (!first) out.push_back(',');
+    first = false;
+    if (!WriteOption(out, v, level + 1, indent, escape)) return false;
+  }
+  out.push_back(']');
+  return true;
 }
 }  // namespace
 
 std::string ZQOptionJSonText(const ISuperObject& ANode, bool AIndent, bool AEscape, bool ANameQuote) {
   if (!ANode) return {};
-  if (ANameQuote || AllNamesBare(ANode.get(), 0)) return ANode->AsJSon(AIndent, AEscape, ANameQuote);
+  if (ANameQuote) return ANode->AsJSon(AIndent, AEscape, true);
   std::string out;
+  out.reserve(256);
   if (!WriteOption(out, ANode.get(), 0, AIndent, AEscape)) return {};
   return out;
 }

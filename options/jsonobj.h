@@ -177,6 +177,8 @@ class TZQJSonClassData : public TObject {
   const PropInfo* PropOfMember(int AIndex) const;
   // The member of a property, or null (no index, or not below the count).
   TZQJSonMember* MemberOfProp(const PropInfo* P) const;
+  // The member of the property at a position of PropList, or null.
+  TZQJSonMember* MemberOfPropAt(std::size_t APos) const { return FMemberOfProp[APos]; }
 
  private:
   friend class TIWZQJSon;
@@ -185,6 +187,8 @@ class TZQJSonClassData : public TObject {
   std::unique_ptr<TZQJSonMemberList> FMemberList;
   std::vector<const PropInfo*> FPropList;
   std::vector<const PropInfo*> FPropOfMember;
+  std::vector<TZQJSonMember*> FMembers;           // by position
+  std::vector<TZQJSonMember*> FMemberOfProp;      // parallel to FPropList
   int FUsedCount = 0;
 };
 
@@ -240,6 +244,7 @@ class TIWZQJSonInstObjItem {
   friend class TIWZQJSon;
   TZQJSonMember* FMember;
   TPersistent* FObj = nullptr;  // owned
+  IIWZQJSon* FJSon = nullptr;   // FObj as IIWZQJSon, when it is one
 };
 
 class TIWZQJSonInstObjDynItem : public TIWZQJSonInstObjItem {
@@ -470,6 +475,10 @@ class TIWZQJSon : public TZQIndexedCollectionItem, public IIWZQJSon, public IIWZ
   std::vector<std::unique_ptr<TIWZQJSonInstObjItem>> FInstList;
   IIWZQJSContainer* FDisabledContainer = nullptr;
   bool FDestroying = false;
+  // Last document lookup while a value is produced for the writer.
+  mutable bool FWriting = false;
+  mutable const TZQJSonMember* FLastMember = nullptr;
+  mutable TSuperObject* FLastNode = nullptr;  // not owned: valid while FWriting
 };
 
 // The option literal of a node as script text. With name quoting off, member
