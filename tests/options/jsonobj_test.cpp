@@ -123,6 +123,9 @@ TEST_F(OptionsTest, ScalarKindsStoreOnlyNonDefaults) {
   EXPECT_EQ(j->GetO("price")->AsJSon(), "1.2345");
   EXPECT_EQ(j->GetO("zIndex")->AsJSon(), "2.5");
   EXPECT_TRUE(j->GetB("autoHide"));
+  // Forced values (setter scripts) take the set's texts from its member too.
+  EXPECT_EQ(opts->GetJSonEx(false, true, nullptr, false)->GetO("edges")->AsJSon(), "[\"n\",\"s\"]");
+  EXPECT_EQ(opts->GetJSonEx(false, true, nullptr, false)->GetS("trigger"), "left");
   // Back to the defaults: the document is empty again.
   opts->SetEnumerValue(1, 0);
   opts->SetBooleanValue(3, false);
