@@ -730,14 +730,23 @@ std::unique_ptr<TIWHTMLTag> TIWButton::RenderHTML(TIWCompContext& AContext) {
     std::string cb = name + ".DoOnAsyncClick";
     tag->AddStringParam("onclick", "executeAjaxEvent(\"\", null, " + JSString(cb) + ", true, null, true); return false;");
     if (TIWApplication* app = AContext.WebApplication()) {
-      app->CallBacks().Register(cb, [this](TStringList&) {
+      TIWCallback* entry = app->CallBacks().Register(cb, [this](TStringList&) {
         if (OnAsyncClick) OnAsyncClick(this);
       });
+      callbackApp_ = app;
+      callbackName_ = entry->Name();
     }
   } else {
     tag->AddStringParam("onclick", "SubmitClickConfirm(" + JSString(name) + ", false, true, \"\"); return false;");
   }
   return tag;
+}
+
+void TIWButton::BeforeDestruction() {
+  if (callbackApp_)
+    if (TIWCallback* cb = callbackApp_->CallBacks().Find(callbackName_)) cb->SetHandler([](TStringList&) {});
+  callbackApp_ = nullptr;
+  TIWBaseControl::BeforeDestruction();
 }
 
 void TIWButton::Submit(const std::string& AValue) {

@@ -455,10 +455,14 @@ class TIWButton : public TIWBaseControl, public IIWSubmitControl {
   std::unique_ptr<TIWHTMLTag> RenderHTML(TIWCompContext& AContext) override;
   void Submit(const std::string& AValue) override;
   std::string GetSubmitParam() const override { return submitParam_; }
+  // Leaves a do-nothing handler under the callback name it registered.
+  void BeforeDestruction() override;
 
  private:
   std::string caption_;
   std::string submitParam_;
+  TIWApplication* callbackApp_ = nullptr;
+  std::string callbackName_;
 };
 
 // A one-line text input; its value comes back on every submit and callback.

@@ -293,7 +293,7 @@ std::string THTTPRequest::GetField(std::string_view name) const {
   return queryFields_.Get(name);
 }
 
-bool THTTPRequest::Parse(size_t maxFields, std::string* error) {
+bool THTTPRequest::Parse(size_t maxFields, std::string* error, bool parseBody) {
   auto fail = [&](const char* why) {
     if (error) *error = why;
     return false;
@@ -323,9 +323,11 @@ bool THTTPRequest::Parse(size_t maxFields, std::string* error) {
   userAgent_ = headers_.Get("User-Agent");
   if (Host.empty()) Host = headers_.Get("Host");
   queryFields_.Clear();
-  contentFields_.Clear();
+  if (parseBody) {
+    contentFields_.Clear();
+    files_.clear();
+  }
   cookies_.Clear();
-  files_.clear();
   if (!ParseURLEncoded(query_, queryFields_, maxFields)) return fail("Too many query fields");
   // Cookies: "a=1; b=2".
   std::string cookieHeader = headers_.Get("Cookie");
@@ -338,6 +340,7 @@ bool THTTPRequest::Parse(size_t maxFields, std::string* error) {
     if (part.empty() || eq == std::string_view::npos) continue;
     cookies_.Add(std::string(Trim(part.substr(0, eq))), std::string(Trim(part.substr(eq + 1))));
   }
+  if (!parseBody) return true;
   std::string type = Lower(contentType_.substr(0, contentType_.find(';')));
   type = std::string(Trim(type));
   if (type == "application/x-www-form-urlencoded") {

@@ -132,10 +132,10 @@ class THTTPRequest {
   std::string GetField(std::string_view name) const;
   std::string GetCookie(std::string_view name) const { return cookies_.Get(name); }
 
-  // Splits the URL, reads cookies and decodes an url-encoded or multipart body.
-  // Returns false (with a reason) when a field limit is exceeded or the body is
-  // malformed.
-  bool Parse(size_t maxFields, std::string* error = nullptr);
+  // Splits the URL, reads cookies and (unless parseBody is false) decodes an
+  // url-encoded or multipart body. Returns false (with a reason) when a field
+  // limit is exceeded or the body is malformed.
+  bool Parse(size_t maxFields, std::string* error = nullptr, bool parseBody = true);
   bool IsParsed() const { return parsed_; }
 
  private:

@@ -333,10 +333,12 @@ void TIWServerController::HandleRequest(THTTPRequest& req, THTTPReply& reply) {
     }
     size_t limit = handlerPath ? MaxUploadSize : MaxRequestSize;
     if (req.Content.size() > limit) return SetErrorReply(reply, 413, "Request body too large");
-    bool parsedByHook = contentParser_ && contentParser_(req);
-    if (!parsedByHook || !req.IsParsed()) {
+    // A content parser may take the body (an upload); the URL and cookies
+    // are read in any case.
+    bool bodyTaken = contentParser_ && contentParser_(req);
+    {
       std::string err;
-      if (!req.Parse(MaxFields, &err)) return SetErrorReply(reply, 400, err);
+      if (!req.Parse(MaxFields, &err, !bodyTaken)) return SetErrorReply(reply, 400, err);
     }
     std::string path = req.PathInfo();
     if (!base.empty()) {

@@ -204,6 +204,11 @@ TEST(HostCallback, AsyncButtonRegistersItsOwnCallback) {
   EXPECT_EQ(r.Code, 200);
   EXPECT_EQ(clicks, 1);
   EXPECT_EQ(r.Scripts, (std::vector<std::string>{"alert(\"Saved \\\"ok\\\" \\x3C/script\\x3E\");\r\n"}));
+  // A freed button leaves a callback that does nothing (no dangling handler).
+  Free(h.button);
+  TCallbackResult after = host.Callback("BTN.DoOnAsyncClick");
+  EXPECT_EQ(after.Code, 200);
+  EXPECT_EQ(clicks, 1);
 }
 
 }  // namespace

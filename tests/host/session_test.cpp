@@ -270,3 +270,31 @@ TEST(HostSession, RequestScopeResetsThreadStateOnEveryExit) {
 
 }  // namespace
 }  // namespace zq
+
+namespace zq {
+namespace {
+
+TEST(HostSession, ContentParserMayTakeTheBody) {
+  std::string seen;
+  hosttest::THostFixture host(SimpleForm, [&](TIWServerController& sc) {
+    sc.SetContentParser([&](THTTPRequest& req) {
+      if (req.GetHeader("Content-Type") != "application/octet-stream") return false;
+      seen = req.Content;
+      return true;
+    });
+  });
+  auto* h = static_cast<TRecordingHandler*>(
+      host.Controller().Handlers().Add("/up/", "", std::make_unique<TRecordingHandler>()));
+  THTTPRequest up = host.MakeRequest("POST", "/up/x?id=5");
+  up.SetHeader("Content-Type", "application/octet-stream");
+  up.Content = "a=1&b=2";
+  THTTPReply r = host.Send(up);
+  EXPECT_EQ(r.Body(), "{\"id\":\"5\"}");
+  EXPECT_EQ(h->Path, "/up/x");
+  EXPECT_EQ(seen, "a=1&b=2");
+  EXPECT_EQ(up.ContentFields().Count(), 0u);
+  EXPECT_EQ(up.GetCookie("ZQSESSION"), host.Cookie());
+}
+
+}  // namespace
+}  // namespace zq
