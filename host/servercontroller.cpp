@@ -480,8 +480,17 @@ bool TIWServerController::ServeStaticFile(THTTPRequest& req, THTTPReply& reply, 
   if (rel.find('\\') != std::string::npos || rel.find('\0') != std::string::npos) return false;
   std::stringstream parts(rel);
   std::string part;
-  while (std::getline(parts, part, '/'))
+  bool first = true;
+  while (std::getline(parts, part, '/')) {
     if (part.empty() || part[0] == '.') return false;
+    // The web root also holds its package manifest, the installed packages and
+    // its set-up script: those are build inputs, not client files.
+    if (first && part == "node_modules") return false;
+    first = false;
+  }
+  if (part == "package.json" || part == "package-lock.json" ||
+      (part.size() > 3 && part.compare(part.size() - 3, 3, ".sh") == 0))
+    return false;
   std::filesystem::path file = std::filesystem::path(ContentPath) / rel;
   std::error_code ec;
   if (!std::filesystem::is_regular_file(file, ec)) return false;

@@ -221,6 +221,10 @@ TEST(HostSession, StaticFilesFromTheWebRoot) {
   std::filesystem::create_directories(dir / "css");
   std::ofstream(dir / "css" / "site.css") << "body{}";
   std::ofstream(dir / ".secret") << "no";
+  std::filesystem::create_directories(dir / "node_modules" / "jquery");
+  std::ofstream(dir / "node_modules" / "jquery" / "x.js") << "no";
+  std::ofstream(dir / "package.json") << "{}";
+  std::ofstream(dir / "setup.sh") << "exit 0";
   THostFixture host(SimpleForm, [&](TIWServerController& sc) { sc.ContentPath = dir.string(); });
   THTTPReply css = host.Get("/css/site.css");
   EXPECT_EQ(css.Code(), 200);
@@ -240,6 +244,9 @@ TEST(HostSession, StaticFilesFromTheWebRoot) {
   EXPECT_EQ(host.Get("/.secret").Body().substr(0, 15), "<!DOCTYPE html>");
   EXPECT_EQ(host.Get("/css/../.secret").Body().substr(0, 15), "<!DOCTYPE html>");
   EXPECT_EQ(host.Get("/css/%2e%2e/.secret").Body().substr(0, 15), "<!DOCTYPE html>");
+  // Nor are the build inputs that live beside the client files.
+  for (const char* p : {"/node_modules/jquery/x.js", "/package.json", "/setup.sh"})
+    EXPECT_EQ(host.Get(p).Body().substr(0, 15), "<!DOCTYPE html>") << p;
   host.Controller().MimeTypes().Register("bmp", "image/bmp");
   EXPECT_EQ(host.Controller().MimeTypes().TypeOf("a/b.BMP"), "image/bmp");
   EXPECT_EQ(host.Controller().MimeTypes().TypeOf("noext"), "application/octet-stream");
