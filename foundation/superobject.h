@@ -255,6 +255,9 @@ class TSuperObject {
   TSuperTableString* AsObject() { return kind_ == stObject ? &u_.o : nullptr; }
   const TSuperTableString* AsObject() const { return kind_ == stObject ? &u_.o : nullptr; }
   // The JSON text; empty when writing fails (nesting beyond kSuperMaxDepth).
+  // With `namequote` off, names that are script identifiers or canonical
+  // non-negative integers are written bare; any other name is still quoted and
+  // escaped, so the text is valid script ("background-color":1).
   std::string AsJSon(bool indent = false, bool escape = true, bool namequote = true) const;
   // Appends the JSON text to `out`; false (and `out` unchanged) when writing fails.
   bool WriteJSon(std::string& out, bool indent = false, bool escape = true, bool namequote = true) const;
@@ -408,5 +411,10 @@ TDateTime JavaToNativeDateTime(std::int64_t ms);
 void SuperAppendDouble(std::string& out, double d);
 // Writes a string body escaped the way the writer does (no quotes added).
 void SuperAppendEscaped(std::string& out, std::string_view text, bool escape);
+
+// Whether a member name can be written without quotes: a script identifier
+// (letters beyond ASCII included, the line and paragraph separators not) or a
+// canonical non-negative integer.
+bool ZQIsBareJSonName(std::string_view AName);
 
 }  // namespace zq

@@ -1,4 +1,5 @@
 // The JSON writer: one pass appending to a single std::string.
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdlib>
@@ -274,6 +275,30 @@ void PutDouble(OutBuf& out, double d) {
 
 }  // namespace
 
+bool ZQIsBareJSonName(std::string_view n) {
+  if (n.empty()) return false;
+  // A canonical non-negative integer.
+  if (n[0] >= '0' && n[0] <= '9') {
+    if (n.size() > 1 && n[0] == '0') return false;
+    return std::all_of(n.begin(), n.end(), [](char c) { return c >= '0' && c <= '9'; });
+  }
+  for (std::size_t i = 0; i < n.size(); ++i) {
+    unsigned char c = static_cast<unsigned char>(n[i]);
+    if ((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_' || c == '$') continue;
+    if (i > 0 && c >= '0' && c <= '9') continue;
+    if (c >= 0x80) {
+      // Letters beyond ASCII are identifier characters; the line and
+      // paragraph separators (U+2028, U+2029) are not.
+      if (c == 0xE2 && i + 2 < n.size() && static_cast<unsigned char>(n[i + 1]) == 0x80 &&
+          (static_cast<unsigned char>(n[i + 2]) == 0xA8 || static_cast<unsigned char>(n[i + 2]) == 0xA9))
+        return false;
+      continue;
+    }
+    return false;
+  }
+  return true;
+}
+
 struct SuperWriter {
   OutBuf& out;
   bool indent, escape, namequote;
@@ -299,9 +324,13 @@ struct SuperWriter {
         if (!first) out.Put(',');
         first = false;
         if (indent) PutNewline(out, level + 1);
-        if (namequote) out.Put('"');
-        PutEscaped(out, e->Name, escape);
-        if (namequote) out.Put('"');
+        if (namequote || !ZQIsBareJSonName(e->Name)) {
+          out.Put('"');
+          PutEscaped(out, e->Name, escape || !namequote);
+          out.Put('"');
+        } else {
+          PutEscaped(out, e->Name, escape);
+        }
         if (indent) out.Put(": ", 2);
         else out.Put(':');
         if (!v) out.Put("null", 4);

@@ -486,8 +486,6 @@ class TIWZQJSon : public TZQIndexedCollectionItem, public IIWZQJSon, public IIWZ
 // written bare; any other name is quoted and escaped so the text stays valid
 // script ("background-color" gives "background-color":...).
 std::string ZQOptionJSonText(const ISuperObject& ANode, bool AIndent, bool AEscape = true, bool ANameQuote = false);
-// Whether a member name can be written without quotes.
-bool ZQIsBareJSonName(std::string_view AName);
 
 }  // namespace zq
 

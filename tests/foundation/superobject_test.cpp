@@ -150,10 +150,28 @@ TEST(SuperObject, Escaping) {
   EXPECT_EQ(nul->AsJSon(false, false), "\"a\\u0000b\"");
   // Characters above U+FFFF escape as two surrogate units.
   EXPECT_EQ(TSuperObject::Create("\xF0\x9F\x98\x80")->AsJSon(), "\"\\ud83d\\ude00\"");
-  // Member names are escaped too.
+  // Member names are escaped too; with quoting off, a name that is not a
+  // script identifier is still quoted so the literal stays valid script.
   ISuperObject o = SO();
   o->PutI("a/\xC3\xA9", 1);
-  EXPECT_EQ(Opt(o), "{a\\/\\u00e9:1}");
+  EXPECT_EQ(Opt(o), "{\"a\\/\\u00e9\":1}");
+  ISuperObject names = SO();
+  names->PutI("background-color", 1);
+  names->PutI("x\"});alert(1);//", 2);
+  names->PutI("_ok$1", 3);
+  names->PutI("\xC3\xA9t\xC3\xA9", 4);
+  names->PutI("10", 5);
+  names->PutI("010", 6);
+  ISuperObject back = SO(names->AsJSon(false, true, false));
+  ASSERT_TRUE(back);
+  EXPECT_EQ(back->AsJSon(), names->AsJSon());
+  std::string text = names->AsJSon(false, false, false);
+  EXPECT_NE(text.find("\"background-color\":1"), std::string::npos) << text;
+  EXPECT_NE(text.find("\"x\\\"});alert(1);\\/\\/\":2"), std::string::npos) << text;
+  EXPECT_NE(text.find("_ok$1:3"), std::string::npos) << text;
+  EXPECT_NE(text.find("\xC3\xA9t\xC3\xA9:4"), std::string::npos) << text;
+  EXPECT_NE(text.find("10:5"), std::string::npos) << text;
+  EXPECT_NE(text.find("\"010\":6"), std::string::npos) << text;
 }
 
 TEST(SuperObject, ParserAcceptsTheLenientDialect) {
