@@ -137,6 +137,28 @@ test('updates replace elements before scripts run; CDATA pieces are joined', asy
   assert.deepEqual(errors, []);
 });
 
+test('control elements set style declarations, visibility and the enabled state before scripts run', async () => {
+  replies = [{
+    body: xml('<control id="LBL" visible="false" style="width:30px;z-index:7"/>' +
+      '<control id="EDIT1" enabled="false"/>' +
+      '<execute><![CDATA[var l = document.getElementById("LBL");' +
+      'applied.push(l.style.width, l.style.zIndex, l.style.visibility, document.getElementById("EDIT1").disabled);]]></execute>'),
+  }, {
+    body: xml('<control id="LBL" visible="true"/><control id="EDIT1" enabled="true"/>' +
+      '<execute><![CDATA[applied.push(document.getElementById("LBL").style.visibility, document.getElementById("LBL").style.width,' +
+      'document.getElementById("EDIT1").disabled);]]></execute>'),
+  }];
+  await page.evaluate(() => {
+    executeAjaxEvent('&ajaxevent=X', IWCLForm, 'X.DoAjaxRequest', true, null, true);
+    executeAjaxEvent('&ajaxevent=Y', IWCLForm, 'Y.DoAjaxRequest', true, null, true);
+  });
+  await waitCalls(2);
+  // An absent attribute leaves that property as it was (the width stays).
+  assert.deepEqual(await page.evaluate(() => applied), ['30px', '7', 'hidden', true, '', '30px', false]);
+  await page.close();
+  assert.deepEqual(errors, []);
+});
+
 test('a failing response script is logged and the next one still runs', async () => {
   replies = [{ body: xml('<execute><![CDATA[nosuchfunction();]]></execute><execute><![CDATA[applied.push("after");]]></execute>') }];
   await page.evaluate(() => executeAjaxEvent('&ajaxevent=X', IWCLForm, 'X.DoAjaxRequest', true, null, true));

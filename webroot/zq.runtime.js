@@ -349,6 +349,10 @@ var executeAjaxEvent, SubmitClickConfirm, FormDefaultSubmit, AddChangedControl,
       }
       el.outerHTML = xmlText(updates[i]);
     }
+    var controls = root.getElementsByTagName("control");
+    for (var c = 0; c < controls.length; c++) {
+      applyControl(controls[c]);
+    }
     var scripts = root.getElementsByTagName("execute");
     for (var k = 0; k < scripts.length; k++) {
       var code = xmlText(scripts[k]);
@@ -357,6 +361,42 @@ var executeAjaxEvent, SubmitClickConfirm, FormDefaultSubmit, AddChangedControl,
       } catch (err) {
         debug.error("Response script failed: " + (err && err.message ? err.message : err) +
           "\n" + code);
+      }
+    }
+  }
+
+  /* A refreshed control's state: each style declaration set on its own, then
+     visibility and the enabled state. An absent attribute changes nothing. */
+  function applyControl(node) {
+    var id = node.getAttribute("id");
+    var el = id ? document.getElementById(id) : null;
+    if (!el) {
+      debug.warn("Callback response: no element with ID \"" + id + "\"");
+      return;
+    }
+    var style = node.getAttribute("style");
+    if (style) {
+      var decls = style.split(";");
+      for (var i = 0; i < decls.length; i++) {
+        var colon = decls[i].indexOf(":");
+        if (colon <= 0) {
+          continue;
+        }
+        var prop = decls[i].substring(0, colon).trim();
+        var value = decls[i].substring(colon + 1).trim();
+        el.style.setProperty(prop, value);
+      }
+    }
+    var visible = node.getAttribute("visible");
+    if (visible !== null) {
+      el.style.visibility = visible === "true" ? "" : "hidden";
+    }
+    var enabled = node.getAttribute("enabled");
+    if (enabled !== null) {
+      if (enabled === "true") {
+        el.removeAttribute("disabled");
+      } else {
+        el.setAttribute("disabled", "disabled");
       }
     }
   }
