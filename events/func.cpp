@@ -40,6 +40,8 @@ ZQ_IMPLEMENT_CLASS(TIWZQJSonFunc) {
 
 void ZQRegisterEventFunctions() {
   ZQRegisterEventFunctionClasses(&TIWZQFunc::StaticClass(), &TIWZQJSonFunc::StaticClass());
+  // Setters recorded for an option object must not outlive it.
+  ZQSetJSonFreedHook(&ZQResponseObjectFreed);
 }
 
 namespace {

@@ -72,6 +72,7 @@ void TIWZQJSonList::AfterConstruction() {
 
 void TIWZQJSonList::BeforeDestruction() {
   FDestroying = true;
+  ZQNotifyJSonFreed(this);
   if (auto* c = FDisabledContainer) {
     FDisabledContainer = nullptr;
     c->EnableAjaxResponse();
@@ -182,6 +183,7 @@ ISuperObject TIWZQJSonList::GetJSonEx(bool AllProps, bool ForceVal, TIWZQRespons
 
 void TIWZQJSonSimpleArray::BeforeDestruction() {
   FDestroying = true;
+  ZQNotifyJSonFreed(this);
   TZQStringList::BeforeDestruction();
 }
 
@@ -271,6 +273,7 @@ TIWZQJSonDynObjList::TIWZQJSonDynObjList(TIWZQJSon* AOwner, TZQJSonDynObjListMem
 
 void TIWZQJSonDynObjList::BeforeDestruction() {
   FDestroying = true;
+  ZQNotifyJSonFreed(this);
   TZQIndexedCollection::BeforeDestruction();
 }
 

@@ -1,6 +1,7 @@
 #include "options/jsonobj.h"
 
 #include <algorithm>
+#include <atomic>
 #include <charconv>
 #include <cmath>
 #include <mutex>
@@ -205,8 +206,19 @@ void TIWZQJSon::AfterConstruction() {
   }
 }
 
+namespace {
+std::atomic<TZQJSonFreedHook> gJSonFreedHook{nullptr};
+}  // namespace
+
+void ZQSetJSonFreedHook(TZQJSonFreedHook AHook) { gJSonFreedHook.store(AHook); }
+
+void ZQNotifyJSonFreed(const TObject* AObject) {
+  if (auto hook = gJSonFreedHook.load()) hook(AObject);
+}
+
 void TIWZQJSon::BeforeDestruction() {
   FDestroying = true;
+  ZQNotifyJSonFreed(this);
   if (auto* c = FDisabledContainer) {  // construction failed half-way
     FDisabledContainer = nullptr;
     c->EnableAjaxResponse();

@@ -485,6 +485,13 @@ class TIWZQJSon : public TZQIndexedCollectionItem, public IIWZQJSon, public IIWZ
 // names that are script identifiers or canonical non-negative integers are
 // written bare; any other name is quoted and escaped so the text stays valid
 // script ("background-color" gives "background-color":...).
+// Called with every option object, option list and simple array (as its
+// TObject) while it is destroyed, so that layers above can drop what they hold
+// for it: the response lists drop their setters. Set once at start-up.
+using TZQJSonFreedHook = void (*)(const void* AObject);
+void ZQSetJSonFreedHook(TZQJSonFreedHook AHook);
+void ZQNotifyJSonFreed(const TObject* AObject);
+
 std::string ZQOptionJSonText(const ISuperObject& ANode, bool AIndent, bool AEscape = true, bool ANameQuote = false);
 
 }  // namespace zq

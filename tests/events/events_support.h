@@ -26,11 +26,6 @@ namespace zq::test {
 class TTestOptions : public TIWZQJSon {
   ZQ_CLASS(TTestOptions, TIWZQJSon)
   using TIWZQJSon::TIWZQJSon;
-  void BeforeDestruction() override {
-    // What the option model's destruction hook does for every option object.
-    ZQResponseObjectFreed(this);
-    TIWZQJSon::BeforeDestruction();
-  }
   std::string GetTitle() { return GetStringValue(0); }
   void SetTitle(const std::string& v) { SetStringValue(0, v); }
   int GetWidth() { return GetIntegerValue(1); }
