@@ -15,6 +15,8 @@ void TDemoForm::AfterConstruction() {
   SetName("DemoForm");
   Title = "zqjq demo";
   sections_.push_back(NewHostControlsSection());
+  sections_.push_back(NewStoreSection());
+  sections_.push_back(NewHistorySection());
   int top = 16;
   for (auto& s : sections_) top += s->Build(*this, top) + 24;
 }

@@ -33,5 +33,7 @@ class TDemoSection {
 
 // The sections, in page order (sections/*.cpp).
 std::unique_ptr<TDemoSection> NewHostControlsSection();
+std::unique_ptr<TDemoSection> NewStoreSection();
+std::unique_ptr<TDemoSection> NewHistorySection();
 
 }  // namespace zqdemo
