@@ -18,4 +18,5 @@ if [ -n "$missing" ]; then
   exit 1
 fi
 cd e2e
-node --test --test-concurrency=1 ./*.test.mjs
+# Bounded: a browser or server that hangs fails the run instead of stalling it.
+timeout --kill-after=30 1200 node --test --test-concurrency=1 ./*.test.mjs

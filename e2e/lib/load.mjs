@@ -15,6 +15,8 @@ function request(agent, base, { method = 'GET', path = '/', headers = {}, body =
       res.setEncoding('utf8');
       res.on('data', (d) => { text += d; });
       res.on('end', () => resolve({ status: res.statusCode, headers: res.headers, text }));
+      // A connection closed before the end of the body must not leave the caller waiting.
+      res.on('close', () => { if (!res.complete) resolve({ status: 0, error: 'connection closed mid-response', text }); });
     });
     req.on('timeout', () => req.destroy(new Error('timeout')));
     req.on('error', (err) => resolve({ status: 0, error: err.message, text: '' }));
