@@ -569,23 +569,29 @@ void ZQCallEvent(TComponent* AControl, const std::string& AEventID, TStringList*
   func->DoEvent(AParams);
 }
 
-void ZQDoAjaxRequest(TComponent* AControl, TStringList* AParams) {
+std::string ZQAjaxEventName(TStringList* AParams) {
   const int i = AParams ? AParams->IndexOfName("ajaxevent") : -1;
   if (i < 0) throw EIWZQJQuery("Ajax event not present in URL!");
-  const std::string event = ZQTrim(AParams->ValueFromIndex(i));
+  std::string event = ZQTrim(AParams->ValueFromIndex(i));
   if (event.empty()) throw EIWZQJQuery("Ajax event not specified in URL!");
-  ZQCallEvent(AControl, event, AParams, true);
+  return event;
+}
+
+std::string ZQSubmitEventName(const std::string& AValue, TZQParamList& AList) {
+  if (AValue.empty()) return {};
+  AList.SetParamStr(AValue);
+  const int i = AList.IndexOfName("submitevent");
+  return i < 0 ? std::string() : ZQTrim(AList.ValueFromIndex(i));
+}
+
+void ZQDoAjaxRequest(TComponent* AControl, TStringList* AParams) {
+  ZQCallEvent(AControl, ZQAjaxEventName(AParams), AParams, true);
 }
 
 void ZQSubmitEvent(TComponent* AControl, const std::string& AValue) {
-  if (AValue.empty()) return;
   TZQParamList list;
-  list.SetParamStr(AValue);
-  const int i = list.IndexOfName("submitevent");
-  if (i < 0) return;
-  const std::string event = ZQTrim(list.ValueFromIndex(i));
-  if (event.empty()) return;
-  ZQCallEvent(AControl, event, &list, false);
+  const std::string event = ZQSubmitEventName(AValue, list);
+  if (!event.empty()) ZQCallEvent(AControl, event, &list, false);
 }
 
 }  // namespace zq

@@ -27,6 +27,8 @@
 
 namespace zq {
 
+class TZQParamList;
+
 class TComponent;
 class TIWZQBrowserParams;
 class TIWZQFunc;
@@ -220,6 +222,11 @@ TIWZQFunc* ZQResolveEventFunc(TComponent* AControl, std::string_view AEventID, b
 // Sets "ComponentName" to the control's name (replacing any value the browser
 // sent), calls the event monitor, resolves the function and runs its handler.
 void ZQCallEvent(TComponent* AControl, const std::string& AEventID, TStringList* AParams, bool AIsAjax);
+// The event a callback names ("ajaxevent"); raises when it is missing or empty.
+std::string ZQAjaxEventName(TStringList* AParams);
+// Parses a submit's parameter text into AList and gives its "submitevent"
+// (empty when the text names none).
+std::string ZQSubmitEventName(const std::string& AValue, TZQParamList& AList);
 // The ajax callback: "ajaxevent" must be present and not empty.
 void ZQDoAjaxRequest(TComponent* AControl, TStringList* AParams);
 // A submit's parameter text ("&"-joined): runs "submitevent" when it is given.

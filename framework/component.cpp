@@ -200,23 +200,14 @@ void TIWZQJQComponent::Dispose(bool ADispose) {
 // ---------------------------------------------------------------- events
 
 void TIWZQJQComponent::DoAjaxRequest(TStringList* AParams) {
-  const int i = AParams ? AParams->IndexOfName("ajaxevent") : -1;
-  if (i < 0) throw EIWZQJQuery("Ajax event not present in URL!");
-  const std::string event = ZQTrim(AParams->ValueFromIndex(i));
-  if (event.empty()) throw EIWZQJQuery("Ajax event not specified in URL!");
-  CallEvent(event, AParams, true);
+  CallEvent(ZQAjaxEventName(AParams), AParams, true);
 }
 
 void TIWZQJQComponent::Submit(const std::string& AValue) {
   FSubmitParam = AValue;
-  if (AValue.empty()) return;
   TZQParamList list;
-  list.SetParamStr(AValue);
-  const int i = list.IndexOfName("submitevent");
-  if (i < 0) return;
-  const std::string event = ZQTrim(list.ValueFromIndex(i));
-  if (event.empty()) return;
-  CallEvent(event, &list, false);
+  const std::string event = ZQSubmitEventName(AValue, list);
+  if (!event.empty()) CallEvent(event, &list, false);
 }
 
 void TIWZQJQComponent::CallEvent(const std::string& AEventName, TStringList* AParams, bool AIsAjax) {

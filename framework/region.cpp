@@ -213,23 +213,14 @@ void TIWZQCustomRegion::Dispose(bool ADispose) {
 // ---------------------------------------------------------------- events
 
 void TIWZQCustomRegion::DoAjaxRequest(TStringList* AParams) {
-  const int i = AParams ? AParams->IndexOfName("ajaxevent") : -1;
-  if (i < 0) throw EIWZQJQuery("Ajax event not present in URL!");
-  const std::string event = ZQTrim(AParams->ValueFromIndex(i));
-  if (event.empty()) throw EIWZQJQuery("Ajax event not specified in URL!");
-  CallEvent(event, AParams, true);
+  CallEvent(ZQAjaxEventName(AParams), AParams, true);
 }
 
 void TIWZQCustomRegion::Submit(const std::string& AValue) {
   FSubmitParam = AValue;
-  if (AValue.empty()) return;
   TZQParamList list;
-  list.SetParamStr(AValue);
-  const int i = list.IndexOfName("submitevent");
-  if (i < 0) return;
-  const std::string event = ZQTrim(list.ValueFromIndex(i));
-  if (event.empty()) return;
-  CallEvent(event, &list, false);
+  const std::string event = ZQSubmitEventName(AValue, list);
+  if (!event.empty()) CallEvent(event, &list, false);
 }
 
 void TIWZQCustomRegion::CallEvent(const std::string& AEventName, TStringList* AParams, bool AIsAjax) {

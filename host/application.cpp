@@ -5,6 +5,7 @@
 
 #include "foundation/properties.h"
 #include "host/controls.h"
+#include "host/http.h"
 #include "host/servercontroller.h"
 
 namespace zq {
@@ -33,22 +34,6 @@ int VersionAfter(std::string_view ua, std::string_view marker) {
   return std::atoi(std::string(ua.substr(p + marker.size(), 6)).c_str());
 }
 
-// A double-quoted JavaScript string safe inside a <script> element.
-std::string JSText(std::string_view s) {
-  std::string r = "\"";
-  for (char c : s) {
-    switch (c) {
-      case '"': r += "\\\""; break;
-      case '\\': r += "\\\\"; break;
-      case '\n': r += "\\n"; break;
-      case '\r': r += "\\r"; break;
-      case '<': r += "\\x3C"; break;
-      case '>': r += "\\x3E"; break;
-      default: r.push_back(c);
-    }
-  }
-  return r + "\"";
-}
 
 }  // namespace
 
@@ -182,7 +167,7 @@ void TIWApplication::ShowMessage(std::string_view text, TIWShowMessageType, std:
 
 std::string TIWApplication::TakeMessageScript() {
   std::string r;
-  for (const auto& m : messages_) r += "alert(" + JSText(m) + ");\r\n";
+  for (const auto& m : messages_) r += "alert(" + JSString(m) + ");\r\n";
   messages_.clear();
   return r;
 }

@@ -84,27 +84,6 @@ const char* const kCursorCSS[] = {"auto",      "crosshair", "default",   "pointe
                                   "ne-resize", "nw-resize", "n-resize",  "se-resize", "sw-resize", "s-resize",
                                   "w-resize",  "text",      "wait",      "pointer",  "help"};
 
-// A JavaScript string literal in double quotes, safe inside a <script> element.
-std::string JSString(std::string_view s) {
-  std::string r = "\"";
-  for (char c : s) {
-    switch (c) {
-      case '"': r += "\\\""; break;
-      case '\\': r += "\\\\"; break;
-      case '\n': r += "\\n"; break;
-      case '\r': r += "\\r"; break;
-      case '\t': r += "\\t"; break;
-      case '<': r += "\\x3C"; break;
-      case '>': r += "\\x3E"; break;
-      case '&': r += "\\x26"; break;
-      case '\'': r += "\\x27"; break;
-      default:
-        if (static_cast<unsigned char>(c) < 0x20) r += Format("\\x%0.2x", static_cast<unsigned>(c));
-        else r.push_back(c);
-    }
-  }
-  return r + "\"";
-}
 
 }  // namespace
 

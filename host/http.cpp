@@ -4,6 +4,8 @@
 #include <cctype>
 #include <ctime>
 
+#include "foundation/format.h"
+
 namespace zq {
 
 namespace {
@@ -108,6 +110,27 @@ std::string StripCRLF(std::string_view text) {
   for (char c : text)
     if (c != '\r' && c != '\n') r.push_back(c);
   return r;
+}
+
+std::string JSString(std::string_view s) {
+  std::string r = "\"";
+  for (char c : s) {
+    switch (c) {
+      case '"': r += "\\\""; break;
+      case '\\': r += "\\\\"; break;
+      case '\n': r += "\\n"; break;
+      case '\r': r += "\\r"; break;
+      case '\t': r += "\\t"; break;
+      case '<': r += "\\x3C"; break;
+      case '>': r += "\\x3E"; break;
+      case '&': r += "\\x26"; break;
+      case '\'': r += "\\x27"; break;
+      default:
+        if (static_cast<unsigned char>(c) < 0x20) r += Format("\\x%0.2x", static_cast<unsigned>(c));
+        else r.push_back(c);
+    }
+  }
+  return r + "\"";
 }
 
 std::string HTMLEscape(std::string_view text) {

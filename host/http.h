@@ -30,6 +30,9 @@ std::string IncludeURLPathDelimiter(std::string_view url);
 std::string StripCRLF(std::string_view text);
 // Escapes & < > " ' for HTML text and attribute values.
 std::string HTMLEscape(std::string_view text);
+// A JavaScript string literal in double quotes, safe inside a <script> element
+// ("<", ">", "&" and quotes escaped, control characters as \xNN).
+std::string JSString(std::string_view text);
 // An HTTP date (RFC 1123, GMT), e.g. "Wed, 09 Dec 2026 08:39:00 GMT".
 std::string HTTPDate(std::chrono::system_clock::time_point when);
 // Parses an HTTP date written as above; nullopt when it does not parse.
