@@ -98,8 +98,8 @@ std::string FormatV(std::string_view fmt, std::initializer_list<FormatArg> args)
       out.append(fmt.substr(i));
       break;
     }
-    char spec = fmt[j];
-    switch (spec) {
+    char conv = fmt[j];
+    switch (conv) {
       case 's': {
         std::string t = ArgAsText(take());
         if (prec >= 0 && static_cast<size_t>(prec) < t.size()) t.resize(static_cast<size_t>(prec));
@@ -120,7 +120,7 @@ std::string FormatV(std::string_view fmt, std::initializer_list<FormatArg> args)
       }
       case 'x':
       case 'X': {
-        AppendPadded(out, ToBase(take().asUnsigned(), 16, spec == 'X', prec), false, width, zero,
+        AppendPadded(out, ToBase(take().asUnsigned(), 16, conv == 'X', prec), false, width, zero,
                      left);
         break;
       }
@@ -135,7 +135,7 @@ std::string FormatV(std::string_view fmt, std::initializer_list<FormatArg> args)
         double d = a.kind() == FormatArg::Kind::Double ? a.asDouble() : static_cast<double>(a.asSigned());
         char buf[512];
         char f[16];
-        std::snprintf(f, sizeof f, "%%.%d%c", prec < 0 ? 6 : prec, spec);
+        std::snprintf(f, sizeof f, "%%.%d%c", prec < 0 ? 6 : prec, conv);
         std::snprintf(buf, sizeof buf, f, d);
         AppendPadded(out, buf, false, width, false, left);
         break;
