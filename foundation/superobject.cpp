@@ -45,7 +45,9 @@ std::int64_t IntToCurrencyRaw(std::int64_t v) {
   return v * 10000;
 }
 
-bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\f' || c == '\b'; }
+bool IsBlank(char c) {
+  return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\f' || c == '\b';
+}
 
 std::string_view Trim(std::string_view s) {
   while (!s.empty() && IsBlank(s.front())) s.remove_prefix(1);
@@ -86,7 +88,9 @@ bool TextToInt64(std::string_view s, std::int64_t& out) {
 
 using Entry = TSuperTableString::Entry;
 
-int H(const Entry* e) { return e ? e->Height : 0; }
+int H(const Entry* e) {
+  return e ? e->Height : 0;
+}
 void Fix(Entry* e) {
   int l = H(e->Left), r = H(e->Right);
   e->Height = static_cast<std::int8_t>((l > r ? l : r) + 1);
@@ -122,7 +126,8 @@ Entry* Balance(Entry* e) {
 }
 
 // Inserts or replaces; `added` tells whether a new entry was made.
-Entry* Insert(Entry* e, std::uint32_t hash, std::string_view name, ISuperObject& value, bool& added) {
+Entry* Insert(Entry* e, std::uint32_t hash, std::string_view name, ISuperObject& value,
+              bool& added) {
   if (!e) {
     Entry* n = new Entry;
     n->Name.assign(name.data(), name.size());
@@ -379,9 +384,12 @@ inline void* PoolAlloc(std::size_t size) {
 
 inline void PoolFree(void* p) noexcept {
 #if ZQ_SUPER_POOL
-  Pool* owner = reinterpret_cast<SlabHeader*>(reinterpret_cast<std::uintptr_t>(p) & ~(kSlabSize - 1))->owner;
-  if (owner == tPool.pool) owner->FreeLocal(p);
-  else owner->FreeRemote(p);
+  Pool* owner =
+      reinterpret_cast<SlabHeader*>(reinterpret_cast<std::uintptr_t>(p) & ~(kSlabSize - 1))->owner;
+  if (owner == tPool.pool)
+    owner->FreeLocal(p);
+  else
+    owner->FreeRemote(p);
 #else
   ::operator delete(p);
 #endif
@@ -412,10 +420,18 @@ struct SuperAccess {
 static_assert(sizeof(TSuperObject) <= kBlockSize, "a node fits one pool block");
 static_assert(sizeof(TSuperTableString::Entry) <= kBlockSize, "an entry fits one pool block");
 
-void* TSuperObject::operator new(std::size_t size) { return PoolAlloc(size); }
-void TSuperObject::operator delete(void* p) noexcept { PoolFree(p); }
-void* TSuperTableString::Entry::operator new(std::size_t size) { return PoolAlloc(size); }
-void TSuperTableString::Entry::operator delete(void* p) noexcept { PoolFree(p); }
+void* TSuperObject::operator new(std::size_t size) {
+  return PoolAlloc(size);
+}
+void TSuperObject::operator delete(void* p) noexcept {
+  PoolFree(p);
+}
+void* TSuperTableString::Entry::operator new(std::size_t size) {
+  return PoolAlloc(size);
+}
+void TSuperTableString::Entry::operator delete(void* p) noexcept {
+  PoolFree(p);
+}
 
 TSuperObject::TSuperObject(TSuperType kind) : kind_(kind) {
   switch (kind) {
@@ -522,7 +538,9 @@ void TSuperObject::Destroy(TSuperObject* p) noexcept {
 // ---------------------------------------------------------------------------
 // Member table
 
-TSuperTableString::~TSuperTableString() { FreeTree(root_); }
+TSuperTableString::~TSuperTableString() {
+  FreeTree(root_);
+}
 
 void TSuperTableString::Clear() {
   Entry* r = root_;
@@ -548,8 +566,10 @@ int TSuperTableString::CompareNames(std::uint32_t ha, std::string_view a, std::u
   if (a == b) return 0;
   // Ordinal comparison of the UTF-16 code units.
   std::vector<std::uint16_t> ua, ub;
-  ForEachUnit(a.data(), a.size(), [&ua](std::uint32_t c) { ua.push_back(static_cast<std::uint16_t>(c)); });
-  ForEachUnit(b.data(), b.size(), [&ub](std::uint32_t c) { ub.push_back(static_cast<std::uint16_t>(c)); });
+  ForEachUnit(a.data(), a.size(),
+              [&ua](std::uint32_t c) { ua.push_back(static_cast<std::uint16_t>(c)); });
+  ForEachUnit(b.data(), b.size(),
+              [&ub](std::uint32_t c) { ub.push_back(static_cast<std::uint16_t>(c)); });
   if (ua < ub) return -1;
   if (ub < ua) return 1;
   // Different bytes, same units (a malformed byte and the character it stands for): order by bytes.
@@ -702,15 +722,25 @@ double TSuperArray::GetD(std::size_t index) const {
 bool TSuperArray::GetB(std::size_t index) const {
   return index < length_ && items_[index] ? items_[index]->AsBoolean() : false;
 }
-std::size_t TSuperArray::AddS(std::string_view s) { return Add(TSuperObject::Create(s)); }
-std::size_t TSuperArray::AddI(std::int64_t v) { return Add(TSuperObject::Create(static_cast<long>(v))); }
-std::size_t TSuperArray::AddD(double v) { return Add(TSuperObject::Create(v)); }
-std::size_t TSuperArray::AddB(bool v) { return Add(TSuperObject::Create(v)); }
+std::size_t TSuperArray::AddS(std::string_view s) {
+  return Add(TSuperObject::Create(s));
+}
+std::size_t TSuperArray::AddI(std::int64_t v) {
+  return Add(TSuperObject::Create(static_cast<long>(v)));
+}
+std::size_t TSuperArray::AddD(double v) {
+  return Add(TSuperObject::Create(v));
+}
+std::size_t TSuperArray::AddB(bool v) {
+  return Add(TSuperObject::Create(v));
+}
 
 // ---------------------------------------------------------------------------
 // Construction
 
-ISuperObject TSuperObject::Create(TSuperType kind) { return ISuperObject::Adopt(new TSuperObject(kind)); }
+ISuperObject TSuperObject::Create(TSuperType kind) {
+  return ISuperObject::Adopt(new TSuperObject(kind));
+}
 
 ISuperObject TSuperObject::Create(bool b) {
   TSuperObject* p = new TSuperObject(stBoolean);
@@ -747,57 +777,78 @@ ISuperObject TSuperObject::Create(std::string_view text, bool AIsFunc) {
 
 bool TSuperObject::AsBoolean() const {
   switch (kind_) {
-    case stNull: return false;
-    case stBoolean: return u_.b;
-    case stDouble: return u_.d != 0.0;
+    case stNull:
+      return false;
+    case stBoolean:
+      return u_.b;
+    case stDouble:
+      return u_.d != 0.0;
     case stCurrency:
-    case stInt: return u_.i != 0;
-    case stString: return !u_.s.empty();
-    default: return true;  // object, array, function, method
+    case stInt:
+      return u_.i != 0;
+    case stString:
+      return !u_.s.empty();
+    default:
+      return true;  // object, array, function, method
   }
 }
 
 std::int64_t TSuperObject::AsInteger() const {
   switch (kind_) {
-    case stBoolean: return u_.b ? 1 : 0;
-    case stDouble: return SaturatedRound(u_.d);
-    case stCurrency: return CurrencyToInt(u_.i);
-    case stInt: return u_.i;
+    case stBoolean:
+      return u_.b ? 1 : 0;
+    case stDouble:
+      return SaturatedRound(u_.d);
+    case stCurrency:
+      return CurrencyToInt(u_.i);
+    case stInt:
+      return u_.i;
     case stString: {
       std::int64_t v = 0;
       return TextToInt64(u_.s, v) ? v : 0;
     }
-    default: return 0;
+    default:
+      return 0;
   }
 }
 
 double TSuperObject::AsDouble() const {
   switch (kind_) {
-    case stBoolean: return u_.b ? 1.0 : 0.0;
-    case stDouble: return u_.d;
-    case stCurrency: return static_cast<double>(u_.i) / 10000.0;
-    case stInt: return static_cast<double>(u_.i);
+    case stBoolean:
+      return u_.b ? 1.0 : 0.0;
+    case stDouble:
+      return u_.d;
+    case stCurrency:
+      return static_cast<double>(u_.i) / 10000.0;
+    case stInt:
+      return static_cast<double>(u_.i);
     case stString: {
       double d = 0;
       return TextToDouble(u_.s, d) ? d : 0.0;
     }
-    default: return 0.0;
+    default:
+      return 0.0;
   }
 }
 
 Currency TSuperObject::AsCurrency() const {
   switch (kind_) {
-    case stBoolean: return Currency::FromRaw(u_.b ? 10000 : 0);
-    case stDouble: return Currency::FromDoubleSaturated(u_.d);
-    case stCurrency: return Currency::FromRaw(u_.i);
-    case stInt: return Currency::FromRaw(IntToCurrencyRaw(u_.i));
+    case stBoolean:
+      return Currency::FromRaw(u_.b ? 10000 : 0);
+    case stDouble:
+      return Currency::FromDoubleSaturated(u_.d);
+    case stCurrency:
+      return Currency::FromRaw(u_.i);
+    case stInt:
+      return Currency::FromRaw(IntToCurrencyRaw(u_.i));
     case stString: {
       Currency c;
       if (Currency::TryParse(Trim(u_.s), c)) return c;
       double d = 0;
       return TextToDouble(u_.s, d) ? Currency::FromDoubleSaturated(d) : Currency();
     }
-    default: return Currency();
+    default:
+      return Currency();
   }
 }
 
@@ -832,7 +883,15 @@ bool IsPathNameChar(char c) {
   unsigned char u = static_cast<unsigned char>(c);
   if (u <= 32 || c == '"') return false;
   switch (c) {
-    case '(': case ')': case ',': case '.': case ':': case '[': case ']': case '{': case '}':
+    case '(':
+    case ')':
+    case ',':
+    case '.':
+    case ':':
+    case '[':
+    case ']':
+    case '{':
+    case '}':
       return false;
     default:
       return true;
@@ -907,7 +966,8 @@ ISuperObject Step(const TSuperObject* cur, const PathStep& s) {
 }  // namespace
 
 ISuperObject TSuperObject::GetO(std::string_view path) const {
-  if (kind_ == stObject && path.find_first_of(".[") == std::string_view::npos) return u_.o.GetO(path);
+  if (kind_ == stObject && path.find_first_of(".[") == std::string_view::npos)
+    return u_.o.GetO(path);
   std::vector<PathStep> steps = SplitPath(path);
   ISuperObject cur;
   const TSuperObject* p = this;
@@ -952,16 +1012,25 @@ void TSuperObject::PutO(std::string_view path, ISuperObject value) {
   }
 }
 
-void TSuperObject::PutS(std::string_view path, std::string_view value) { PutO(path, Create(value)); }
-void TSuperObject::PutB(std::string_view path, bool value) { PutO(path, Create(value)); }
+void TSuperObject::PutS(std::string_view path, std::string_view value) {
+  PutO(path, Create(value));
+}
+void TSuperObject::PutB(std::string_view path, bool value) {
+  PutO(path, Create(value));
+}
 void TSuperObject::PutI(std::string_view path, std::int64_t value) {
   PutO(path, Create(static_cast<long>(value)));
 }
-void TSuperObject::PutD(std::string_view path, double value) { PutO(path, Create(value)); }
-void TSuperObject::PutC(std::string_view path, Currency value) { PutO(path, CreateCurrency(value)); }
+void TSuperObject::PutD(std::string_view path, double value) {
+  PutO(path, Create(value));
+}
+void TSuperObject::PutC(std::string_view path, Currency value) {
+  PutO(path, CreateCurrency(value));
+}
 
 ISuperObject TSuperObject::Delete(std::string_view path) {
-  if (kind_ == stObject && path.find_first_of(".[") == std::string_view::npos) return u_.o.Delete(path);
+  if (kind_ == stObject && path.find_first_of(".[") == std::string_view::npos)
+    return u_.o.Delete(path);
   std::vector<PathStep> steps = SplitPath(path);
   ISuperObject hold;
   TSuperObject* p = this;
@@ -1054,9 +1123,12 @@ struct SuperCloner {
         return TSuperObject::Create(std::string_view(src->u_.s), src->kind_ == stFunction);
       default: {
         TSuperObject* p = new TSuperObject(src->kind_);
-        if (src->kind_ == stBoolean) p->u_.b = src->u_.b;
-        else if (src->kind_ == stDouble) p->u_.d = src->u_.d;
-        else p->u_.i = src->u_.i;
+        if (src->kind_ == stBoolean)
+          p->u_.b = src->u_.b;
+        else if (src->kind_ == stDouble)
+          p->u_.d = src->u_.d;
+        else
+          p->u_.i = src->u_.i;
         p->dataPtr_ = src->kind_ == stMethod ? src->dataPtr_ : nullptr;
         return ISuperObject::Adopt(p);
       }
@@ -1096,7 +1168,8 @@ struct SuperCloner {
         for (std::size_t i = 0; i < n && i < src->u_.a.length_; ++i) {
           ISuperObject s = src->u_.a.items_[i];
           ISuperObject cur = dst->u_.a.GetO(i);
-          if (cur && s && cur->kind_ == s->kind_ && depth + 1 < kSuperMaxDepth && cur.get() != s.get())
+          if (cur && s && cur->kind_ == s->kind_ && depth + 1 < kSuperMaxDepth &&
+              cur.get() != s.get())
             Merge(cur.get(), s.get(), reference, depth + 1);
           else if (!(cur && cur.get() == s.get()))
             dst->u_.a.PutO(i, Copy(s, reference));
@@ -1120,7 +1193,9 @@ struct SuperCloner {
   }
 };
 
-ISuperObject TSuperObject::Clone() const { return SuperCloner::Clone(this, 0); }
+ISuperObject TSuperObject::Clone() const {
+  return SuperCloner::Clone(this, 0);
+}
 
 void TSuperObject::Merge(const ISuperObject& source, bool reference) {
   SuperCloner::Merge(this, source.get(), reference, 0);
@@ -1135,12 +1210,18 @@ ISuperObject SO(const Variant& value) {
     case K::Empty:
     case K::Null:
       return ISuperObject();
-    case K::Smallint: case K::Integer: case K::Int64: case K::ShortInt: case K::Byte:
-    case K::Word: case K::LongWord:
+    case K::Smallint:
+    case K::Integer:
+    case K::Int64:
+    case K::ShortInt:
+    case K::Byte:
+    case K::Word:
+    case K::LongWord:
       return TSuperObject::Create(static_cast<long>(value.ToInt64()));
     case K::UInt64:
       // Values above the signed range keep their magnitude as a double.
-      if (*value.get_if<std::uint64_t>() > static_cast<std::uint64_t>(std::numeric_limits<std::int64_t>::max()))
+      if (*value.get_if<std::uint64_t>() >
+          static_cast<std::uint64_t>(std::numeric_limits<std::int64_t>::max()))
         return TSuperObject::Create(static_cast<double>(*value.get_if<std::uint64_t>()));
       return TSuperObject::Create(static_cast<long>(value.ToInt64()));
     case K::Single:
@@ -1176,7 +1257,9 @@ ISuperObject SAV(const std::vector<Variant>& values) {
   return r;
 }
 
-bool SOIsObject(const ISuperObject& node) { return node && node->IsType(stObject); }
+bool SOIsObject(const ISuperObject& node) {
+  return node && node->IsType(stObject);
+}
 
 bool SOIsEmptyObject(const ISuperObject& node) {
   return node && node->IsType(stObject) && node->AsObject()->IsEmpty();
@@ -1213,7 +1296,9 @@ bool ObjectFindFirst(const ISuperObject& obj, TSuperObjectIter& iter) {
   return IterTake(iter);
 }
 
-bool ObjectFindNext(TSuperObjectIter& iter) { return IterTake(iter); }
+bool ObjectFindNext(TSuperObjectIter& iter) {
+  return IterTake(iter);
+}
 
 void ObjectFindClose(TSuperObjectIter& iter) {
   iter.stack.clear();
@@ -1222,8 +1307,12 @@ void ObjectFindClose(TSuperObjectIter& iter) {
   iter.key.clear();
 }
 
-std::int64_t NativeToJavaDateTime(TDateTime local) { return DateTimeToUnixMs(LocalToUTC(local)); }
+std::int64_t NativeToJavaDateTime(TDateTime local) {
+  return DateTimeToUnixMs(LocalToUTC(local));
+}
 
-TDateTime JavaToNativeDateTime(std::int64_t ms) { return UTCToLocal(UnixMsToDateTime(ms)); }
+TDateTime JavaToNativeDateTime(std::int64_t ms) {
+  return UTCToLocal(UnixMsToDateTime(ms));
+}
 
 }  // namespace zq

@@ -19,7 +19,9 @@ namespace zq {
 
 namespace {
 
-bool IsWs(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f' || c == '\b'; }
+bool IsWs(char c) {
+  return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f' || c == '\b';
+}
 
 int HexVal(char c) {
   if (c >= '0' && c <= '9') return c - '0';
@@ -40,7 +42,15 @@ bool BadNameStart(char c) {
   unsigned char u = static_cast<unsigned char>(c);
   if (u <= 32 || u == 127 || c == '"') return true;
   switch (c) {
-    case '(': case ')': case ',': case '.': case ':': case '[': case ']': case '{': case '}':
+    case '(':
+    case ')':
+    case ',':
+    case '.':
+    case ':':
+    case '[':
+    case ']':
+    case '{':
+    case '}':
       return true;
     default:
       return false;
@@ -92,11 +102,21 @@ struct SuperParser {
     if (p >= end) return false;
     char c = *p++;
     switch (c) {
-      case 'b': out.push_back('\b'); return true;
-      case 'f': out.push_back('\f'); return true;
-      case 'n': out.push_back('\n'); return true;
-      case 'r': out.push_back('\r'); return true;
-      case 't': out.push_back('\t'); return true;
+      case 'b':
+        out.push_back('\b');
+        return true;
+      case 'f':
+        out.push_back('\f');
+        return true;
+      case 'n':
+        out.push_back('\n');
+        return true;
+      case 'r':
+        out.push_back('\r');
+        return true;
+      case 't':
+        out.push_back('\t');
+        return true;
       case 'x': {
         if (end - p < 2) return false;
         int h1 = HexVal(p[0]), h2 = HexVal(p[1]);
@@ -238,15 +258,20 @@ struct SuperParser {
     if (!SkipWs() || p >= end) return nullptr;
     char c = *p;
     switch (c) {
-      case '{': return Object(depth);
-      case '[': return Array(depth);
+      case '{':
+        return Object(depth);
+      case '[':
+        return Array(depth);
       case '"':
       case '\'': {
         ISuperObject n = TSuperObject::Create(stString);
         if (!QuotedText(n->u_.s)) return nullptr;
         return n;
       }
-      case ',': case ']': case '}': case ':':
+      case ',':
+      case ']':
+      case '}':
+      case ':':
         return nullptr;
       default:
         break;

@@ -154,12 +154,23 @@ void PutEscaped(OutBuf& out, std::string_view text, bool escape) {
       if (c < 0x80) {
         char e = 0;
         switch (c) {
-          case '\b': e = 'b'; break;
-          case '\t': e = 't'; break;
-          case '\n': e = 'n'; break;
-          case '\f': e = 'f'; break;
-          case '\r': e = 'r'; break;
-          default: break;
+          case '\b':
+            e = 'b';
+            break;
+          case '\t':
+            e = 't';
+            break;
+          case '\n':
+            e = 'n';
+            break;
+          case '\f':
+            e = 'f';
+            break;
+          case '\r':
+            e = 'r';
+            break;
+          default:
+            break;
         }
         if (e) {
           o[0] = '\\';
@@ -290,7 +301,8 @@ bool ZQIsBareJSonName(std::string_view n) {
       // Letters beyond ASCII are identifier characters; the line and
       // paragraph separators (U+2028, U+2029) are not.
       if (c == 0xE2 && i + 2 < n.size() && static_cast<unsigned char>(n[i + 1]) == 0x80 &&
-          (static_cast<unsigned char>(n[i + 2]) == 0xA8 || static_cast<unsigned char>(n[i + 2]) == 0xA9))
+          (static_cast<unsigned char>(n[i + 2]) == 0xA8 ||
+           static_cast<unsigned char>(n[i + 2]) == 0xA9))
         return false;
       continue;
     }
@@ -311,7 +323,9 @@ struct SuperWriter {
     Flag& operator=(const Flag&) = delete;
   };
 
-  static bool Skipped(const TSuperObject* v) { return v && (v->kind_ == stMethod || v->processing_); }
+  static bool Skipped(const TSuperObject* v) {
+    return v && (v->kind_ == stMethod || v->processing_);
+  }
 
   bool Members(const TSuperTableString::Entry* e, int level, bool& first) {
     while (e) {
@@ -331,10 +345,14 @@ struct SuperWriter {
         } else {
           PutEscaped(out, e->Name, escape);
         }
-        if (indent) out.Put(": ", 2);
-        else out.Put(':');
-        if (!v) out.Put("null", 4);
-        else if (!Write(v, level + 1)) return false;
+        if (indent)
+          out.Put(": ", 2);
+        else
+          out.Put(':');
+        if (!v)
+          out.Put("null", 4);
+        else if (!Write(v, level + 1))
+          return false;
       }
       e = e->Right;
     }
@@ -352,8 +370,10 @@ struct SuperWriter {
         out.Put("null", 4);
         return true;
       case stBoolean:
-        if (n->u_.b) out.Put("true", 4);
-        else out.Put("false", 5);
+        if (n->u_.b)
+          out.Put("true", 4);
+        else
+          out.Put("false", 5);
         return true;
       case stInt: {
         char buf[24];
@@ -414,8 +434,10 @@ struct SuperWriter {
           if (Skipped(v)) continue;
           if (!first) out.Put(',');
           first = false;
-          if (!v) out.Put("null", 4);
-          else if (!Write(v, level + 1)) return false;
+          if (!v)
+            out.Put("null", 4);
+          else if (!Write(v, level + 1))
+            return false;
         }
         out.Put(']');
         return true;

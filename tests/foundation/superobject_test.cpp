@@ -15,8 +15,12 @@
 namespace zq {
 namespace {
 
-std::string Opt(const ISuperObject& o) { return o->AsJSon(false, true, false); }
-std::string Js(const ISuperObject& o) { return o->AsJSon(false, true, true); }
+std::string Opt(const ISuperObject& o) {
+  return o->AsJSon(false, true, false);
+}
+std::string Js(const ISuperObject& o) {
+  return o->AsJSon(false, true, true);
+}
 
 TEST(SuperObject, MemberOrderFollowsTheNameHash) {
   EXPECT_EQ(TSuperTableString::Hash("duration"), 0x49EF7BEEu);
@@ -52,8 +56,8 @@ TEST(SuperObject, ManyMembersStayOrderedAndFindable) {
   ASSERT_EQ(entries.size(), o->AsObject()->count());
   EXPECT_EQ(entries.size(), 500u - 167u);
   for (std::size_t i = 1; i < entries.size(); ++i)
-    EXPECT_LT(TSuperTableString::CompareNames(entries[i - 1]->Hash, entries[i - 1]->Name, entries[i]->Hash,
-                                              entries[i]->Name),
+    EXPECT_LT(TSuperTableString::CompareNames(entries[i - 1]->Hash, entries[i - 1]->Name,
+                                              entries[i]->Hash, entries[i]->Name),
               0);
   EXPECT_FALSE(o->GetO("k3"));
   EXPECT_TRUE(o->GetO("k4"));
@@ -193,8 +197,11 @@ TEST(SuperObject, ParserAcceptsTheLenientDialect) {
   EXPECT_EQ(Js(SO("/* c */ [1, // one\n 2 /* two */]")), "[1,2]");
   EXPECT_EQ(Js(SO("[true, false, null, trueish, nulls, null.x, tru]")),
             "[true,false,null,\"trueish\",\"nulls\",\"null.x\",\"tru\"]");
-  EXPECT_EQ(Js(SO("{name : hello world  , x:[a b,c]}")), "{\"x\":[\"a b\",\"c\"],\"name\":\"hello world\"}");
-  EXPECT_EQ(SO("\"tab\\there\\x41\\u00E9\\/\\q\"")->AsString(), "tab\there" "A\xC3\xA9/q");
+  EXPECT_EQ(Js(SO("{name : hello world  , x:[a b,c]}")),
+            "{\"x\":[\"a b\",\"c\"],\"name\":\"hello world\"}");
+  EXPECT_EQ(SO("\"tab\\there\\x41\\u00E9\\/\\q\"")->AsString(),
+            "tab\there"
+            "A\xC3\xA9/q");
   EXPECT_EQ(SO("'it''s'")->AsString(), "it");
   EXPECT_FALSE(SO("\"\\u12G4\""));
   EXPECT_FALSE(SO("\"unterminated"));
@@ -212,14 +219,16 @@ TEST(SuperObject, SurrogateEscapes) {
   // A lone surrogate is kept and written back unchanged.
   ISuperObject lone = SO("\"a\\ud800b\"");
   ASSERT_TRUE(lone);
-  EXPECT_EQ(lone->AsString(), "a\xED\xA0\x80" "b");
+  EXPECT_EQ(lone->AsString(),
+            "a\xED\xA0\x80"
+            "b");
   EXPECT_EQ(lone->AsJSon(), "\"a\\ud800b\"");
   EXPECT_EQ(SO("\"\\udc00\\ud800\"")->AsJSon(), "\"\\udc00\\ud800\"");
 }
 
 TEST(SuperObject, NestingLimit) {
   auto nested = [](int n) { return std::string(n, '[') + std::string(n, ']'); };
-  EXPECT_TRUE(SO(nested(32)));   // the innermost array is 31 levels below the outermost
+  EXPECT_TRUE(SO(nested(32)));  // the innermost array is 31 levels below the outermost
   EXPECT_FALSE(SO(nested(33)));
   EXPECT_TRUE(SO(std::string(31, '[') + "1" + std::string(31, ']')));
   EXPECT_FALSE(SO(std::string(32, '[') + "1" + std::string(32, ']')));
@@ -346,8 +355,9 @@ TEST(SuperObject, Merge) {
   ISuperObject t = SO("{a:1,o:{x:1,y:2},arr:[1,{p:1}],s:'old'}");
   ISuperObject s = SO("{a:'text',o:{y:3,z:4},arr:[5,{q:2},7],s:'new',n:{k:1}}");
   t->Merge(s, false);
-  EXPECT_EQ(Js(t), "{\"arr\":[5,{\"q\":2,\"p\":1},7],\"s\":\"new\",\"o\":{\"z\":4,\"y\":3,\"x\":1},"
-                   "\"n\":{\"k\":1},\"a\":\"text\"}");
+  EXPECT_EQ(Js(t),
+            "{\"arr\":[5,{\"q\":2,\"p\":1},7],\"s\":\"new\",\"o\":{\"z\":4,\"y\":3,\"x\":1},"
+            "\"n\":{\"k\":1},\"a\":\"text\"}");
   // Without `reference` the merged-in nodes are copies.
   EXPECT_NE(t->GetO("n").get(), s->GetO("n").get());
   ISuperObject t2 = SO("{}");
@@ -443,8 +453,10 @@ TEST(SuperObject, DatesBecomeUnixMilliseconds) {
   EXPECT_EQ(NativeToJavaDateTime(local), 1626307200005);
   EXPECT_EQ(SO(Variant(local))->AsInteger(), 1626307200005);
   EXPECT_EQ(DateTimeToString(JavaToNativeDateTime(1626307200005)), "2021-07-15 02:00:00.005");
-  if (old) setenv("TZ", saved.c_str(), 1);
-  else unsetenv("TZ");
+  if (old)
+    setenv("TZ", saved.c_str(), 1);
+  else
+    unsetenv("TZ");
   tzset();
 }
 
@@ -482,7 +494,8 @@ TEST(SuperObject, IterationNamesAndObjectTests) {
 }
 
 TEST(SuperObject, NodesAreSharedByCounting) {
-  static_assert(!std::is_destructible_v<TSuperObject>, "nodes are freed by their last reference only");
+  static_assert(!std::is_destructible_v<TSuperObject>,
+                "nodes are freed by their last reference only");
   ISuperObject n = TSuperObject::Create(1);
   EXPECT_EQ(n->RefCount(), 1u);
   {
@@ -495,7 +508,8 @@ TEST(SuperObject, NodesAreSharedByCounting) {
 
 TEST(SuperObject, WriteParseRoundTrip) {
   const char* text =
-      "{\"s\":\"\\u00e9\\ud83d\\ude00\\n\\\"\",\"d\":[5.e-002,1.e+020,123.456789],\"c\":2.5,\"i\":-7,"
+      "{\"s\":\"\\u00e9\\ud83d\\ude00\\n\\\"\",\"d\":[5.e-002,1.e+020,123.456789],\"c\":2.5,\"i\":-"
+      "7,"
       "\"b\":true,\"n\":null,\"o\":{\"x\":[]}}";
   ISuperObject a = SO(text);
   ASSERT_TRUE(a);
