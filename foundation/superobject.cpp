@@ -642,9 +642,24 @@ ISuperObject TSuperTableString::GetValues() const {
 // ---------------------------------------------------------------------------
 // Arrays
 
+// Item buffers of up to eight items (most arrays in option and chart data:
+// pairs, short lists) take a pool block like the nodes; larger ones use the
+// heap. The capacity tells which.
+constexpr std::size_t kPooledItems = kBlockSize / sizeof(ISuperObject);
+
+namespace {
+void FreeItems(ISuperObject* items, std::size_t capacity) noexcept {
+  if (!items) return;
+  if (capacity <= kPooledItems)
+    PoolFree(items);
+  else
+    std::free(items);
+}
+}  // namespace
+
 TSuperArray::~TSuperArray() {
   for (std::size_t i = 0; i < length_; ++i) items_[i].~ISuperObject();
-  std::free(items_);
+  FreeItems(items_, capacity_);
 }
 
 void TSuperArray::Clear() {
@@ -659,8 +674,19 @@ void TSuperArray::Grow(std::size_t index) {
   std::size_t cap = capacity_ * 2;
   if (cap < index + 1) cap = index + 1;
   // ISuperObject is a single pointer with no self-references: moving the bytes is a valid move.
-  void* p = std::realloc(static_cast<void*>(items_), cap * sizeof(ISuperObject));
-  if (!p) throw std::bad_alloc();
+  void* p;
+  if (cap <= kPooledItems) {
+    // A pool block always holds kPooledItems items.
+    p = items_ ? static_cast<void*>(items_) : PoolAlloc(kBlockSize);
+  } else if (capacity_ <= kPooledItems) {
+    p = std::malloc(cap * sizeof(ISuperObject));
+    if (!p) throw std::bad_alloc();
+    if (length_) std::memcpy(p, static_cast<void*>(items_), length_ * sizeof(ISuperObject));
+    FreeItems(items_, capacity_);
+  } else {
+    p = std::realloc(static_cast<void*>(items_), cap * sizeof(ISuperObject));
+    if (!p) throw std::bad_alloc();
+  }
   items_ = static_cast<ISuperObject*>(p);
   capacity_ = cap;
 }

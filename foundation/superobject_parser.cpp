@@ -205,6 +205,69 @@ struct SuperParser {
     return n;
   }
 
+  // The common case of a number read exactly with one double operation: at
+  // most 15 significant digits (every such integer is a double) scaled by a
+  // power of ten of at most 22 (all exact doubles), so that the product or
+  // quotient is correctly rounded. Anything else is left to from_chars.
+  static bool FastDouble(const char* s, const char* e, double& out) {
+    static constexpr double kPow10[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                        1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
+                                        1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+    const char* q = s;
+    bool neg = false;
+    if (q < e && *q == '-') {
+      neg = true;
+      ++q;
+    }
+    std::uint64_t m = 0;
+    int digits = 0;  // significant digits taken into m
+    int scale = 0;   // fraction digits taken into m
+    const char* first = q;
+    while (q < e && *q >= '0' && *q <= '9') {
+      if (m != 0 || *q != '0') {
+        if (++digits > 15) return false;
+        m = m * 10 + static_cast<unsigned>(*q - '0');
+      }
+      ++q;
+    }
+    if (q == first) return false;
+    if (q < e && *q == '.') {
+      ++q;
+      const char* frac = q;
+      while (q < e && *q >= '0' && *q <= '9') {
+        if (m != 0 || *q != '0') {
+          if (++digits > 15) return false;
+        }
+        m = m * 10 + static_cast<unsigned>(*q - '0');
+        ++scale;
+        ++q;
+      }
+      if (q == frac) return false;
+    }
+    int x = 0;
+    if (q < e && (*q == 'e' || *q == 'E')) {
+      ++q;
+      bool xneg = false;
+      if (q < e && (*q == '+' || *q == '-')) xneg = *q++ == '-';
+      const char* xs = q;
+      while (q < e && *q >= '0' && *q <= '9' && q - xs < 4) x = x * 10 + (*q++ - '0');
+      if (q == xs) return false;
+      if (xneg) x = -x;
+    }
+    if (q != e) return false;
+    int p10 = x - scale;
+    double d = static_cast<double>(m);
+    if (p10 < 0) {
+      if (p10 < -22) return false;
+      d /= kPow10[-p10];
+    } else if (p10 > 0) {
+      if (p10 > 22) return false;
+      d *= kPow10[p10];
+    }
+    out = neg ? -d : d;
+    return true;
+  }
+
   ISuperObject Number() {
     const char* s = p;
     bool dot = false, exp = false;
@@ -238,6 +301,11 @@ struct SuperParser {
       // Well-formed but outside the currency range: read as a double below.
     }
     double d = 0;
+    if (FastDouble(s, e, d)) {
+      ISuperObject n = TSuperObject::Create(stDouble);
+      n->u_.d = d;
+      return n;
+    }
     auto r = std::from_chars(s, e, d, std::chars_format::general);
     if (r.ptr != e) return nullptr;
     if (r.ec == std::errc::result_out_of_range) {

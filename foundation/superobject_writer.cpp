@@ -2,8 +2,10 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <limits>
 #include <new>
 
 #include "foundation/superobject.h"
@@ -213,41 +215,114 @@ void SuperAppendDouble(std::string& out, double d) {
 
 namespace {
 
+// Exact powers of ten: every one up to 1e22 is a double without rounding.
+constexpr double kPow10[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
+                             1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+
+const char kDigitPairs[] =
+    "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
+    "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
+    "8081828384858687888990919293949596979899";
+
+// The fast path for 15 significant digits. For a positive finite `a`, finds
+// the 15-digit integer N and exponent E with N * 10^(E-14) the decimal that
+// reads back as `a`. There is at most one such decimal (15-digit decimals are
+// spaced wider than a double's rounding interval), so when it exists it is
+// the correctly rounded 15-digit value. Works with exact powers of ten only,
+// so the read-back check is a single correctly rounded operation; returns
+// false when the scale is out of that range or no 15-digit decimal reads back
+// as `a` (the value needs 16 or 17 digits), leaving the exact path to decide.
+bool FifteenDigits(double a, std::uint64_t& n, int& e10) {
+  int e2;
+  std::frexp(a, &e2);                // a = f * 2^e2, 0.5 <= f < 1
+  int e = ((e2 - 1) * 78913) >> 18;  // floor((e2 - 1) * log10(2)): floor(log10(a)) or one less
+  if (e < -8 || e > 30) return false;
+  int k = 14 - e;
+  if (k > 22 || k < -22) return false;
+  double v = k >= 0 ? a * kPow10[k] : a / kPow10[-k];
+  if (v >= 999999999999999.5) {  // the estimate was one too low
+    ++e;
+    --k;
+    if (k < -22) return false;
+    v = k >= 0 ? a * kPow10[k] : a / kPow10[-k];
+  }
+  auto m = static_cast<std::uint64_t>(v + 0.5);
+  if (m < 100000000000000ULL || m > 999999999999999ULL) return false;
+  double back = k >= 0 ? static_cast<double>(m) / kPow10[k] : static_cast<double>(m) * kPow10[-k];
+  if (back != a) return false;
+  n = m;
+  e10 = e;
+  return true;
+}
+
+// The 15 digits of `n` (10^14 <= n < 10^15) into `out`.
+void Put15(char* out, std::uint64_t n) {
+  std::uint64_t hi = n / 100000000;                          // 7 digits
+  auto lo = static_cast<std::uint32_t>(n - hi * 100000000);  // 8 digits
+  auto h = static_cast<std::uint32_t>(hi);
+  char* p = out + 15;
+  for (int i = 0; i < 4; ++i) {
+    std::uint32_t q = lo / 100;
+    std::memcpy(p -= 2, kDigitPairs + 2 * (lo - q * 100), 2);
+    lo = q;
+  }
+  for (int i = 0; i < 3; ++i) {
+    std::uint32_t q = h / 100;
+    std::memcpy(p -= 2, kDigitPairs + 2 * (h - q * 100), 2);
+    h = q;
+  }
+  *--p = static_cast<char>('0' + h);
+}
+
 void PutDouble(OutBuf& out, double d) {
   if (!std::isfinite(d)) {
     out.Put("null", 4);
     return;
   }
-  char buf[48];
-  // The shortest round-trip digits equal the 15-digit rounding whenever there
-  // are at most 15 of them (the value then lies well inside the rounding
-  // interval); otherwise round to 15 significant digits explicitly.
-  char* const bend = buf + sizeof buf;
-  auto r = std::to_chars(buf, bend, d, std::chars_format::scientific);
-  const char* m = buf[0] == '-' ? buf + 1 : buf;  // mantissa "D[.DDD]"
-  const char* e = r.ptr - 1;
-  while (*e != 'e') --e;
-  int nd = static_cast<int>(e - m) - (m[1] == '.' ? 1 : 0);
-  if (nd > 15) {
-    r = std::to_chars(buf, bend, d, std::chars_format::scientific, 14);
-    e = r.ptr - 1;
-    while (*e != 'e') --e;
-    nd = 15;
-  }
-  // Digits without the point, trailing zeros dropped.
+  const bool neg = std::signbit(d);
+  const double a = neg ? -d : d;
   char digits[20];
-  digits[0] = m[0];
-  if (nd > 1) std::memcpy(digits + 1, m + 2, static_cast<std::size_t>(nd - 1));
+  int nd;
+  int exp;
+  std::uint64_t n15;
+  if (a == 0) {
+    digits[0] = '0';
+    nd = 1;
+    exp = 0;
+  } else if (FifteenDigits(a, n15, exp)) {
+    Put15(digits, n15);
+    nd = 15;
+  } else {
+    // The exact path. For normal values the shortest round-trip digits equal
+    // the 15-digit rounding whenever there are at most 15 of them; otherwise,
+    // and always for subnormals (whose few bits make short digit strings read
+    // back), round to 15 significant digits explicitly.
+    char buf[48];
+    char* const bend = buf + sizeof buf;
+    auto r = std::to_chars(buf, bend, a, std::chars_format::scientific);
+    const char* e = r.ptr - 1;
+    while (*e != 'e') --e;
+    nd = static_cast<int>(e - buf) - (buf[1] == '.' ? 1 : 0);
+    if (nd > 15 || a < std::numeric_limits<double>::min()) {
+      r = std::to_chars(buf, bend, a, std::chars_format::scientific, 14);
+      e = r.ptr - 1;
+      while (*e != 'e') --e;
+      nd = 15;
+    }
+    digits[0] = buf[0];
+    if (nd > 1) std::memcpy(digits + 1, buf + 2, static_cast<std::size_t>(nd - 1));
+    exp = 0;
+    for (const char* q = e + 2; q < r.ptr; ++q) exp = exp * 10 + (*q - '0');
+    if (e[1] == '-') exp = -exp;
+  }
+  // Trailing zeros dropped.
   while (nd > 1 && digits[nd - 1] == '0') --nd;
-  bool negExp = e[1] == '-';
-  int exp = 0;
-  for (const char* q = e + 2; q < r.ptr; ++q) exp = exp * 10 + (*q - '0');
-  if (negExp) exp = -exp;
+  const bool negExp = exp < 0;
 
   out.Need(32);
   char* o0 = out.Cur();
   char* o = o0;
-  if (buf[0] == '-') *o++ = '-';
+  if (neg) *o++ = '-';
   if (exp >= -1 && exp <= 14) {
     if (exp == -1) {
       *o++ = '0';

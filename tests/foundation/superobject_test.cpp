@@ -3,8 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <limits>
+#include <random>
 #include <thread>
 #include <type_traits>
 #include <vector>
@@ -98,6 +101,136 @@ TEST(SuperObject, DoubleFormat) {
   EXPECT_EQ(d(1.0 / 3), "0.333333333333333");
   EXPECT_EQ(d(2.0 / 3 * 1e-5), "6.66666666666667e-006");
   EXPECT_EQ(d(0), "0.");
+}
+
+// The writer's layout of the correctly rounded 15-significant-digit value,
+// built from the C library's exact "%.14e" conversion.
+std::string Reference15(double v) {
+  char buf[64];
+  std::snprintf(buf, sizeof buf, "%.14e", v);
+  std::string s(buf);
+  bool neg = s[0] == '-';
+  if (neg) s.erase(0, 1);
+  std::size_t epos = s.find('e');
+  int exp = std::atoi(s.c_str() + epos + 1);
+  std::string digits = s.substr(0, 1) + s.substr(2, epos - 2);
+  while (digits.size() > 1 && digits.back() == '0') digits.pop_back();
+  std::string out = neg ? "-" : "";
+  if (v == 0) return out + "0.";
+  if (exp == -1) return out + "0." + digits;
+  if (exp >= 0 && exp <= 14) {
+    std::size_t intLen = static_cast<std::size_t>(exp) + 1;
+    if (digits.size() <= intLen)
+      return out + digits + std::string(intLen - digits.size(), '0') + ".";
+    return out + digits.substr(0, intLen) + "." + digits.substr(intLen);
+  }
+  char e[16];
+  std::snprintf(e, sizeof e, "e%c%03d", exp < 0 ? '-' : '+', exp < 0 ? -exp : exp);
+  return out + digits.substr(0, 1) + "." + digits.substr(1) + e;
+}
+
+TEST(SuperObject, DoublesRoundToFifteenDigitsExactly) {
+  auto w = [](double v) { return TSuperObject::Create(v)->AsJSon(); };
+  std::mt19937_64 rng(1234);
+  std::vector<double> values = {1e-8,
+                                9.99999999999999e-9,
+                                1e22,
+                                1e23,
+                                999999999999999.5,
+                                9.999999999999995e14,
+                                0.1,
+                                0.3,
+                                2.0 / 3,
+                                5e-324,
+                                1.7976931348623157e308,
+                                123456789012345678.0,
+                                0.000123456789012345,
+                                4503599627370497.0};
+  // Values near every power of ten, where the digit count changes.
+  for (int p = -30; p <= 30; ++p) {
+    double b = std::pow(10.0, p);
+    values.push_back(b);
+    values.push_back(std::nextafter(b, 0.0));
+    values.push_back(std::nextafter(b, 1e308));
+    values.push_back(b * 9.999999999999996);
+    values.push_back(b * 9.9999999999999996);
+  }
+  // Random bit patterns (mostly 17-digit values), and values that went
+  // through "%.15g" (the common case of data that came from text).
+  for (int i = 0; i < 100000; ++i) {
+    double r;
+    std::uint64_t bits = rng();
+    std::memcpy(&r, &bits, sizeof r);
+    if (!std::isfinite(r)) continue;
+    values.push_back(r);
+    double scaled =
+        std::ldexp(static_cast<double>(rng() >> 11), static_cast<int>(rng() % 120) - 80);
+    char buf[40];
+    std::snprintf(buf, sizeof buf, "%.15g", scaled);
+    values.push_back(std::strtod(buf, nullptr));
+    values.push_back(-scaled);
+  }
+  int failures = 0;
+  for (double v : values) {
+    if (w(v) != Reference15(v) && ++failures <= 5)
+      ADD_FAILURE() << "value " << v << ": wrote " << w(v) << ", expected " << Reference15(v);
+  }
+  EXPECT_EQ(failures, 0);
+}
+
+TEST(SuperObject, DoublesReadExactly) {
+  // Every spelling must read as the correctly rounded double, whichever way
+  // the parser takes (short mantissas and small exponents, or the rest).
+  std::mt19937_64 rng(99);
+  std::vector<std::string> texts = {"0.000001",
+                                    "-0.0000000",
+                                    "1e22",
+                                    "1e23",
+                                    "123456789012345e-22",
+                                    "1234567890123456e-5",
+                                    "9007199254740993.0",
+                                    "0.1e1",
+                                    "5E-324",
+                                    "1.7976931348623157e308",
+                                    "-2.5e+10",
+                                    "0.30000000000000004",
+                                    "000123.456789",
+                                    "1e-400",
+                                    "4e-320",
+                                    "123456789012345.67890"};
+  for (int i = 0; i < 50000; ++i) {
+    char buf[64];
+    double v = std::ldexp(static_cast<double>(rng() >> 11), static_cast<int>(rng() % 140) - 100);
+    switch (i % 4) {
+      case 0:
+        std::snprintf(buf, sizeof buf, "%.15g", v);
+        break;
+      case 1:
+        std::snprintf(buf, sizeof buf, "%.17g", v);
+        break;
+      case 2:
+        std::snprintf(buf, sizeof buf, "%.*e", static_cast<int>(rng() % 16), -v);
+        break;
+      default:
+        std::snprintf(buf, sizeof buf, "%.*f", 5 + static_cast<int>(rng() % 12), v);
+        break;
+    }
+    texts.emplace_back(buf);
+  }
+  int failures = 0;
+  for (const std::string& t : texts) {
+    // Integers and short fractions read as integers and currency instead.
+    std::size_t dot = t.find('.');
+    bool exp = t.find_first_of("eE") != std::string::npos;
+    if (!exp && (dot == std::string::npos || t.size() - dot - 1 <= 4)) continue;
+    ISuperObject o = SO(t);
+    double expected = std::strtod(t.c_str(), nullptr);
+    double got = o ? o->AsDouble() : -1.0;
+    bool ok = o && o->GetDataType() == stDouble && std::memcmp(&expected, &got, sizeof got) == 0;
+    if (!ok && ++failures <= 5)
+      ADD_FAILURE() << "text " << t << " read as " << (o ? o->AsJSon() : "no node");
+  }
+  EXPECT_EQ(failures, 0);
 }
 
 TEST(SuperObject, NonFiniteDoublesWriteNull) {
@@ -318,6 +451,24 @@ TEST(SuperObject, ArrayGrowthAndEditing) {
   ISuperObject small = SA({1, 2});
   small->AsArray()->Delete(0);
   EXPECT_EQ(Js(small), "[2]");
+}
+
+TEST(SuperObject, ArrayKeepsItemsAcrossBufferChanges) {
+  // Short arrays and long ones keep their items in different kinds of
+  // storage; growing from one to the other must carry every item along.
+  ISuperObject n = TSuperObject::Create(stArray);
+  TSuperArray* a = n->AsArray();
+  std::string expected = "[";
+  for (int i = 0; i < 40; ++i) {
+    a->Add(TSuperObject::Create(i));
+    expected += (i ? "," : "") + std::to_string(i);
+    ASSERT_EQ(Js(n), expected + "]");
+  }
+  ISuperObject copy = n->Clone();
+  for (int i = 0; i < 35; ++i) a->Delete(0);
+  EXPECT_EQ(Js(n), "[35,36,37,38,39]");
+  EXPECT_EQ(copy->AsArray()->Length(), 40u);
+  EXPECT_EQ(copy->AsArray()->GetI(39), 39);
 }
 
 TEST(SuperObject, PathAccess) {
