@@ -205,70 +205,81 @@ struct SuperParser {
     return n;
   }
 
-  // The common case of a number read exactly with one double operation: at
-  // most 15 significant digits (every such integer is a double) scaled by a
-  // power of ten of at most 22 (all exact doubles), so that the product or
-  // quotient is correctly rounded. Anything else is left to from_chars.
-  static bool FastDouble(const char* s, const char* e, double& out) {
+  // Numbers in the plain shape: digits, an optional fraction with digits, an
+  // optional exponent. Read in one pass; integers of up to 18 digits and
+  // short fractions (currency) directly, doubles with at most 15 significant
+  // digits scaled by at most 10^22 with one exact multiplication or division
+  // (both operands are exact doubles, so the result is correctly rounded).
+  // Every other spelling goes to NumberSlow.
+  ISuperObject Number() {
     static constexpr double kPow10[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
                                         1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
                                         1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
-    const char* q = s;
-    bool neg = false;
-    if (q < e && *q == '-') {
-      neg = true;
-      ++q;
-    }
+    static constexpr std::int64_t kCurrencyScale[] = {10000, 1000, 100, 10, 1};
+    const char* q = p;
+    const bool neg = *q == '-';
+    if (neg) ++q;
     std::uint64_t m = 0;
-    int digits = 0;  // significant digits taken into m
-    int scale = 0;   // fraction digits taken into m
-    const char* first = q;
-    while (q < e && *q >= '0' && *q <= '9') {
-      if (m != 0 || *q != '0') {
-        if (++digits > 15) return false;
-        m = m * 10 + static_cast<unsigned>(*q - '0');
-      }
+    const char* digits = q;
+    while (q < end && static_cast<unsigned>(*q - '0') <= 9) {
+      m = m * 10 + static_cast<unsigned>(*q - '0');
       ++q;
     }
-    if (q == first) return false;
-    if (q < e && *q == '.') {
-      ++q;
-      const char* frac = q;
-      while (q < e && *q >= '0' && *q <= '9') {
-        if (m != 0 || *q != '0') {
-          if (++digits > 15) return false;
-        }
+    int nd = static_cast<int>(q - digits);  // digits taken into m
+    if (nd == 0 || nd > 18) return NumberSlow();
+    int frac = -1;  // fraction digits, -1 without a point
+    if (q < end && *q == '.') {
+      const char* f = ++q;
+      while (q < end && static_cast<unsigned>(*q - '0') <= 9) {
         m = m * 10 + static_cast<unsigned>(*q - '0');
-        ++scale;
         ++q;
       }
-      if (q == frac) return false;
+      frac = static_cast<int>(q - f);
+      nd += frac;
+      if (frac == 0 || nd > 18) return NumberSlow();
     }
     int x = 0;
-    if (q < e && (*q == 'e' || *q == 'E')) {
+    bool hasExp = false;
+    if (q < end && (*q == 'e' || *q == 'E')) {
+      hasExp = true;
       ++q;
       bool xneg = false;
-      if (q < e && (*q == '+' || *q == '-')) xneg = *q++ == '-';
+      if (q < end && (*q == '+' || *q == '-')) xneg = *q++ == '-';
       const char* xs = q;
-      while (q < e && *q >= '0' && *q <= '9' && q - xs < 4) x = x * 10 + (*q++ - '0');
-      if (q == xs) return false;
+      while (q < end && static_cast<unsigned>(*q - '0') <= 9 && q - xs < 4)
+        x = x * 10 + (*q++ - '0');
+      if (q == xs) return NumberSlow();
       if (xneg) x = -x;
     }
-    if (q != e) return false;
-    int p10 = x - scale;
-    double d = static_cast<double>(m);
-    if (p10 < 0) {
-      if (p10 < -22) return false;
-      d /= kPow10[-p10];
-    } else if (p10 > 0) {
-      if (p10 > 22) return false;
-      d *= kPow10[p10];
+    if (q < end && IsNumberChar(*q)) return NumberSlow();
+    if (!hasExp && frac < 0) {
+      p = q;
+      ISuperObject n = TSuperObject::Create(stInt);
+      n->u_.i = neg ? -static_cast<std::int64_t>(m) : static_cast<std::int64_t>(m);
+      return n;
     }
-    out = neg ? -d : d;
-    return true;
+    if (!hasExp && frac <= 4) {
+      if (nd > 14) return NumberSlow();  // leave the range check to the currency type
+      p = q;
+      ISuperObject n = TSuperObject::Create(stCurrency);
+      std::int64_t raw = static_cast<std::int64_t>(m) * kCurrencyScale[frac];
+      n->u_.i = neg ? -raw : raw;
+      return n;
+    }
+    const int p10 = x - (frac < 0 ? 0 : frac);
+    if (m > (std::uint64_t{1} << 53) || p10 < -22 || p10 > 22) return NumberSlow();
+    double d = static_cast<double>(m);
+    if (p10 < 0)
+      d /= kPow10[-p10];
+    else if (p10 > 0)
+      d *= kPow10[p10];
+    p = q;
+    ISuperObject n = TSuperObject::Create(stDouble);
+    n->u_.d = neg ? -d : d;
+    return n;
   }
 
-  ISuperObject Number() {
+  ISuperObject NumberSlow() {
     const char* s = p;
     bool dot = false, exp = false;
     const char* dotAt = nullptr;
@@ -301,11 +312,6 @@ struct SuperParser {
       // Well-formed but outside the currency range: read as a double below.
     }
     double d = 0;
-    if (FastDouble(s, e, d)) {
-      ISuperObject n = TSuperObject::Create(stDouble);
-      n->u_.d = d;
-      return n;
-    }
     auto r = std::from_chars(s, e, d, std::chars_format::general);
     if (r.ptr != e) return nullptr;
     if (r.ec == std::errc::result_out_of_range) {

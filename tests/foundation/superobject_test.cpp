@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -231,6 +232,49 @@ TEST(SuperObject, DoublesReadExactly) {
       ADD_FAILURE() << "text " << t << " read as " << (o ? o->AsJSon() : "no node");
   }
   EXPECT_EQ(failures, 0);
+}
+
+TEST(SuperObject, IntegersAndShortFractionsReadExactly) {
+  std::mt19937_64 rng(5);
+  int failures = 0;
+  auto fail = [&](const std::string& t, const ISuperObject& o) {
+    if (++failures <= 5) ADD_FAILURE() << "text " << t << " read as " << (o ? o->AsJSon() : "no node");
+  };
+  for (int i = 0; i < 20000; ++i) {
+    // Integers of 1 to 19 digits, some with leading zeros.
+    int len = 1 + static_cast<int>(rng() % 19);
+    std::string t = (rng() & 1) ? "-" : "";
+    if (rng() % 8 == 0) t += "00";
+    for (int k = 0; k < len; ++k) t += static_cast<char>('0' + rng() % 10);
+    errno = 0;
+    long long v = std::strtoll(t.c_str(), nullptr, 10);
+    ISuperObject o = SO(t);
+    if (errno == ERANGE) {
+      if (!o || o->GetDataType() != stDouble) fail(t, o);
+    } else if (!o || o->GetDataType() != stInt || o->AsInteger() != v) {
+      fail(t, o);
+    }
+    // Fractions of 1 to 4 digits: currency, exact to the last digit.
+    std::string c = t.substr(0, t.size() > 16 ? 16 : t.size());
+    if (c == "-" || c.empty()) c += "0";
+    c += ".";
+    int fd = 1 + static_cast<int>(rng() % 4);
+    for (int k = 0; k < fd; ++k) c += static_cast<char>('0' + rng() % 10);
+    Currency expected;
+    bool inRange = Currency::TryParse(c, expected);
+    ISuperObject co = SO(c);
+    if (inRange ? (!co || co->GetDataType() != stCurrency || co->AsCurrency().raw() != expected.raw())
+                : (!co || co->GetDataType() != stDouble))
+      fail(c, co);
+  }
+  EXPECT_EQ(failures, 0);
+  // Spellings outside the plain shape keep their meaning.
+  EXPECT_EQ(SO("1.")->GetDataType(), stCurrency);
+  EXPECT_EQ(SO("-.5")->AsCurrency().raw(), -5000);
+  EXPECT_FALSE(SO("1.2.3"));
+  EXPECT_FALSE(SO("1-2"));
+  EXPECT_FALSE(SO("-"));
+  EXPECT_EQ(SO("[1e5,2E-2]")->AsArray()->GetD(1), 0.02);
 }
 
 TEST(SuperObject, NonFiniteDoublesWriteNull) {
