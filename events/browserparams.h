@@ -50,7 +50,7 @@ class TIWZQBrowserParams : public TZQIndexedCollection {
 
   TIWZQBrowserParam* Add() { return static_cast<TIWZQBrowserParam*>(TCollection::Add()); }
   TIWZQBrowserParam* Insert(int Index) { return static_cast<TIWZQBrowserParam*>(TCollection::Insert(Index)); }
-  TIWZQBrowserParam* GetItem(int Index) const {
+  TIWZQBrowserParam* GetItem(int Index) const override {
     return static_cast<TIWZQBrowserParam*>(TZQIndexedCollection::GetItem(Index));
   }
   TIWZQBrowserParam* Items(int Index) const { return GetItem(Index); }

@@ -144,7 +144,7 @@ class TIWZQResponseList : public TZQIndexedCollection, public IIWZQDispatchList 
 
   // Removes all items and clears the processed mark.
   void Reset();
-  TIWZQResponseItem* GetItem(int AIndex) const { return static_cast<TIWZQResponseItem*>(TZQIndexedCollection::GetItem(AIndex)); }
+  TIWZQResponseItem* GetItem(int AIndex) const override { return static_cast<TIWZQResponseItem*>(TZQIndexedCollection::GetItem(AIndex)); }
   TIWZQResponseEvent* GetItemByEvent(const std::string& APropName, const TIWZQAjaxReponseScriptEvent& AEvent) const;
   TIWZQResponseSetter* GetItemByJSonObj(const TObject* AJSonObj) const;
   // Drops every entry that depends on the object (see ZQResponseObjectFreed).

@@ -34,7 +34,7 @@ class TIWZQJSonList : public TZQIndexedCollection, public IIWZQJSon, public IIWZ
 
   TIWZQJSon* Add() { return static_cast<TIWZQJSon*>(TCollection::Add()); }
   TIWZQJSon* Insert(int Index) { return static_cast<TIWZQJSon*>(TCollection::Insert(Index)); }
-  TIWZQJSon* GetItem(int Index) const { return static_cast<TIWZQJSon*>(TZQIndexedCollection::GetItem(Index)); }
+  TIWZQJSon* GetItem(int Index) const override { return static_cast<TIWZQJSon*>(TZQIndexedCollection::GetItem(Index)); }
   TIWZQJSon* Items(int Index) const { return GetItem(Index); }
 
   bool GetFlag(int ABit) const { return IsBitSet(FFlags, ABit); }
@@ -128,7 +128,7 @@ class TIWZQJSonDynObjList : public TZQIndexedCollection, public IIWZQJSon {
   // Adds an item with that name and value.
   TIWZQJSonDynObjItem* Add(const std::string& AName, const Variant& AValue);
   TIWZQJSonDynObjItem* Insert(int Index) { return static_cast<TIWZQJSonDynObjItem*>(TCollection::Insert(Index)); }
-  TIWZQJSonDynObjItem* GetItem(int Index) const {
+  TIWZQJSonDynObjItem* GetItem(int Index) const override {
     return static_cast<TIWZQJSonDynObjItem*>(TZQIndexedCollection::GetItem(Index));
   }
   TIWZQJSonDynObjItem* Items(int Index) const { return GetItem(Index); }

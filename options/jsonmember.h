@@ -209,7 +209,7 @@ class TZQJSonMemberList : public TZQIndexedCollection {
 
   const ClassInfo* FJSonClass = nullptr;
 
-  TZQJSonMember* GetItem(int AIndex) const { return static_cast<TZQJSonMember*>(TZQIndexedCollection::GetItem(AIndex)); }
+  TZQJSonMember* GetItem(int AIndex) const override { return static_cast<TZQJSonMember*>(TZQIndexedCollection::GetItem(AIndex)); }
   TZQJSonMember* Items(int AIndex) const { return GetItem(AIndex); }
   TZQJSonMember* GetItemByName(std::string_view AName) const;
   TZQJSonMember* ItemsByName(std::string_view AName) const { return GetItemByName(AName); }
