@@ -52,10 +52,18 @@ IIWZQFuncAdapter* CheckAdapter(TPersistent* AOwner) {
   return a;
 }
 
-std::string ReplaceAll(std::string s, std::string_view from, std::string_view to) {
-  for (std::size_t p = s.find(from); p != std::string::npos; p = s.find(from, p + to.size()))
-    s.replace(p, from.size(), to);
-  return s;
+std::string ReplaceAll(std::string_view s, std::string_view from, std::string_view to) {
+  if (from.empty()) return std::string(s);
+  std::string r;
+  r.reserve(s.size());
+  std::size_t pos = 0;
+  for (std::size_t p = s.find(from); p != std::string_view::npos; p = s.find(from, pos)) {
+    r.append(s.substr(pos, p - pos));
+    r.append(to);
+    pos = p + from.size();
+  }
+  r.append(s.substr(pos));
+  return r;
 }
 
 }  // namespace
@@ -322,8 +330,7 @@ std::string TIWZQFunc::GetBaseScript(bool AForExecute) {
 
 std::string TIWZQFunc::GetScriptToHTML() {
   std::string s = ZQTrim(GetScript(false));
-  s = ReplaceAll(std::move(s), "\r\n", " ");
-  return ReplaceAll(std::move(s), "\"", "'");
+  return ReplaceAll(ReplaceAll(s, "\r\n", " "), "\"", "'");
 }
 
 // ---------------------------------------------------------------------------
@@ -359,11 +366,16 @@ void TIWZQFunc::FullSubmit(TStringList* AParams) {
   if (FBrowserParams)
     for (int i = 0; i < FBrowserParams->Count(); ++i) {
       const std::string& name = FBrowserParams->Items(i)->GetServerName();
-      list.Add(name + "=" + AParams->Values(name));
+      std::string item = name;
+      item += '=';
+      item += AParams->Values(name);
+      list.Add(item);
     }
+  std::string params = "&";
+  params += list.GetParamStr();
   ZQAddJavaScriptToAjaxResponse(
       Format("SubmitClickConfirm(\"%s\",\"%s\",true,\"\");", FAdapter ? FAdapter->GetHTMLName() : std::string(),
-             "&" + list.GetParamStr()),
+             params),
       false, true);
 }
 
