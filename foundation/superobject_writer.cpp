@@ -402,35 +402,62 @@ struct SuperWriter {
     return v && (v->kind_ == stMethod || v->processing_);
   }
 
+  bool Member(const TSuperTableString::Entry* e, int level, bool& first) {
+    const TSuperObject* v = e->Value.get();
+    if (Skipped(v)) return true;
+    if (!first) out.Put(',');
+    first = false;
+    if (indent) PutNewline(out, level + 1);
+    if (namequote || !ZQIsBareJSonName(e->Name)) {
+      out.Put('"');
+      PutEscaped(out, e->Name, escape || !namequote);
+      out.Put('"');
+    } else {
+      PutEscaped(out, e->Name, escape);
+    }
+    if (indent)
+      out.Put(": ", 2);
+    else
+      out.Put(':');
+    if (!v) {
+      out.Put("null", 4);
+      return true;
+    }
+    return Write(v, level + 1);
+  }
+
   bool Members(const TSuperTableString::Entry* e, int level, bool& first) {
     while (e) {
       // Start loading this entry's value and right subtree while the left one is written.
       __builtin_prefetch(e->Value.get());
       __builtin_prefetch(e->Right);
       if (e->Left && !Members(e->Left, level, first)) return false;
-      const TSuperObject* v = e->Value.get();
-      if (!Skipped(v)) {
-        if (!first) out.Put(',');
-        first = false;
-        if (indent) PutNewline(out, level + 1);
-        if (namequote || !ZQIsBareJSonName(e->Name)) {
-          out.Put('"');
-          PutEscaped(out, e->Name, escape || !namequote);
-          out.Put('"');
-        } else {
-          PutEscaped(out, e->Name, escape);
-        }
-        if (indent)
-          out.Put(": ", 2);
-        else
-          out.Put(':');
-        if (!v)
-          out.Put("null", 4);
-        else if (!Write(v, level + 1))
-          return false;
-      }
+      if (!Member(e, level, first)) return false;
       e = e->Right;
     }
+    return true;
+  }
+
+  // Objects of usual size: the entries are gathered in member order first,
+  // starting the loads of all their values at once, and then written.
+  static constexpr std::size_t kGather = 64;
+  bool SmallObject(const TSuperTableString& t, int level, bool& first) {
+    const TSuperTableString::Entry* order[kGather];
+    const TSuperTableString::Entry* path[kGather];  // a height-balanced tree of 64 is far shallower
+    std::size_t n = 0, top = 0;
+    const TSuperTableString::Entry* e = t.root_;
+    while (e || top) {
+      while (e) {
+        path[top++] = e;
+        e = e->Left;
+      }
+      e = path[--top];
+      __builtin_prefetch(e->Value.get());
+      order[n++] = e;
+      e = e->Right;
+    }
+    for (std::size_t i = 0; i < n; ++i)
+      if (!Member(order[i], level, first)) return false;
     return true;
   }
 
@@ -487,7 +514,9 @@ struct SuperWriter {
         Flag g(n->processing_);
         out.Put('{');
         bool first = true;
-        if (!Members(n->u_.o.root_, level, first)) return false;
+        const TSuperTableString& t = n->u_.o;
+        if (t.count_ <= kGather ? !SmallObject(t, level, first) : !Members(t.root_, level, first))
+          return false;
         if (indent) PutNewline(out, level);
         out.Put('}');
         return true;
