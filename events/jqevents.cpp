@@ -137,7 +137,9 @@ std::string TIWZQJQAjaxCookie::GetJsPrefix() { return ZQJQuery + ".cookie"; }
 std::string TIWZQJQAjaxCookie::OptionsArg() {
   ISuperObject json = GetJSon();
   if (!json || !json->IsType(stObject) || json->AsObject()->IsEmpty()) return {};
-  return "," + ZQOptionJSonText(json, false, true, true);
+  std::string r = ",";
+  r += ZQOptionJSonText(json, false, true, true);
+  return r;
 }
 
 void TIWZQJQAjaxCookie::SetOptions(int AExpires, const std::string& APath, const std::string& ADomain, bool ASecure,

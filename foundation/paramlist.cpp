@@ -249,7 +249,10 @@ std::string ZQFormatDateTime(TDateTime Value) {
   int h, n, s, ms;
   DecodeTime(Value, h, n, s, ms);
   std::string r = ZQFormatDate(Value);
-  if (h || n || s || ms) r += " " + ZQFormatTime(Value);
+  if (h || n || s || ms) {
+    r += ' ';
+    r += ZQFormatTime(Value);
+  }
   return r;
 }
 

@@ -69,9 +69,11 @@ std::string TIWZQJQComponent::GetReleaseIWCLJs() {
 }
 
 std::string TIWZQJQComponent::GetHtmlReplaceWithTempIDJS() {
+  std::string tempId = "'";
+  tempId += GetHTMLName();
+  tempId += "_temp_id'";
   return Format("var htmlElem = %s(\"#%s\");", ZQJQuery, GetHTMLName()) +
-         Format("if (htmlElem.length > 0) { htmlElem.replaceWith($(\"<div id=%s></div>\")); }",
-                "'" + GetHTMLName() + "_temp_id'");
+         Format("if (htmlElem.length > 0) { htmlElem.replaceWith($(\"<div id=%s></div>\")); }", tempId);
 }
 
 void TIWZQJQComponent::DoAjaxBrowserDestroy() {

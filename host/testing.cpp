@@ -90,7 +90,7 @@ THostFixture::THostFixture(TFormFactory factory, std::function<void(TIWServerCon
   controller_->SetMainFormFactory(std::move(factory));
   if (configure) configure(*controller_);
   THTTPRequest req;
-  req.URL = "/";
+  req.URL.assign(1, '/');  // the site root
   req.SetHeader("User-Agent", "Mozilla/5.0 (X11; Linux x86_64) Chrome/120.0 Safari/537.36");
   controller_->HandleRequest(req, firstPage_);
   for (const auto& c : firstPage_.Cookies())

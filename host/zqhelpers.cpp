@@ -82,7 +82,9 @@ std::string ColorToZQColor(int color) {
   if (color == clNone) return {};
   std::string hex = Lower(Format("%0.6x", static_cast<unsigned>(color) & 0xFFFFFFu));
   // 0x00BBGGRR is written bbggrr: swap the first and third pairs.
-  return "#" + hex.substr(4, 2) + hex.substr(2, 2) + hex.substr(0, 2);
+  std::string r = "#";
+  r.append(hex, 4, 2).append(hex, 2, 2).append(hex, 0, 2);
+  return r;
 }
 
 std::string ZQCursorToStringByOrdinal(int ordinal, bool autoAsText) {
@@ -129,7 +131,10 @@ std::string GetUniqueCacheName(const TComponent* component, std::string_view suf
     if (part.empty()) part = "INSTANCE" + std::to_string(reinterpret_cast<std::uintptr_t>(c));
     result = result.empty() ? part : part + "_" + result;
   }
-  if (!suffix.empty()) result += "_" + std::string(suffix);
+  if (!suffix.empty()) {
+    result += '_';
+    result += suffix;
+  }
   for (char& ch : result) {
     bool ok = ch == '-' || ch == '_' || (ch >= '0' && ch <= '9') || (ch >= 'A' && ch <= 'Z') || (ch >= 'a' && ch <= 'z');
     if (!ok) ch = '_';
@@ -304,7 +309,8 @@ std::string ZQGetRequestFullUrl(std::string_view url, std::string_view host, std
   }
   size_t colon = h.find(':', from);
   if (colon == std::string::npos) {
-    h += ":" + std::to_string(port);
+    h += ':';
+    h += std::to_string(port);
   } else {
     size_t end = colon + 1;
     while (end < h.size() && std::isdigit(static_cast<unsigned char>(h[end]))) ++end;
@@ -721,8 +727,9 @@ double IW12_Version() {
 
 void ZQRegisterContentTypes(TMimeTypes& types) {
   for (const auto& [ext, type] : ZQContentTypeTable()) {
-    std::string name = "x." + std::string(ext);
-    if (types.TypeOf(name) == "application/octet-stream") types.Register("." + std::string(ext), type);
+    std::string dotted = ".";
+    dotted += ext;
+    if (types.TypeOf("x" + dotted) == "application/octet-stream") types.Register(dotted, type);
   }
 }
 
