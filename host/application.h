@@ -19,6 +19,7 @@
 
 #include "foundation/component.h"
 #include "host/callback.h"
+#include "host/sessionlock.h"
 
 namespace zq {
 
@@ -147,7 +148,7 @@ class TIWApplication : public TComponent {
   TIWAppForm* activeForm_ = nullptr;
   TBrowser browser_;
   std::vector<std::string> messages_;
-  std::recursive_timed_mutex lock_;
+  TSessionLock lock_;
   TIWCallBacks callbacks_{this};
   TIWCallBackResponse response_;
   THTTPRequest* request_ = nullptr;
