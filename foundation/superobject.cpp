@@ -907,21 +907,7 @@ struct PathStep {
 
 bool IsPathNameChar(char c) {
   unsigned char u = static_cast<unsigned char>(c);
-  if (u <= 32 || c == '"') return false;
-  switch (c) {
-    case '(':
-    case ')':
-    case ',':
-    case '.':
-    case ':':
-    case '[':
-    case ']':
-    case '{':
-    case '}':
-      return false;
-    default:
-      return true;
-  }
+  return u > 32 && c != '"' && !superobject_detail::IsNameDelimiter(c);
 }
 
 // Splits "a.b[2].c" into steps. A name without "." and "[" is one plain

@@ -40,21 +40,7 @@ bool IsWordFollow(char c) {
 
 bool BadNameStart(char c) {
   unsigned char u = static_cast<unsigned char>(c);
-  if (u <= 32 || u == 127 || c == '"') return true;
-  switch (c) {
-    case '(':
-    case ')':
-    case ',':
-    case '.':
-    case ':':
-    case '[':
-    case ']':
-    case '{':
-    case '}':
-      return true;
-    default:
-      return false;
-  }
+  return u <= 32 || u == 127 || c == '"' || superobject_detail::IsNameDelimiter(c);
 }
 
 }  // namespace

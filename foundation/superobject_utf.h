@@ -13,6 +13,25 @@
 
 namespace zq::superobject_detail {
 
+// The characters that end or separate names in texts and paths:
+// ( ) , . : [ ] { }
+inline bool IsNameDelimiter(char c) {
+  switch (c) {
+    case '(':
+    case ')':
+    case ',':
+    case '.':
+    case ':':
+    case '[':
+    case ']':
+    case '{':
+    case '}':
+      return true;
+    default:
+      return false;
+  }
+}
+
 // Decodes one code point at s[i] (i < n), advancing i. Returns the code point
 // (0..0x10FFFF, surrogates included).
 inline std::uint32_t DecodeUtf8(const unsigned char* s, std::size_t n, std::size_t& i) {
