@@ -439,20 +439,37 @@ struct SuperParser {
   // allocated in that order and linked into a perfectly balanced tree, so
   // that writing the object walks memory forwards.
   void Build(TSuperTableString& t, std::size_t base) {
-    std::size_t n = members.size() - base;
+    const std::size_t n = members.size() - base;
     Member* m = members.data() + base;
-    if (n > 1) {
-      std::stable_sort(m, m + n, [](const Member& x, const Member& y) {
-        return TSuperTableString::CompareNames(x.hash, x.name, y.hash, y.name) < 0;
-      });
+    // Sort positions, not the members (moving names is what costs): by
+    // member order, equal names by position so the last one read ends a run.
+    order.resize(n);
+    for (std::size_t i = 0; i < n; ++i) order[i] = static_cast<std::uint32_t>(i);
+    auto before = [m](std::uint32_t x, std::uint32_t y) {
+      int c = TSuperTableString::CompareNames(m[x].hash, m[x].name, m[y].hash, m[y].name);
+      return c != 0 ? c < 0 : x < y;
+    };
+    if (n <= 24) {
+      for (std::size_t i = 1; i < n; ++i) {
+        std::uint32_t v = order[i];
+        std::size_t j = i;
+        for (; j > 0 && before(v, order[j - 1]); --j) order[j] = order[j - 1];
+        order[j] = v;
+      }
+    } else {
+      std::sort(order.begin(), order.end(), before);
     }
     entries.clear();
-    for (std::size_t i = 0; i < n; ++i) {
-      if (i + 1 < n && m[i].hash == m[i + 1].hash && m[i].name == m[i + 1].name) continue;
+    for (std::size_t k = 0; k < n; ++k) {
+      Member& x = m[order[k]];
+      if (k + 1 < n) {
+        const Member& next = m[order[k + 1]];
+        if (x.hash == next.hash && x.name == next.name) continue;  // a repeated name keeps its last value
+      }
       auto* e = new TSuperTableString::Entry;
-      e->Name = std::move(m[i].name);
-      e->Hash = m[i].hash;
-      e->Value = std::move(m[i].value);
+      e->Name = std::move(x.name);
+      e->Hash = x.hash;
+      e->Value = std::move(x.value);
       entries.push_back(e);
     }
     members.resize(base);
@@ -472,6 +489,7 @@ struct SuperParser {
   }
 
   std::vector<TSuperTableString::Entry*> entries;  // scratch for Build
+  std::vector<std::uint32_t> order;                // scratch for Build
 };
 
 ISuperObject SO(std::string_view text) {
