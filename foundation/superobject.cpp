@@ -492,14 +492,6 @@ void SuperAccess::DetachChildren(TSuperObject* p, std::vector<TSuperObject*>& ou
     Entry* stack[96];
     Entry* batch[64];
     int top = 0, nb = 0;
-    if (t.count_ <= 64 && t.root_) {
-      // A parsed object's entries lie side by side around the root (see the
-      // writer): hint the run into the cache before the dependent walk.
-      const auto mid = reinterpret_cast<std::uintptr_t>(t.root_);
-      const std::uintptr_t half = (t.count_ / 2 + 1) * kBlockSize;
-      for (std::uintptr_t a = mid > half ? mid - half : 0; a <= mid + half; a += kBlockSize)
-        __builtin_prefetch(reinterpret_cast<const void*>(a), 1);
-    }
     if (t.root_) stack[top++] = t.root_;
     while (top > 0 || nb > 0) {
       while (top > 0 && nb < 64) {

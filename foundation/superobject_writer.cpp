@@ -446,16 +446,6 @@ struct SuperWriter {
     const TSuperTableString::Entry* path[kGather];  // a height-balanced tree of 64 is far shallower
     std::size_t n = 0, top = 0;
     const TSuperTableString::Entry* e = t.root_;
-    {
-      // A parsed object's entries were allocated side by side in member
-      // order, with the root in the middle: hint that whole run into the
-      // cache before the walk makes its dependent loads. (Only a hint: for
-      // other layouts it fetches nothing useful and changes nothing.)
-      const auto mid = reinterpret_cast<std::uintptr_t>(e);
-      const std::uintptr_t half = (t.count_ / 2 + 1) * 64;  // entries take one 64-byte pool block each
-      for (std::uintptr_t a = mid > half ? mid - half : 0; a <= mid + half; a += 64)
-        __builtin_prefetch(reinterpret_cast<const void*>(a));
-    }
     while (e || top) {
       while (e) {
         path[top++] = e;
