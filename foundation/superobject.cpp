@@ -576,18 +576,24 @@ int TSuperTableString::CompareNames(std::uint32_t ha, std::string_view a, std::u
   return a < b ? -1 : 1;
 }
 
-ISuperObject TSuperTableString::GetO(std::string_view name) const {
-  const Entry* e = Find(root_, Hash(name), name);
+ISuperObject TSuperTableString::GetO(std::string_view name) const { return GetO(name, Hash(name)); }
+
+bool TSuperTableString::Exists(std::string_view name) const { return Exists(name, Hash(name)); }
+
+void TSuperTableString::PutO(std::string_view name, ISuperObject value) { PutO(name, Hash(name), std::move(value)); }
+
+ISuperObject TSuperTableString::GetO(std::string_view name, std::uint32_t hash) const {
+  const Entry* e = Find(root_, hash, name);
   return e ? e->Value : ISuperObject();
 }
 
-bool TSuperTableString::Exists(std::string_view name) const {
-  return Find(root_, Hash(name), name) != nullptr;
+bool TSuperTableString::Exists(std::string_view name, std::uint32_t hash) const {
+  return Find(root_, hash, name) != nullptr;
 }
 
-void TSuperTableString::PutO(std::string_view name, ISuperObject value) {
+void TSuperTableString::PutO(std::string_view name, std::uint32_t hash, ISuperObject value) {
   bool added = false;
-  root_ = Insert(root_, Hash(name), name, value, added);
+  root_ = Insert(root_, hash, name, value, added);
   if (added) ++count_;
 }
 

@@ -116,6 +116,11 @@ class TSuperTableString {
   // Removes the member and returns its value (no node when absent).
   ISuperObject Delete(std::string_view name);
   bool Exists(std::string_view name) const;
+  // The same with the name's Hash() computed beforehand (callers that look
+  // the same names up again and again keep it).
+  ISuperObject GetO(std::string_view name, std::uint32_t hash) const;
+  void PutO(std::string_view name, std::uint32_t hash, ISuperObject value);
+  bool Exists(std::string_view name, std::uint32_t hash) const;
   std::size_t count() const { return count_; }
   bool IsEmpty() const { return count_ == 0; }
   void Clear();

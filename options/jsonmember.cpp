@@ -57,6 +57,7 @@ void TZQJSonMember::SetName(std::string_view AName) {
     else list->SetKey(this, 0, Variant());
   }
   FName = std::move(name);
+  FNameHash = TSuperTableString::Hash(FName);
 }
 
 TZQJSonMemberList* TZQJSonMember::List() const { return dynamic_cast<TZQJSonMemberList*>(GetCollection()); }

@@ -58,6 +58,9 @@ class TZQJSonMember : public TZQIndexedCollectionItem {
   virtual TZQJSonMemberType MType() const { return mtNone; }
 
   const std::string& Name() const { return FName; }
+  // TSuperTableString::Hash(Name()), kept with the name for the lookups of
+  // the member's value.
+  std::uint32_t NameHash() const { return FNameHash; }
   // Trimmed; re-keys the member in its list (a name already present raises
   // the list's duplicate-key error and leaves the member as it was).
   void SetName(std::string_view AName);
@@ -79,6 +82,7 @@ class TZQJSonMember : public TZQIndexedCollectionItem {
  private:
   friend class TZQJSonMemberList;
   std::string FName;
+  std::uint32_t FNameHash = 0;  // the hash of the empty name
   std::uint32_t FFlags = 0;
   int FPosition = -1;
 };

@@ -496,7 +496,7 @@ void TIWZQJSon::AfterScalarSet(TZQJSonMember* M, bool AChanged) {
 // Scalar accessors
 
 ISuperObject TIWZQJSon::Node(const TZQJSonMember* M) const {
-  ISuperObject n = FSObj->AsObject()->GetO(M->Name());
+  ISuperObject n = FSObj->AsObject()->GetO(M->Name(), M->NameHash());
   if (FWriting) {
     // The writer asks the stored rule, then takes the node: one lookup for both.
     FLastMember = M;
@@ -518,7 +518,7 @@ void TIWZQJSon::SetStringValue(int AIndex, const std::string& AValue) {
   bool changed = GetStringValue(AIndex) != AValue;
   if (changed) {
     if (AValue == m->FDefVal) FSObj->AsObject()->Delete(m->Name());
-    else FSObj->AsObject()->PutO(m->Name(), TSuperObject::Create(AValue));
+    else FSObj->AsObject()->PutO(m->Name(), m->NameHash(), TSuperObject::Create(AValue));
   }
   AfterScalarSet(m, changed);
 }
@@ -545,8 +545,8 @@ bool TIWZQJSon::IsColorStored(int AIndex) {
 std::string TIWZQJSon::GetJSonValue(int AIndex) {
   auto* m = MemberAs<TZQJSonJSonMember>(AIndex, mtJSon);
   auto* tab = FSObj->AsObject();
-  if (!tab->Exists(m->Name())) return m->FDefVal;
-  ISuperObject n = tab->GetO(m->Name());
+  if (!tab->Exists(m->Name(), m->NameHash())) return m->FDefVal;
+  ISuperObject n = tab->GetO(m->Name(), m->NameHash());
   return n ? n->AsJSon(JSonIdent(), JSonEscape(), JSonNameQuote()) : std::string("null");
 }
 
@@ -555,7 +555,7 @@ void TIWZQJSon::SetJSonValue(int AIndex, const std::string& AValue) {
   bool changed = GetJSonValue(AIndex) != AValue;
   if (changed) {
     if (AValue == m->FDefVal) FSObj->AsObject()->Delete(m->Name());
-    else FSObj->AsObject()->PutO(m->Name(), SO(AValue));  // text that does not parse: no node (null)
+    else FSObj->AsObject()->PutO(m->Name(), m->NameHash(), SO(AValue));  // text that does not parse: no node (null)
   }
   AfterScalarSet(m, changed);
 }
@@ -563,8 +563,8 @@ void TIWZQJSon::SetJSonValue(int AIndex, const std::string& AValue) {
 bool TIWZQJSon::IsJSonStored(int AIndex) {
   auto* m = MemberAs<TZQJSonJSonMember>(AIndex, mtJSon);
   auto* tab = FSObj->AsObject();
-  if (!tab->Exists(m->Name())) return false;
-  ISuperObject n = tab->GetO(m->Name());
+  if (!tab->Exists(m->Name(), m->NameHash())) return false;
+  ISuperObject n = tab->GetO(m->Name(), m->NameHash());
   return (n ? n->AsString() : std::string("null")) != m->FDefVal;
 }
 
@@ -578,7 +578,7 @@ void TIWZQJSon::SetBooleanValue(int AIndex, bool AValue) {
   bool changed = GetBooleanValue(AIndex) != AValue;
   if (changed) {
     if (AValue == m->FDefVal) FSObj->AsObject()->Delete(m->Name());
-    else FSObj->AsObject()->PutO(m->Name(), TSuperObject::Create(AValue));
+    else FSObj->AsObject()->PutO(m->Name(), m->NameHash(), TSuperObject::Create(AValue));
   }
   AfterScalarSet(m, changed);
 }
@@ -596,7 +596,7 @@ void TIWZQJSon::SetIntegerValue(int AIndex, std::int32_t AValue) {
   bool changed = GetIntegerValue(AIndex) != AValue;
   if (changed) {
     if (AValue == m->FDefVal) FSObj->AsObject()->Delete(m->Name());
-    else FSObj->AsObject()->PutO(m->Name(), TSuperObject::Create(static_cast<long>(AValue)));
+    else FSObj->AsObject()->PutO(m->Name(), m->NameHash(), TSuperObject::Create(static_cast<long>(AValue)));
   }
   AfterScalarSet(m, changed);
 }
@@ -618,7 +618,7 @@ void TIWZQJSon::SetEnumerValue(int AIndex, int AValue) {
   bool changed = GetEnumerValue(AIndex) != AValue;
   if (changed) {
     if (AValue == m->FDefVal) FSObj->AsObject()->Delete(m->Name());
-    else FSObj->AsObject()->PutO(m->Name(), TSuperObject::Create(*text));
+    else FSObj->AsObject()->PutO(m->Name(), m->NameHash(), TSuperObject::Create(*text));
   }
   AfterScalarSet(m, changed);
 }
@@ -636,7 +636,7 @@ void TIWZQJSon::SetDoubleValue(int AIndex, double AValue) {
   bool changed = !SameNumber(GetDoubleValue(AIndex), AValue);
   if (changed) {
     if (SameNumber(AValue, m->FDefVal)) FSObj->AsObject()->Delete(m->Name());
-    else FSObj->AsObject()->PutO(m->Name(), TSuperObject::Create(AValue));
+    else FSObj->AsObject()->PutO(m->Name(), m->NameHash(), TSuperObject::Create(AValue));
   }
   AfterScalarSet(m, changed);
 }
@@ -654,7 +654,7 @@ void TIWZQJSon::SetCurrencyValue(int AIndex, Currency AValue) {
   bool changed = !(GetCurrencyValue(AIndex) == AValue);
   if (changed) {
     if (AValue == m->FDefVal) FSObj->AsObject()->Delete(m->Name());
-    else FSObj->AsObject()->PutO(m->Name(), TSuperObject::CreateCurrency(AValue));
+    else FSObj->AsObject()->PutO(m->Name(), m->NameHash(), TSuperObject::CreateCurrency(AValue));
   }
   AfterScalarSet(m, changed);
 }
@@ -665,8 +665,8 @@ bool TIWZQJSon::IsCurrencyStored(int AIndex) {
 Variant TIWZQJSon::GetVariantValue(int AIndex) {
   auto* m = MemberAs<TZQJSonVariantMember>(AIndex, mtVariant);
   auto* tab = FSObj->AsObject();
-  if (!tab->Exists(m->Name())) return m->FDefVal;
-  ISuperObject n = tab->GetO(m->Name());
+  if (!tab->Exists(m->Name(), m->NameHash())) return m->FDefVal;
+  ISuperObject n = tab->GetO(m->Name(), m->NameHash());
   if (!n) return Variant(VarNull);
   switch (n->GetDataType()) {
     case stNull: return Variant(VarNull);
@@ -683,10 +683,10 @@ void TIWZQJSon::SetVariantValue(int AIndex, const Variant& AValue) {
   if (changed) {
     auto* tab = FSObj->AsObject();
     if (SameVariant(AValue, m->FDefVal)) tab->Delete(m->Name());
-    else if (AValue.IsBool()) tab->PutO(m->Name(), TSuperObject::Create(AValue.ToBool()));
-    else if (AValue.IsOrdinal()) tab->PutO(m->Name(), TSuperObject::Create(static_cast<long>(AValue.ToInt64())));
-    else if (AValue.IsFloat()) tab->PutO(m->Name(), TSuperObject::Create(AValue.ToDouble()));
-    else tab->PutO(m->Name(), TSuperObject::Create(AValue.ToString()));
+    else if (AValue.IsBool()) tab->PutO(m->Name(), m->NameHash(), TSuperObject::Create(AValue.ToBool()));
+    else if (AValue.IsOrdinal()) tab->PutO(m->Name(), m->NameHash(), TSuperObject::Create(static_cast<long>(AValue.ToInt64())));
+    else if (AValue.IsFloat()) tab->PutO(m->Name(), m->NameHash(), TSuperObject::Create(AValue.ToDouble()));
+    else tab->PutO(m->Name(), m->NameHash(), TSuperObject::Create(AValue.ToString()));
   }
   AfterScalarSet(m, changed);
 }
@@ -705,7 +705,7 @@ void TIWZQJSon::SetEnumSetValue(int AIndex, const TZQByteArray& AValue) {
   bool changed = GetEnumSetValue(AIndex) != v;
   if (changed) {
     if (v == m->FDefBuf) FSObj->AsObject()->Delete(m->Name());
-    else FSObj->AsObject()->PutO(m->Name(), m->SetToJSon(v));
+    else FSObj->AsObject()->PutO(m->Name(), m->NameHash(), m->SetToJSon(v));
   }
   AfterScalarSet(m, changed);
 }
@@ -886,8 +886,8 @@ ISuperObject TIWZQJSon::PropValue(const PropInfo* P, TZQJSonMember* M, bool AFor
   if (M && !AForce) {
     auto* tab = FSObj->AsObject();
     if (FLastMember == M && FLastNode) return ISuperObject::Share(FLastNode);
-    if (ISuperObject n = tab->GetO(M->Name())) return n;
-    if (!tab->IsEmpty() && tab->Exists(M->Name())) return TSuperObject::Create(stNull);  // a name without node
+    if (ISuperObject n = tab->GetO(M->Name(), M->NameHash())) return n;
+    if (!tab->IsEmpty() && tab->Exists(M->Name(), M->NameHash())) return TSuperObject::Create(stNull);  // a name without node
   }
   const int idx = M ? M->Position() : 0;
   switch (mt) {
@@ -979,7 +979,10 @@ ISuperObject TIWZQJSon::InternalGetJSon(TEachPropJsonRec& Rec) {
     } else if (isArray) {
       result->AsArray()->Add(v);
     } else {
-      result->AsObject()->PutO(M ? M->Name() : LowerAscii(P->Name), v);
+      if (M)
+        result->AsObject()->PutO(M->Name(), M->NameHash(), v);
+      else
+        result->AsObject()->PutO(LowerAscii(P->Name), v);
     }
   }
   return result;
