@@ -48,6 +48,12 @@ TEST_F(MemberListTest, NamesAreCaseSensitiveAndUnique) {
   Show->SetName("hide");
   EXPECT_EQ(list.GetItemByName("hide"), Show);
   EXPECT_EQ(list.GetItemByName("Show"), nullptr);
+  // The kept hash follows the name: values filed under it are found by name.
+  EXPECT_EQ(Show->NameHash(), TSuperTableString::Hash("hide"));
+  ISuperObject values = SO();
+  values->AsObject()->PutO(Show->Name(), Show->NameHash(), TSuperObject::Create(7));
+  EXPECT_EQ(values->AsObject()->GetO("hide")->AsInteger(), 7);
+  EXPECT_TRUE(values->AsObject()->Exists(Show->Name(), Show->NameHash()));
 }
 
 TEST_F(MemberListTest, EnumerationTableIsBoundsChecked) {
