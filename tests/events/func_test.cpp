@@ -8,21 +8,14 @@
 #include "foundation/jqcommon.h"
 #include "host/application.h"
 #include "host/servercontroller.h"
+#include "error_message.h"
 
 namespace zq {
 namespace {
 
 using test::THandlerLog;
 using test::TTestControl;
-
-std::string Message(const std::function<void()>& f) {
-  try {
-    f();
-  } catch (const Exception& e) {
-    return e.what();
-  }
-  return "<none>";
-}
+using test::Message;
 
 class FuncTest : public ::testing::Test {
  protected:

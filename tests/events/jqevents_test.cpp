@@ -10,21 +10,14 @@
 #include "events_support.h"
 #include "host/application.h"
 #include "host/servercontroller.h"
+#include "error_message.h"
 
 namespace zq {
 namespace {
 
 using test::THandlerLog;
 using test::TTestControl;
-
-std::string Message(const std::function<void()>& f) {
-  try {
-    f();
-  } catch (const Exception& e) {
-    return e.what();
-  }
-  return "<none>";
-}
+using test::Message;
 
 const std::string kCall = "executeAjaxEvent(url,BTN1IWCL,\"BTN1.DoAjaxRequest\",true,null,true);";
 

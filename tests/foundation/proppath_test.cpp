@@ -5,6 +5,7 @@
 #include "foundation/collection.h"
 #include "foundation/jqcommon.h"
 #include "foundation/properties.h"
+#include "error_message.h"
 
 namespace zq {
 namespace {
@@ -62,15 +63,7 @@ ZQ_IMPLEMENT_CLASS(TChartOptions) {
 }
 
 void DrawHandler(TObject*) {}
-
-std::string Message(const std::function<void()>& f) {
-  try {
-    f();
-  } catch (const Exception& e) {
-    return e.what();
-  }
-  return "<none>";
-}
+using test::Message;
 
 class PropPath : public ::testing::Test {
  protected:

@@ -18,18 +18,11 @@
 #include "host/html.h"
 #include "host/http.h"
 #include "host/servercontroller.h"
+#include "error_message.h"
 
 namespace zq {
 namespace {
-
-std::string Message(const std::function<void()>& f) {
-  try {
-    f();
-  } catch (const Exception& e) {
-    return e.what();
-  }
-  return "<none>";
-}
+using test::Message;
 
 // A server controller (the process's gServerController) and one session
 // that is the thread's current session.
