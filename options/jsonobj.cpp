@@ -495,6 +495,17 @@ void TIWZQJSon::AfterScalarSet(TZQJSonMember* M, bool AChanged) {
 // ---------------------------------------------------------------------------
 // Scalar accessors
 
+namespace {
+// Files a scalar member's new value: nothing when it did not change,
+// removed when it equals the default, else the node `make` gives.
+template <class MakeNode>
+void FileScalar(TSuperTableString* tab, const TZQJSonMember* m, bool changed, bool isDefault, MakeNode&& make) {
+  if (!changed) return;
+  if (isDefault) tab->Delete(m->Name());
+  else tab->PutO(m->Name(), m->NameHash(), make());
+}
+}  // namespace
+
 ISuperObject TIWZQJSon::Node(const TZQJSonMember* M) const {
   ISuperObject n = FSObj->AsObject()->GetO(M->Name(), M->NameHash());
   if (FWriting) {
@@ -516,10 +527,7 @@ void TIWZQJSon::SetStringValue(int AIndex, const std::string& AValue) {
   auto* m = MemberAs<TZQJSonStringMember>(AIndex, mtString);
   if (m->MType() == mtJSon) return SetJSonValue(AIndex, AValue);
   bool changed = GetStringValue(AIndex) != AValue;
-  if (changed) {
-    if (AValue == m->FDefVal) FSObj->AsObject()->Delete(m->Name());
-    else FSObj->AsObject()->PutO(m->Name(), m->NameHash(), TSuperObject::Create(AValue));
-  }
+  FileScalar(FSObj->AsObject(), m, changed, AValue == m->FDefVal, [&] { return TSuperObject::Create(AValue); });
   AfterScalarSet(m, changed);
 }
 
@@ -553,10 +561,8 @@ std::string TIWZQJSon::GetJSonValue(int AIndex) {
 void TIWZQJSon::SetJSonValue(int AIndex, const std::string& AValue) {
   auto* m = MemberAs<TZQJSonJSonMember>(AIndex, mtJSon);
   bool changed = GetJSonValue(AIndex) != AValue;
-  if (changed) {
-    if (AValue == m->FDefVal) FSObj->AsObject()->Delete(m->Name());
-    else FSObj->AsObject()->PutO(m->Name(), m->NameHash(), SO(AValue));  // text that does not parse: no node (null)
-  }
+  // Text that does not parse files no node (null).
+  FileScalar(FSObj->AsObject(), m, changed, AValue == m->FDefVal, [&] { return SO(AValue); });
   AfterScalarSet(m, changed);
 }
 
@@ -576,10 +582,7 @@ bool TIWZQJSon::GetBooleanValue(int AIndex) {
 void TIWZQJSon::SetBooleanValue(int AIndex, bool AValue) {
   auto* m = MemberAs<TZQJSonBooleanMember>(AIndex, mtBoolean);
   bool changed = GetBooleanValue(AIndex) != AValue;
-  if (changed) {
-    if (AValue == m->FDefVal) FSObj->AsObject()->Delete(m->Name());
-    else FSObj->AsObject()->PutO(m->Name(), m->NameHash(), TSuperObject::Create(AValue));
-  }
+  FileScalar(FSObj->AsObject(), m, changed, AValue == m->FDefVal, [&] { return TSuperObject::Create(AValue); });
   AfterScalarSet(m, changed);
 }
 bool TIWZQJSon::IsBooleanStored(int AIndex) {
@@ -594,10 +597,8 @@ std::int32_t TIWZQJSon::GetIntegerValue(int AIndex) {
 void TIWZQJSon::SetIntegerValue(int AIndex, std::int32_t AValue) {
   auto* m = MemberAs<TZQJSonIntegerMember>(AIndex, mtInteger);
   bool changed = GetIntegerValue(AIndex) != AValue;
-  if (changed) {
-    if (AValue == m->FDefVal) FSObj->AsObject()->Delete(m->Name());
-    else FSObj->AsObject()->PutO(m->Name(), m->NameHash(), TSuperObject::Create(static_cast<long>(AValue)));
-  }
+  FileScalar(FSObj->AsObject(), m, changed, AValue == m->FDefVal,
+             [&] { return TSuperObject::Create(static_cast<long>(AValue)); });
   AfterScalarSet(m, changed);
 }
 bool TIWZQJSon::IsIntegerStored(int AIndex) {
@@ -616,10 +617,7 @@ void TIWZQJSon::SetEnumerValue(int AIndex, int AValue) {
   const std::string* text = m->TextOf(AValue);
   if (!text) return;  // outside the table: nothing to write
   bool changed = GetEnumerValue(AIndex) != AValue;
-  if (changed) {
-    if (AValue == m->FDefVal) FSObj->AsObject()->Delete(m->Name());
-    else FSObj->AsObject()->PutO(m->Name(), m->NameHash(), TSuperObject::Create(*text));
-  }
+  FileScalar(FSObj->AsObject(), m, changed, AValue == m->FDefVal, [&] { return TSuperObject::Create(*text); });
   AfterScalarSet(m, changed);
 }
 bool TIWZQJSon::IsEnumerStored(int AIndex) {
@@ -634,10 +632,8 @@ double TIWZQJSon::GetDoubleValue(int AIndex) {
 void TIWZQJSon::SetDoubleValue(int AIndex, double AValue) {
   auto* m = MemberAs<TZQJSonDoubleMember>(AIndex, mtDouble);
   bool changed = !SameNumber(GetDoubleValue(AIndex), AValue);
-  if (changed) {
-    if (SameNumber(AValue, m->FDefVal)) FSObj->AsObject()->Delete(m->Name());
-    else FSObj->AsObject()->PutO(m->Name(), m->NameHash(), TSuperObject::Create(AValue));
-  }
+  FileScalar(FSObj->AsObject(), m, changed, SameNumber(AValue, m->FDefVal),
+             [&] { return TSuperObject::Create(AValue); });
   AfterScalarSet(m, changed);
 }
 bool TIWZQJSon::IsDoubleStored(int AIndex) {
@@ -652,10 +648,7 @@ Currency TIWZQJSon::GetCurrencyValue(int AIndex) {
 void TIWZQJSon::SetCurrencyValue(int AIndex, Currency AValue) {
   auto* m = MemberAs<TZQJSonCurrencyMember>(AIndex, mtCurrency);
   bool changed = !(GetCurrencyValue(AIndex) == AValue);
-  if (changed) {
-    if (AValue == m->FDefVal) FSObj->AsObject()->Delete(m->Name());
-    else FSObj->AsObject()->PutO(m->Name(), m->NameHash(), TSuperObject::CreateCurrency(AValue));
-  }
+  FileScalar(FSObj->AsObject(), m, changed, AValue == m->FDefVal, [&] { return TSuperObject::CreateCurrency(AValue); });
   AfterScalarSet(m, changed);
 }
 bool TIWZQJSon::IsCurrencyStored(int AIndex) {
@@ -703,10 +696,7 @@ void TIWZQJSon::SetEnumSetValue(int AIndex, const TZQByteArray& AValue) {
   auto* m = MemberAs<TZQJSonEnumSetMember>(AIndex, mtEnumSet);
   TZQByteArray v = m->Normalize(AValue);
   bool changed = GetEnumSetValue(AIndex) != v;
-  if (changed) {
-    if (v == m->FDefBuf) FSObj->AsObject()->Delete(m->Name());
-    else FSObj->AsObject()->PutO(m->Name(), m->NameHash(), m->SetToJSon(v));
-  }
+  FileScalar(FSObj->AsObject(), m, changed, v == m->FDefBuf, [&] { return m->SetToJSon(v); });
   AfterScalarSet(m, changed);
 }
 bool TIWZQJSon::IsEnumSetStored(int AIndex) {
