@@ -3,6 +3,7 @@
 #include "events/browserparams.h"
 #include "events/jscript.h"
 #include "events/response.h"
+#include "foundation/asciicase.h"
 #include "foundation/collection.h"
 #include "foundation/component.h"
 #include "foundation/format.h"
@@ -499,17 +500,6 @@ bool OwnedByControl(TObject* o, TComponent* AControl) {
     p = up;
   }
   return false;
-}
-
-bool SameTextAscii(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    char x = a[i], y = b[i];
-    if (x >= 'A' && x <= 'Z') x = static_cast<char>(x - 'A' + 'a');
-    if (y >= 'A' && y <= 'Z') y = static_cast<char>(y - 'A' + 'a');
-    if (x != y) return false;
-  }
-  return true;
 }
 
 // One step of an event path: a published object property, optionally

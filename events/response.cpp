@@ -5,6 +5,7 @@
 #include <unordered_map>
 
 #include "events/jscript.h"
+#include "foundation/asciicase.h"
 #include "foundation/exception.h"
 #include "foundation/format.h"
 #include "foundation/jqcommon.h"
@@ -33,12 +34,6 @@ struct Registry {
 Registry& Reg() {
   static Registry* r = new Registry;  // never freed: lists may outlive static destruction order
   return *r;
-}
-
-std::string LowerAscii(std::string s) {
-  for (char& c : s)
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  return s;
 }
 
 }  // namespace

@@ -2,18 +2,11 @@
 
 #include <algorithm>
 
+#include "foundation/asciicase.h"
 #include "foundation/exception.h"
 #include "foundation/format.h"
 
 namespace zq {
-
-namespace {
-std::string Lower(std::string_view s) {
-  std::string r(s);
-  std::transform(r.begin(), r.end(), r.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-  return r;
-}
-}  // namespace
 
 const char* PropKindName(PropKind kind) {
   switch (kind) {
@@ -47,12 +40,12 @@ bool ClassInfo::InheritsFrom(const ClassInfo& c) const {
 }
 
 const PropInfo* ClassInfo::FindProperty(std::string_view name) const {
-  auto it = byName_.find(Lower(name));
+  auto it = byName_.find(LowerAscii(name));
   return it != byName_.end() && it->second->Kind != PropKind::Method ? it->second : nullptr;
 }
 
 const PropInfo* ClassInfo::FindEvent(std::string_view name) const {
-  auto it = byName_.find(Lower(name));
+  auto it = byName_.find(LowerAscii(name));
   return it != byName_.end() && it->second->Kind == PropKind::Method ? it->second : nullptr;
 }
 
@@ -60,7 +53,7 @@ PropInfo& ClassInfo::AddProperty(PropInfo info) {
   own_.push_back(std::make_unique<PropInfo>(std::move(info)));
   PropInfo* p = own_.back().get();
   auto& list = p->Kind == PropKind::Method ? events_ : props_;
-  std::string key = Lower(p->Name);
+  std::string key = LowerAscii(p->Name);
   auto it = byName_.find(key);
   bool placed = false;
   if (it != byName_.end()) {

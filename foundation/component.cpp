@@ -3,19 +3,12 @@
 #include <algorithm>
 #include <cctype>
 
+#include "foundation/asciicase.h"
 #include "foundation/exception.h"
 #include "foundation/format.h"
 #include "foundation/properties.h"
 
 namespace zq {
-
-namespace {
-bool SameText(std::string_view a, std::string_view b) {
-  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-           return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
-         });
-}
-}  // namespace
 
 bool IsValidIdent(std::string_view Ident) {
   if (Ident.empty()) return false;
@@ -98,7 +91,7 @@ void TComponent::SetComponentIndex(int Value) {
 TComponent* TComponent::FindComponent(std::string_view AName) const {
   if (AName.empty()) return nullptr;
   for (const auto& c : FComponents)
-    if (SameText(c->FName, AName)) return c.get();
+    if (SameTextAscii(c->FName, AName)) return c.get();
   return nullptr;
 }
 
@@ -114,7 +107,7 @@ void TComponent::SetName(const std::string& NewName) {
 }
 
 void TComponent::ValidateRename(TComponent* AComponent, const std::string& CurName, const std::string& NewName) {
-  if (!AComponent || NewName.empty() || SameText(CurName, NewName)) return;
+  if (!AComponent || NewName.empty() || SameTextAscii(CurName, NewName)) return;
   TComponent* found = FindComponent(NewName);
   if (found && found != AComponent) throw EComponentError(Format("A component named %s already exists", NewName));
 }

@@ -3,6 +3,7 @@
 #include <cctype>
 #include <utility>
 
+#include "foundation/asciicase.h"
 #include "foundation/format.h"
 
 namespace zq {
@@ -10,13 +11,6 @@ namespace zq {
 namespace {
 
 bool IsAsciiLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
-
-std::string Lower(std::string_view s) {
-  std::string r(s);
-  for (char& c : r)
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  return r;
-}
 
 using Table = std::initializer_list<std::pair<const char*, const char*>>;
 
@@ -52,7 +46,7 @@ template <class Raise>
 std::string ConvertDatepicker(std::string_view APattern, bool lowerFirst, const Table& table, char& sep, Raise raise) {
   if (APattern.empty()) raise();
   sep = '/';
-  std::string rest = lowerFirst ? Lower(APattern) : std::string(APattern);
+  std::string rest = lowerFirst ? LowerAscii(APattern) : std::string(APattern);
   std::string out;
   for (std::string tok = NextDTTok(rest, true); !tok.empty(); tok = NextDTTok(rest, true)) {
     if (const char* to = Lookup(table, tok)) {
@@ -106,7 +100,7 @@ std::string ConvertNativeToPHP(std::string_view APattern, Form form, char& sep) 
   bool sepSeen = false;
   bool twelveHour = false;
   std::size_t hourPos = std::string::npos;
-  std::string rest = Lower(APattern);
+  std::string rest = LowerAscii(APattern);
   std::string out;
   for (std::string tok = NextDTTok(rest, true); !tok.empty(); tok = NextDTTok(rest, true)) {
     if (tok == " ") {
@@ -123,7 +117,7 @@ std::string ConvertNativeToPHP(std::string_view APattern, Form form, char& sep) 
       if (tok == "am" && NextDTTok(rest, false) == "/") {
         std::string ahead = rest;
         NextDTTok(ahead, true);
-        if (Lower(NextDTTok(ahead, false)) == "pm") {
+        if (LowerAscii(NextDTTok(ahead, false)) == "pm") {
           NextDTTok(rest, true);  // "/"
           NextDTTok(rest, true);  // "pm"
           out += 'a';

@@ -2,6 +2,8 @@
 
 #include <unordered_map>
 
+#include "foundation/asciicase.h"
+
 namespace zq {
 
 namespace {
@@ -148,13 +150,6 @@ const std::vector<std::pair<std::string_view, std::string_view>>& BuildTable() {
   return *table;
 }
 
-std::string Lower(std::string_view s) {
-  std::string r(s);
-  for (char& c : r)
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  return r;
-}
-
 }  // namespace
 
 const std::vector<std::pair<std::string_view, std::string_view>>& ZQContentTypeTable() { return BuildTable(); }
@@ -166,7 +161,7 @@ std::string ZQGetContentTypeForExtension(std::string_view extension) {
     return m;
   }();
   if (!extension.empty() && extension.front() == '.') extension.remove_prefix(1);
-  auto it = index->find(Lower(extension));
+  auto it = index->find(LowerAscii(extension));
   return it == index->end() ? std::string() : std::string(it->second);
 }
 

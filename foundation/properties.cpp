@@ -4,17 +4,12 @@
 #include <cctype>
 #include <cmath>
 
+#include "foundation/asciicase.h"
 #include "foundation/format.h"
 
 namespace zq {
 
 namespace {
-
-bool SameText(std::string_view a, std::string_view b) {
-  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-           return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
-         });
-}
 
 std::string_view Trim(std::string_view s) {
   while (!s.empty() && std::isspace(static_cast<unsigned char>(s.front()))) s.remove_prefix(1);
@@ -130,13 +125,13 @@ std::string GetEnumName(const PropInfo& p, std::int64_t ordinal) {
 
 int GetEnumValue(const PropInfo& p, std::string_view name) {
   if (p.Kind == PropKind::Boolean) {
-    if (SameText(name, "False")) return 0;
-    if (SameText(name, "True")) return 1;
+    if (SameTextAscii(name, "False")) return 0;
+    if (SameTextAscii(name, "True")) return 1;
     return -1;
   }
   Expect(p, p.EnumNames != nullptr, "Enumeration");
   for (std::size_t i = 0; i < p.EnumNames->size(); ++i)
-    if (SameText((*p.EnumNames)[i], name)) return static_cast<int>(i);
+    if (SameTextAscii((*p.EnumNames)[i], name)) return static_cast<int>(i);
   return -1;
 }
 
@@ -176,7 +171,7 @@ std::int64_t StringToSet(const PropInfo& p, std::string_view names) {
     if (item.empty()) continue;
     int v = -1;
     for (std::size_t i = 0; i < p.EnumNames->size(); ++i)
-      if (SameText((*p.EnumNames)[i], item)) v = static_cast<int>(i);
+      if (SameTextAscii((*p.EnumNames)[i], item)) v = static_cast<int>(i);
     if (v < 0) throw EPropertyError(Format("Invalid property element: %s", item));
     mask |= std::uint64_t(1) << v;
   }

@@ -4,6 +4,7 @@
 #include <cctype>
 #include <charconv>
 
+#include "foundation/asciicase.h"
 #include "foundation/collection.h"
 #include "foundation/format.h"
 #include "foundation/jqcommon.h"
@@ -12,12 +13,6 @@
 namespace zq {
 
 namespace {
-
-bool SameText(std::string_view a, std::string_view b) {
-  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-           return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
-         });
-}
 
 // Splits "name[index]" when the segment holds "[" and ends with "]".
 bool SplitIndexed(const std::string& seg, std::string& name, int& index) {
@@ -78,8 +73,8 @@ void SetPropValue(TObject* obj, const PropInfo& p, const Variant& value) {
     case PropKind::Int64: SetOrdProp(obj, p, value.ToInt64()); return;
     case PropKind::Boolean: {
       bool b;
-      if (value.IsText() && SameText(*value.get_if<std::string>(), "Yes")) b = true;
-      else if (value.IsText() && SameText(*value.get_if<std::string>(), "Off")) b = false;
+      if (value.IsText() && SameTextAscii(*value.get_if<std::string>(), "Yes")) b = true;
+      else if (value.IsText() && SameTextAscii(*value.get_if<std::string>(), "Off")) b = false;
       else b = value.ToBool();
       SetOrdProp(obj, p, b ? 1 : 0);
       return;
@@ -115,7 +110,7 @@ Variant ZQGetObjPropsValue(TObject* obj, std::string_view path, std::optional<Pr
     std::string name;
     int index = 0;
     if (SplitIndexed(seg, name, index)) {
-      if (!SameText(name, "Items")) {
+      if (!SameTextAscii(name, "Items")) {
         const PropInfo* p = GetPropInfo(current, name);
         if (!p || p->Kind != PropKind::Object) return VarNull;  // like any unknown name
         current = GetObjectProp(current, *p);
@@ -164,7 +159,7 @@ Variant ZQSetObjPropsValue(TObject* obj, std::string_view path, const Variant& v
     std::string name;
     int index = 0;
     if (dynamic_cast<TCollection*>(current) && SplitIndexed(seg, name, index)) {
-      if (!SameText(name, "Items")) {
+      if (!SameTextAscii(name, "Items")) {
         const PropInfo* p = GetPropInfo(current, name);
         if (!p || p->Kind != PropKind::Object) return result;
         current = GetObjectProp(current, *p);
@@ -200,7 +195,7 @@ void ZQCopyPublishedProps(const TObject* source, TObject* dest, const std::vecto
                           bool copyEvents) {
   if (!source || !dest) return;
   auto skipped = [&](const std::string& n) {
-    return std::any_of(skip.begin(), skip.end(), [&](const std::string& s) { return SameText(s, n); });
+    return std::any_of(skip.begin(), skip.end(), [&](const std::string& s) { return SameTextAscii(s, n); });
   };
   const ClassInfo& cls = dest->ClassType();
   // Each property is read through the source's own table entry, so a source

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 
+#include "foundation/asciicase.h"
 #include "foundation/exception.h"
 #include "foundation/format.h"
 #include "foundation/properties.h"
@@ -15,15 +16,6 @@ namespace {
 int CompareOrdinal(std::string_view a, std::string_view b) {
   int c = a.compare(b);
   return c < 0 ? -1 : (c > 0 ? 1 : 0);
-}
-int CompareNoCase(std::string_view a, std::string_view b) {
-  std::size_t n = std::min(a.size(), b.size());
-  for (std::size_t i = 0; i < n; ++i) {
-    int x = std::tolower(static_cast<unsigned char>(a[i]));
-    int y = std::tolower(static_cast<unsigned char>(b[i]));
-    if (x != y) return x < y ? -1 : 1;
-  }
-  return a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1);
 }
 [[noreturn]] void SortedListError() { throw EListError("Operation not allowed on sorted list"); }
 }  // namespace
@@ -151,7 +143,7 @@ void TStringList::Move(int CurIndex, int NewIndex) {
 }
 
 int TStringList::CompareStrings(std::string_view S1, std::string_view S2) const {
-  return FCaseSensitive ? CompareOrdinal(S1, S2) : CompareNoCase(S1, S2);
+  return FCaseSensitive ? CompareOrdinal(S1, S2) : CompareTextAscii(S1, S2);
 }
 
 int TStringList::IndexOf(std::string_view S) const {

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 
+#include "foundation/asciicase.h"
 #include "foundation/exception.h"
 #include "foundation/format.h"
 #include "foundation/properties.h"
@@ -29,13 +30,7 @@ int TZQKeyIndex::Compare(std::string_view A, std::string_view B) const {
     int c = A.compare(B);
     return c < 0 ? -1 : (c > 0 ? 1 : 0);
   }
-  std::size_t n = std::min(A.size(), B.size());
-  for (std::size_t i = 0; i < n; ++i) {
-    int x = std::tolower(static_cast<unsigned char>(A[i]));
-    int y = std::tolower(static_cast<unsigned char>(B[i]));
-    if (x != y) return x < y ? -1 : 1;
-  }
-  return A.size() == B.size() ? 0 : (A.size() < B.size() ? -1 : 1);
+  return CompareTextAscii(A, B);
 }
 
 const std::string& TZQKeyIndex::Key(int Index) const {

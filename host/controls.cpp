@@ -4,6 +4,7 @@
 #include <cctype>
 #include <mutex>
 
+#include "foundation/asciicase.h"
 #include "foundation/exception.h"
 #include "foundation/format.h"
 #include "foundation/properties.h"
@@ -60,12 +61,6 @@ std::string Upper(std::string_view s) {
   return r;
 }
 
-std::string Lower(std::string_view s) {
-  std::string r(s);
-  for (char& c : r) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return r;
-}
-
 struct NamedColor {
   const char* name;
   int rgb;  // 0xRRGGBB
@@ -84,11 +79,10 @@ const char* const kCursorCSS[] = {"auto",      "crosshair", "default",   "pointe
                                   "ne-resize", "nw-resize", "n-resize",  "se-resize", "sw-resize", "s-resize",
                                   "w-resize",  "text",      "wait",      "pointer",  "help"};
 
-
 }  // namespace
 
 int StringToIWColor(std::string_view text) {
-  std::string t = Lower(text);
+  std::string t = LowerAscii(text);
   while (!t.empty() && t.front() == ' ') t.erase(t.begin());
   while (!t.empty() && t.back() == ' ') t.pop_back();
   if (t.empty()) return clNone;

@@ -4,6 +4,7 @@
 #include <cctype>
 #include <ctime>
 
+#include "foundation/asciicase.h"
 #include "foundation/format.h"
 
 namespace zq {
@@ -17,24 +18,10 @@ int HexValue(char c) {
   return -1;
 }
 
-bool EqualsNoCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i)
-    if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i])))
-      return false;
-  return true;
-}
-
 std::string_view Trim(std::string_view s) {
   while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
   while (!s.empty() && (s.back() == ' ' || s.back() == '\t')) s.remove_suffix(1);
   return s;
-}
-
-std::string Lower(std::string_view s) {
-  std::string r(s);
-  for (char& c : r) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return r;
 }
 
 // The value of a "; name=value" parameter of a header such as Content-Type or
@@ -44,7 +31,7 @@ std::string HeaderParam(std::string_view header, std::string_view name) {
   while ((pos = header.find(';', pos)) != std::string_view::npos) {
     ++pos;
     std::string_view rest = Trim(header.substr(pos));
-    if (rest.size() > name.size() && EqualsNoCase(rest.substr(0, name.size()), name) &&
+    if (rest.size() > name.size() && SameTextAscii(rest.substr(0, name.size()), name) &&
         rest[name.size()] == '=') {
       std::string_view v = rest.substr(name.size() + 1);
       if (!v.empty() && v.front() == '"') {
@@ -181,7 +168,7 @@ std::optional<std::chrono::system_clock::time_point> ParseHTTPDate(std::string_v
 // ---------------------------------------------------------------- THTTPFields
 
 bool THTTPFields::Same(std::string_view a, std::string_view b) const {
-  return caseSensitive_ ? a == b : EqualsNoCase(a, b);
+  return caseSensitive_ ? a == b : SameTextAscii(a, b);
 }
 
 const std::string* THTTPFields::Find(std::string_view name) const {
@@ -259,7 +246,7 @@ bool ParseMultipart(std::string_view body, std::string_view boundary, THTTPField
       head = e == std::string_view::npos ? std::string_view() : head.substr(e + 2);
       size_t colon = line.find(':');
       if (colon == std::string_view::npos) continue;
-      std::string name = Lower(Trim(line.substr(0, colon)));
+      std::string name = LowerAscii(Trim(line.substr(0, colon)));
       if (name == "content-disposition") disposition = std::string(Trim(line.substr(colon + 1)));
       if (name == "content-type") type = std::string(Trim(line.substr(colon + 1)));
     }
@@ -364,7 +351,7 @@ bool THTTPRequest::Parse(size_t maxFields, std::string* error, bool parseBody) {
     cookies_.Add(std::string(Trim(part.substr(0, eq))), std::string(Trim(part.substr(eq + 1))));
   }
   if (!parseBody) return true;
-  std::string type = Lower(contentType_.substr(0, contentType_.find(';')));
+  std::string type = LowerAscii(contentType_.substr(0, contentType_.find(';')));
   type = std::string(Trim(type));
   if (type == "application/x-www-form-urlencoded") {
     if (!ParseURLEncoded(Content, contentFields_, maxFields)) return fail("Too many form fields");
@@ -391,7 +378,7 @@ void THTTPReply::AddHeader(std::string_view name, std::string_view value) {
 }
 
 std::string THTTPReply::GetHeader(std::string_view name) const {
-  if (EqualsNoCase(name, "Content-Type")) return contentType_;
+  if (SameTextAscii(name, "Content-Type")) return contentType_;
   return headers_.Get(name);
 }
 

@@ -6,6 +6,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "foundation/asciicase.h"
 #include "foundation/exception.h"
 #include "foundation/format.h"
 #include "foundation/properties.h"
@@ -28,12 +29,6 @@ const char kSessionCookie[] = "ZQSESSION";
 const char kTokenField[] = "ZQ_TOKEN";
 const char kTokenHeader[] = "X-ZQ-Token";
 const char kCallbackPath[] = "/$/callback";
-
-std::string Lower(std::string_view s) {
-  std::string r(s);
-  for (char& c : r) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return r;
-}
 
 bool StartsWith(std::string_view s, std::string_view prefix) { return s.substr(0, prefix.size()) == prefix; }
 
@@ -128,7 +123,7 @@ TMimeTypes::TMimeTypes() {
 }
 
 void TMimeTypes::Register(std::string_view AExt, std::string_view AType) {
-  std::string ext = Lower(AExt);
+  std::string ext = LowerAscii(AExt);
   if (!ext.empty() && ext[0] != '.') ext.insert(ext.begin(), '.');
   std::lock_guard<std::mutex> g(lock_);
   types_[ext] = StripCRLF(AType);
@@ -139,7 +134,7 @@ std::string TMimeTypes::TypeOf(std::string_view AFileName) const {
   size_t slash = AFileName.find_last_of("/\\");
   if (dot != std::string_view::npos && (slash == std::string_view::npos || dot > slash)) {
     std::lock_guard<std::mutex> g(lock_);
-    auto it = types_.find(Lower(AFileName.substr(dot)));
+    auto it = types_.find(LowerAscii(AFileName.substr(dot)));
     if (it != types_.end()) return it->second;
   }
   return "application/octet-stream";

@@ -16,6 +16,7 @@
 #include <optional>
 #include <thread>
 
+#include "foundation/asciicase.h"
 #include "foundation/format.h"
 #include "foundation/mimetypes.h"
 #include "foundation/stringlist.h"
@@ -29,14 +30,6 @@
 namespace zq {
 
 namespace {
-
-std::string Lower(std::string_view s) {
-  std::string r(s);
-  for (char& c : r) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return r;
-}
-
-bool SameText(std::string_view a, std::string_view b) { return a.size() == b.size() && Lower(a) == Lower(b); }
 
 bool StartsWith(std::string_view s, std::string_view p) { return s.substr(0, p.size()) == p; }
 
@@ -80,7 +73,7 @@ int ZQColorToColor(std::string_view text) {
 
 std::string ColorToZQColor(int color) {
   if (color == clNone) return {};
-  std::string hex = Lower(Format("%0.6x", static_cast<unsigned>(color) & 0xFFFFFFu));
+  std::string hex = LowerAscii(Format("%0.6x", static_cast<unsigned>(color) & 0xFFFFFFu));
   // 0x00BBGGRR is written bbggrr: swap the first and third pairs.
   std::string r = "#";
   r.append(hex, 4, 2).append(hex, 2, 2).append(hex, 0, 2);
@@ -274,7 +267,7 @@ void ZQGetRequestList(const THTTPRequest& request, TStringList& into, bool caseS
 
 std::string ZQGetRequestField(const THTTPRequest& request, std::string_view name, bool caseSensitive) {
   for (const auto& [n, v] : RequestFields(request).Items())
-    if (caseSensitive ? n == name : SameText(n, name)) return v;
+    if (caseSensitive ? n == name : SameTextAscii(n, name)) return v;
   return {};
 }
 
@@ -286,7 +279,7 @@ void ZQSetRequestField(THTTPRequest& request, std::string_view name, const std::
   THTTPFields copy(fields.CaseSensitive());
   bool done = false;
   for (const auto& [n, v] : fields.Items()) {
-    bool match = !done && (caseSensitive ? n == name : SameText(n, name));
+    bool match = !done && (caseSensitive ? n == name : SameTextAscii(n, name));
     copy.Add(n, match ? value : v);
     done = done || match;
   }
@@ -329,7 +322,7 @@ std::string ZQGetRequestFullUrl(const THTTPRequest* request, std::string_view pa
 }
 
 bool ZQIsHttpLink(std::string_view text) {
-  std::string l = Lower(text.substr(0, 8));
+  std::string l = LowerAscii(text.substr(0, 8));
   return StartsWith(l, "http://") || StartsWith(l, "https://");
 }
 
@@ -552,7 +545,7 @@ std::chrono::steady_clock::time_point gWwwRootRetryAt{};
 // GET of an http:// URL with a deadline for the whole exchange. Returns the
 // body of a 200 answer; nullopt on any failure.
 std::optional<std::string> HttpGet(const std::string& url, std::chrono::milliseconds timeout) {
-  if (!StartsWith(Lower(url), "http://")) return std::nullopt;  // no TLS client in this build
+  if (!StartsWith(LowerAscii(url), "http://")) return std::nullopt;  // no TLS client in this build
   std::string rest = url.substr(7);
   size_t slash = rest.find('/');
   std::string hostPort = rest.substr(0, slash);

@@ -7,6 +7,7 @@
 #include <mutex>
 #include <unordered_map>
 
+#include "foundation/asciicase.h"
 #include "foundation/component.h"
 #include "foundation/format.h"
 #include "foundation/jqcommon.h"
@@ -53,12 +54,6 @@ bool IsObjectKind(TZQJSonMemberType t) { return t >= mtJSonObj && t <= mtJSonFun
 
 [[noreturn]] void RaiseNoMember(std::string_view name) {
   throw EIWZQJQuery(Format("Member \"%s\" does not exists!", name));
-}
-
-std::string LowerAscii(std::string s) {
-  for (char& ch : s)
-    if (ch >= 'A' && ch <= 'Z') ch = static_cast<char>(ch - 'A' + 'a');
-  return s;
 }
 
 bool SameNumber(double a, double b) {

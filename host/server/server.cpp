@@ -25,29 +25,17 @@
 #include <utility>
 #include <vector>
 
+#include "foundation/asciicase.h"
 #include "host/http.h"
 
 namespace zq {
 
 namespace {
 
-bool StartsWithNoCase(std::string_view text, std::string_view prefix) {
-  if (text.size() < prefix.size()) return false;
-  for (size_t i = 0; i < prefix.size(); ++i) {
-    char a = text[i], b = prefix[i];
-    if (a >= 'A' && a <= 'Z') a = static_cast<char>(a - 'A' + 'a');
-    if (b >= 'A' && b <= 'Z') b = static_cast<char>(b - 'A' + 'a');
-    if (a != b) return false;
-  }
-  return true;
-}
-
-bool SameNoCase(std::string_view a, std::string_view b) { return a.size() == b.size() && StartsWithNoCase(a, b); }
-
-bool IsMultipart(std::string_view contentType) { return StartsWithNoCase(contentType, "multipart/form-data"); }
+bool IsMultipart(std::string_view contentType) { return StartsWithTextAscii(contentType, "multipart/form-data"); }
 
 bool IsUpload(std::string_view contentType) {
-  return IsMultipart(contentType) || StartsWithNoCase(contentType, "application/octet-stream");
+  return IsMultipart(contentType) || StartsWithTextAscii(contentType, "application/octet-stream");
 }
 
 struct Part {
@@ -127,7 +115,7 @@ struct TZQHTTPServer::Impl {
     r.Method = req.method == "HEAD" ? "GET" : req.method;
     r.URL = req.target.empty() ? req.path : req.target;
     for (const auto& [name, value] : req.headers) {
-      if (contentType && (SameNoCase(name, "content-type") || SameNoCase(name, "content-length"))) {
+      if (contentType && (SameTextAscii(name, "content-type") || SameTextAscii(name, "content-length"))) {
         continue;  // replaced below for a rebuilt multipart body
       }
       r.Headers().Add(name, StripCRLF(value));
