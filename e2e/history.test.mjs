@@ -3,19 +3,14 @@
 // server's OnHashChange handler.
 import { test, before, after } from 'node:test';
 import assert from 'node:assert/strict';
-import { startAll, watchErrors } from './lib/harness.mjs';
+import { openDemoPage, startAll } from './lib/harness.mjs';
 
 let env;
 
 before(async () => { env = await startAll(); });
 after(async () => { await env?.stop(); });
 
-async function openDemo() {
-  const page = await env.context.newPage();
-  const errors = watchErrors(page);
-  await page.goto(env.demo.url + '/');
-  return { page, errors };
-}
+const openDemo = () => openDemoPage(env);
 
 const label = (page) => page.textContent('#LBLHISTORYHASH');
 async function waitHash(page, hash) {

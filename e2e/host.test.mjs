@@ -1,23 +1,14 @@
 // The demo page in chromium: host controls, callbacks, submits, the session token.
 import { test, before, after } from 'node:test';
 import assert from 'node:assert/strict';
-import { startAll, startDemo, watchErrors } from './lib/harness.mjs';
+import { openDemoPage, startAll, startDemo } from './lib/harness.mjs';
 
 let env;
 
 before(async () => { env = await startAll(); });
 after(async () => { await env?.stop(); });
 
-async function openDemo() {
-  const page = await env.context.newPage();
-  const errors = watchErrors(page);
-  const callbacks = [];
-  page.on('response', (res) => {
-    if (res.url().includes('/$/callback')) callbacks.push(res.status());
-  });
-  await page.goto(env.demo.url + '/');
-  return { page, errors, callbacks };
-}
+const openDemo = () => openDemoPage(env);
 
 test('the demo page loads its files with no console errors', async () => {
   const { page, errors } = await openDemo();

@@ -3,23 +3,14 @@
 // value callback, unchanged whatever they hold.
 import { test, before, after } from 'node:test';
 import assert from 'node:assert/strict';
-import { startAll, watchErrors } from './lib/harness.mjs';
+import { openDemoPage, startAll } from './lib/harness.mjs';
 
 let env;
 
 before(async () => { env = await startAll(); });
 after(async () => { await env?.stop(); });
 
-async function openDemo() {
-  const page = await env.context.newPage();
-  const errors = watchErrors(page);
-  const callbacks = [];
-  page.on('response', (res) => {
-    if (res.url().includes('/$/callback')) callbacks.push(res.status());
-  });
-  await page.goto(env.demo.url + '/');
-  return { page, errors, callbacks };
-}
+const openDemo = () => openDemoPage(env);
 
 async function saveAndReadBack(page, key, value) {
   await page.fill('#EDITSTOREKEY', key);

@@ -128,6 +128,19 @@ export function watchErrors(page) {
   return errors;
 }
 
+// A new page of the environment's browser on the demo's start page, with its
+// errors watched and the statuses of its callback responses recorded.
+export async function openDemoPage(env) {
+  const page = await env.context.newPage();
+  const errors = watchErrors(page);
+  const callbacks = [];
+  page.on('response', (res) => {
+    if (res.url().includes('/$/callback')) callbacks.push(res.status());
+  });
+  await page.goto(env.demo.url + '/');
+  return { page, errors, callbacks };
+}
+
 // Demo server and browser for a test file: call in before(), stop in after().
 export async function startAll() {
   const demo = await startDemo();
