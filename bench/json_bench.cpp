@@ -22,26 +22,13 @@
 #include <random>
 #include <string>
 
+#include "bench/bench_timing.h"
 #include "foundation/superobject.h"
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
-
-volatile std::size_t gSink = 0;
-
-// Best time of `reps` runs (at least one), in seconds.
-template <class F>
-double Best(int reps, F&& f) {
-  double best = 1e100;
-  for (int i = 0; i < reps; ++i) {
-    auto t0 = Clock::now();
-    f();
-    double s = std::chrono::duration<double>(Clock::now() - t0).count();
-    best = std::min(best, s);
-  }
-  return best;
-}
+using zq::benchtiming::Best;
+using zq::benchtiming::gSink;
 
 void AppendNum(std::string& out, double d) {
   char buf[32];

@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/bench_timing.h"
 #include "foundation/properties.h"
 #include "options/jsonlist.h"
 #include "options/jsonobj.h"
@@ -22,19 +23,8 @@
 namespace zq {
 namespace {
 
-using Clock = std::chrono::steady_clock;
-volatile std::size_t gSink = 0;
-
-template <class F>
-double Best(int reps, F&& f) {
-  double best = 1e100;
-  for (int i = 0; i < reps; ++i) {
-    auto t0 = Clock::now();
-    f();
-    best = std::min(best, std::chrono::duration<double>(Clock::now() - t0).count());
-  }
-  return best;
-}
+using benchtiming::Best;
+using benchtiming::gSink;
 
 class TBenchFunc : public TPersistent, public IIWZQJSon {
   ZQ_CLASS(TBenchFunc, TPersistent)
