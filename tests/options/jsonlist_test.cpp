@@ -48,16 +48,7 @@ class TTestSeries : public TIWZQJSonList {
 };
 ZQ_IMPLEMENT_CLASS(TTestSeries) {}
 
-class ListsTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    RegisterTestFunctions();
-    ctl = Owned<TTestContainer>(Create<TTestContainer>());
-    opts = Owned<TTestMenuOptions>(TIWZQJSon::CreateSingle<TTestMenuOptions>(ctl.get(), "Options"));
-  }
-  Owned<TTestContainer> ctl;
-  Owned<TTestMenuOptions> opts;
-};
+using ListsTest = TMenuOptionsTest;
 
 TEST_F(ListsTest, ArrayLayout) {
   TIWZQJSonList* steps = opts->GetObjListValue(15);

@@ -13,16 +13,7 @@ namespace {
 
 std::string Text(const ISuperObject& n) { return ZQOptionJSonText(n, false); }
 
-class OptionsTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    RegisterTestFunctions();
-    ctl = Owned<TTestContainer>(Create<TTestContainer>());
-    opts = Owned<TTestMenuOptions>(TIWZQJSon::CreateSingle<TTestMenuOptions>(ctl.get(), "Options"));
-  }
-  Owned<TTestContainer> ctl;
-  Owned<TTestMenuOptions> opts;
-};
+using OptionsTest = TMenuOptionsTest;
 
 // The worked example: animation options inside the menu options.
 TEST_F(OptionsTest, WorkedExampleAnimationInsideMenuOptions) {

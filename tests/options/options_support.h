@@ -3,6 +3,8 @@
 // the library's (context menu options with their animation options).
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <algorithm>
 #include <string>
 #include <utility>
@@ -179,5 +181,17 @@ class TNumbersOptions : public TIWZQJSon {
 };
 
 void RegisterTestFunctions();
+
+// A container holding one menu-options object, "Options", made fresh for each test.
+class TMenuOptionsTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    RegisterTestFunctions();
+    ctl = Owned<TTestContainer>(Create<TTestContainer>());
+    opts = Owned<TTestMenuOptions>(TIWZQJSon::CreateSingle<TTestMenuOptions>(ctl.get(), "Options"));
+  }
+  Owned<TTestContainer> ctl;
+  Owned<TTestMenuOptions> opts;
+};
 
 }  // namespace zq::test
