@@ -75,7 +75,8 @@ std::string HTTPDecode(std::string_view text) {
     char c = text[i];
     if (c == '+') {
       out.push_back(' ');
-    } else if (c == '%' && i + 2 < text.size() && HexValue(text[i + 1]) >= 0 && HexValue(text[i + 2]) >= 0) {
+    } else if (c == '%' && i + 2 < text.size() && HexValue(text[i + 1]) >= 0 &&
+               HexValue(text[i + 2]) >= 0) {
       out.push_back(static_cast<char>(HexValue(text[i + 1]) * 16 + HexValue(text[i + 2])));
       i += 2;
     } else {
@@ -103,37 +104,41 @@ std::string JSString(std::string_view s) {
   std::string r = "\"";
   for (char c : s) {
     switch (c) {
-      case '"': r += "\\\""; break;
-      case '\\': r += "\\\\"; break;
-      case '\n': r += "\\n"; break;
-      case '\r': r += "\\r"; break;
-      case '\t': r += "\\t"; break;
-      case '<': r += "\\x3C"; break;
-      case '>': r += "\\x3E"; break;
-      case '&': r += "\\x26"; break;
-      case '\'': r += "\\x27"; break;
+      case '"':
+        r += "\\\"";
+        break;
+      case '\\':
+        r += "\\\\";
+        break;
+      case '\n':
+        r += "\\n";
+        break;
+      case '\r':
+        r += "\\r";
+        break;
+      case '\t':
+        r += "\\t";
+        break;
+      case '<':
+        r += "\\x3C";
+        break;
+      case '>':
+        r += "\\x3E";
+        break;
+      case '&':
+        r += "\\x26";
+        break;
+      case '\'':
+        r += "\\x27";
+        break;
       default:
-        if (static_cast<unsigned char>(c) < 0x20) r += Format("\\x%0.2x", static_cast<unsigned>(c));
-        else r.push_back(c);
+        if (static_cast<unsigned char>(c) < 0x20)
+          r += Format("\\x%0.2x", static_cast<unsigned>(c));
+        else
+          r.push_back(c);
     }
   }
   return r + "\"";
-}
-
-std::string HTMLEscape(std::string_view text) {
-  std::string r;
-  r.reserve(text.size() + text.size() / 8);
-  for (char c : text) {
-    switch (c) {
-      case '&': r += "&amp;"; break;
-      case '<': r += "&lt;"; break;
-      case '>': r += "&gt;"; break;
-      case '"': r += "&quot;"; break;
-      case '\'': r += "&#39;"; break;
-      default: r.push_back(c);
-    }
-  }
-  return r;
 }
 
 std::string HTTPDate(std::chrono::system_clock::time_point when) {
@@ -141,8 +146,9 @@ std::string HTTPDate(std::chrono::system_clock::time_point when) {
   std::tm tm{};
   gmtime_r(&t, &tm);
   char buf[64];
-  std::snprintf(buf, sizeof buf, "%s, %02d %s %04d %02d:%02d:%02d GMT", kDays[tm.tm_wday], tm.tm_mday,
-                kMonths[tm.tm_mon], tm.tm_year + 1900, tm.tm_hour, tm.tm_min, tm.tm_sec);
+  std::snprintf(buf, sizeof buf, "%s, %02d %s %04d %02d:%02d:%02d GMT", kDays[tm.tm_wday],
+                tm.tm_mday, kMonths[tm.tm_mon], tm.tm_year + 1900, tm.tm_hour, tm.tm_min,
+                tm.tm_sec);
   return buf;
 }
 
@@ -151,8 +157,8 @@ std::optional<std::chrono::system_clock::time_point> ParseHTTPDate(std::string_v
   char mon[4] = {0};
   char day[4] = {0};
   std::string s(text);
-  if (std::sscanf(s.c_str(), "%3s, %d %3s %d %d:%d:%d GMT", day, &tm.tm_mday, mon, &tm.tm_year, &tm.tm_hour,
-                  &tm.tm_min, &tm.tm_sec) != 7)
+  if (std::sscanf(s.c_str(), "%3s, %d %3s %d %d:%d:%d GMT", day, &tm.tm_mday, mon, &tm.tm_year,
+                  &tm.tm_hour, &tm.tm_min, &tm.tm_sec) != 7)
     return std::nullopt;
   int m = -1;
   for (int i = 0; i < 12; ++i)
@@ -192,7 +198,8 @@ void THTTPFields::Set(std::string_view name, std::string value) {
 }
 
 void THTTPFields::Remove(std::string_view name) {
-  items_.erase(std::remove_if(items_.begin(), items_.end(), [&](const Item& it) { return Same(it.first, name); }),
+  items_.erase(std::remove_if(items_.begin(), items_.end(),
+                              [&](const Item& it) { return Same(it.first, name); }),
                items_.end());
 }
 
@@ -271,9 +278,12 @@ namespace {
 std::string CookieToken(std::string_view s) {
   std::string r;
   for (char c : StripCRLF(s)) {
-    if (c == ';') r += "%3B";
-    else if (c == ',') r += "%2C";
-    else r.push_back(c);
+    if (c == ';')
+      r += "%3B";
+    else if (c == ',')
+      r += "%2C";
+    else
+      r.push_back(c);
   }
   return r;
 }
@@ -319,7 +329,8 @@ bool THTTPRequest::Parse(size_t maxFields, std::string* error, bool parseBody) {
     std::string raw = URL.substr(0, q);
     std::string p;
     for (size_t i = 0; i < raw.size(); ++i) {
-      if (raw[i] == '%' && i + 2 < raw.size() && HexValue(raw[i + 1]) >= 0 && HexValue(raw[i + 2]) >= 0) {
+      if (raw[i] == '%' && i + 2 < raw.size() && HexValue(raw[i + 1]) >= 0 &&
+          HexValue(raw[i + 2]) >= 0) {
         p.push_back(static_cast<char>(HexValue(raw[i + 1]) * 16 + HexValue(raw[i + 2])));
         i += 2;
       } else {
@@ -356,7 +367,8 @@ bool THTTPRequest::Parse(size_t maxFields, std::string* error, bool parseBody) {
   if (type == "application/x-www-form-urlencoded") {
     if (!ParseURLEncoded(Content, contentFields_, maxFields)) return fail("Too many form fields");
   } else if (type == "multipart/form-data") {
-    if (!ParseMultipart(Content, HeaderParam(contentType_, "boundary"), contentFields_, files_, maxFields))
+    if (!ParseMultipart(Content, HeaderParam(contentType_, "boundary"), contentFields_, files_,
+                        maxFields))
       return fail("Malformed multipart body");
   }
   return true;
@@ -400,21 +412,36 @@ std::vector<std::pair<std::string, std::string>> THTTPReply::AllHeaders() const 
 
 std::string THTTPReply::StatusText(int code) {
   switch (code) {
-    case 200: return "OK";
-    case 204: return "No Content";
-    case 301: return "Moved Permanently";
-    case 302: return "Found";
-    case 304: return "Not Modified";
-    case 400: return "Bad Request";
-    case 403: return "Forbidden";
-    case 404: return "Not Found";
-    case 405: return "Method Not Allowed";
-    case 410: return "Gone";
-    case 413: return "Payload Too Large";
-    case 414: return "URI Too Long";
-    case 500: return "Internal Server Error";
-    case 503: return "Service Unavailable";
-    default: return "Status " + std::to_string(code);
+    case 200:
+      return "OK";
+    case 204:
+      return "No Content";
+    case 301:
+      return "Moved Permanently";
+    case 302:
+      return "Found";
+    case 304:
+      return "Not Modified";
+    case 400:
+      return "Bad Request";
+    case 403:
+      return "Forbidden";
+    case 404:
+      return "Not Found";
+    case 405:
+      return "Method Not Allowed";
+    case 410:
+      return "Gone";
+    case 413:
+      return "Payload Too Large";
+    case 414:
+      return "URI Too Long";
+    case 500:
+      return "Internal Server Error";
+    case 503:
+      return "Service Unavailable";
+    default:
+      return "Status " + std::to_string(code);
   }
 }
 

@@ -15,6 +15,8 @@
 #include <utility>
 #include <vector>
 
+#include "foundation/html.h"  // HTMLEscape
+
 namespace zq {
 
 // Percent-encodes everything but the unreserved characters A-Z a-z 0-9 - _ . ~
@@ -28,8 +30,6 @@ std::string HTTPDecode(std::string_view text);
 std::string IncludeURLPathDelimiter(std::string_view url);
 // The text with every CR and LF removed.
 std::string StripCRLF(std::string_view text);
-// Escapes & < > " ' for HTML text and attribute values.
-std::string HTMLEscape(std::string_view text);
 // A JavaScript string literal in double quotes, safe inside a <script> element
 // ("<", ">", "&" and quotes escaped, control characters as \xNN).
 std::string JSString(std::string_view text);
@@ -46,7 +46,9 @@ class THTTPFields {
   using Item = std::pair<std::string, std::string>;
   explicit THTTPFields(bool caseSensitive = true) : caseSensitive_(caseSensitive) {}
 
-  void Add(std::string name, std::string value) { items_.emplace_back(std::move(name), std::move(value)); }
+  void Add(std::string name, std::string value) {
+    items_.emplace_back(std::move(name), std::move(value));
+  }
   // Replaces the first field of that name, or appends one.
   void Set(std::string_view name, std::string value);
   void Remove(std::string_view name);
@@ -104,12 +106,12 @@ class THTTPRequest {
 
   // Request line and transport data, set by whoever builds the request.
   std::string Method = "GET";
-  std::string URL;          // path and query as received, e.g. "/$/callback?callback=X"
-  std::string Host;         // Host header value
-  std::string ScriptName;   // prefix under which the application runs, usually empty
+  std::string URL;         // path and query as received, e.g. "/$/callback?callback=X"
+  std::string Host;        // Host header value
+  std::string ScriptName;  // prefix under which the application runs, usually empty
   int ServerPort = 80;
   std::string RemoteAddr;
-  std::string Content;      // raw body
+  std::string Content;  // raw body
 
   // Headers (case-insensitive names).
   THTTPFields& Headers() { return headers_; }

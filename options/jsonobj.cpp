@@ -13,7 +13,7 @@
 #include "foundation/jqcommon.h"
 #include "foundation/properties.h"
 #include "foundation/stringlist.h"
-#include "host/html.h"
+#include "foundation/html.h"
 #include "options/jsonlist.h"
 
 namespace zq {

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "host/callback.h"
-#include "host/html.h"
+#include "foundation/html.h"
 #include "host/security.h"
 
 namespace zq {

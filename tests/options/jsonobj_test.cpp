@@ -5,7 +5,7 @@
 
 #include "foundation/exception.h"
 #include "foundation/jqcommon.h"
-#include "host/html.h"
+#include "foundation/html.h"
 #include "options/options_support.h"
 
 namespace zq::test {
