@@ -27,13 +27,7 @@ ZQ_IMPLEMENT_CLASS(TIWZQJQEvents) {
   ZQ_JSON_FUNCPROP(c, "OnFocus", 12);
 }
 
-ZQ_IMPLEMENT_CLASS(TIWZQJQAjaxCookie) {
-  ZQ_JSON_PROP(c, "Expires", 0, Integer);
-  ZQ_JSON_PROP(c, "Path", 1, String);
-  ZQ_JSON_PROP(c, "Domain", 2, String);
-  ZQ_JSON_PROP(c, "Secure", 3, Boolean);
-  ZQ_JSON_PROP(c, "Raw", 4, Boolean);
-}
+ZQ_IMPLEMENT_OPTIONS(TIWZQJQAjaxCookie) {}
 
 ZQ_IMPLEMENT_CLASS(TIWZQJQAjaxCookieList) {}
 
@@ -117,15 +111,6 @@ void TIWZQJQEvents::GetMemberSetterScriptParts(TIWZQResponseMemberList* AMembers
 
 // ---------------------------------------------------------------------------
 // TIWZQJQAjaxCookie
-
-void TIWZQJQAjaxCookie::AddMembers() {
-  TIWZQJSon::AddMembers();
-  AddIntegerMember("expires", 0, false, true);
-  AddStringMember("path", "", false, true);
-  AddStringMember("domain", "", false, true);
-  AddBooleanMember("secure", false, false, true);
-  AddBooleanMember("raw", false, false, true);
-}
 
 void TIWZQJQAjaxCookie::BeforeDestruction() {
   ZQResponseObjectFreed(this);

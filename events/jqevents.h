@@ -16,6 +16,7 @@
 
 #include "options/jsonlist.h"
 #include "options/jsonobj.h"
+#include "options/optionrows.h"
 
 namespace zq {
 
@@ -63,21 +64,17 @@ class TIWZQJQEvents : public TIWZQJSon {
 };
 using TIWZQJQEventsClass = const ClassInfo*;
 
+#define ZQ_AJAX_COOKIE_ROWS(X)       \
+  X(Integer, Expires, "expires", 0) \
+  X(String, Path, "path", "")       \
+  X(String, Domain, "domain", "")   \
+  X(Boolean, Secure, "secure", false) \
+  X(Boolean, Raw, "raw", false)
+
 class TIWZQJQAjaxCookie : public TIWZQJSon {
-  ZQ_CLASS(TIWZQJQAjaxCookie, TIWZQJSon)
+  ZQ_OPTIONS(TIWZQJQAjaxCookie, TIWZQJSon, ZQ_AJAX_COOKIE_ROWS)
   using TIWZQJSon::TIWZQJSon;
   void BeforeDestruction() override;
-
-  int GetExpires() { return GetIntegerValue(0); }
-  void SetExpires(int v) { SetIntegerValue(0, v); }
-  std::string GetPath() { return GetStringValue(1); }
-  void SetPath(const std::string& v) { SetStringValue(1, v); }
-  std::string GetDomain() { return GetStringValue(2); }
-  void SetDomain(const std::string& v) { SetStringValue(2, v); }
-  bool GetSecure() { return GetBooleanValue(3); }
-  void SetSecure(bool v) { SetBooleanValue(3, v); }
-  bool GetRaw() { return GetBooleanValue(4); }
-  void SetRaw(bool v) { SetBooleanValue(4, v); }
 
   // ZQJQuery + ".cookie".
   static std::string GetJsPrefix();
@@ -98,9 +95,6 @@ class TIWZQJQAjaxCookie : public TIWZQJSon {
                                  const std::string& ADomain = {}, bool ASecure = false, bool ARaw = false);
   static std::string JsDeleteCookie(const std::string& AName, const std::string& APath = {},
                                     const std::string& ADomain = {}, bool ASecure = false, bool ARaw = false);
-
- protected:
-  void AddMembers() override;
 
  private:
   // "," + the options JSON when it is a non-empty object.

@@ -135,7 +135,44 @@ TZQJSonClassData::TZQJSonClassData(const ClassInfo* AJSonClass)
 
 TZQJSonClassData::~TZQJSonClassData() = default;
 
+namespace {
+// Whether a property of kind P can be bound to a member of kind M (the
+// accessor family of the member's kind gives a value of that property kind).
+bool PropKindAccepts(const PropInfo& P, TZQJSonMemberType M) {
+  switch (M) {
+    case mtString:
+    case mtColor:
+    case mtJSon: return P.Kind == PropKind::Text;
+    case mtBoolean: return P.Kind == PropKind::Boolean;
+    case mtInteger: return P.Kind == PropKind::Integer || P.Kind == PropKind::Int64;
+    case mtEnum: return P.Kind == PropKind::Enumeration;
+    case mtDouble: return P.Kind == PropKind::Float;
+    case mtCurrency: return P.Kind == PropKind::Other && P.ValueType && *P.ValueType == typeid(Currency);
+    case mtVariant: return P.Kind == PropKind::Variant;
+    case mtEnumSet: return P.Kind == PropKind::Set;
+    case mtJSonObj:
+    case mtJSonObjList:
+    case mtJSonSimpleArray:
+    case mtJSonDynObjList:
+    case mtJSonFunc: return P.Kind == PropKind::Object;
+    case mtNone: break;
+  }
+  return false;
+}
+}  // namespace
+
 void TZQJSonClassData::IndexProps() {
+  const char* cls = FJSonClass ? FJSonClass->Name().c_str() : "";
+  for (const PropInfo* p : FPropList) {
+    if (!p->HasIndex()) continue;
+    if (p->Index < 0 || p->Index >= MemberCount())
+      throw EIWZQJQuery(Format("Property \"%s.%s\" has index %d but the class declares %d members!", cls, p->Name,
+                               p->Index, MemberCount()));
+    TZQJSonMember* m = FMemberList->GetItem(p->Index);
+    if (!PropKindAccepts(*p, m->MType()))
+      throw EIWZQJQuery(Format("Property \"%s.%s\" of kind \"%s\" does not accept member \"%s\" of kind \"%s\"!", cls,
+                               p->Name, PropKindName(p->Kind), m->Name(), ZQJSonMemberTypeName(m->MType())));
+  }
   FMembers.clear();
   for (int i = 0; i < MemberCount(); ++i) FMembers.push_back(FMemberList->GetItem(i));
   FMemberOfProp.clear();
@@ -256,11 +293,11 @@ TZQJSonClassData* TIWZQJSon::GetClassData() {
     FClassData = data.get();
     try {
       AddMembers();
+      data->IndexProps();
     } catch (...) {
       FClassData = nullptr;
       throw;
     }
-    data->IndexProps();
     cache.emplace(cls, data.get());
     FClassData = data.release();
   }
@@ -346,6 +383,15 @@ TZQJSonEnumSetMember* TIWZQJSon::AddEnumSetMember(std::string_view AName,
                                                   std::uint16_t ASize, bool AUnchangeable, bool AGenerateJSon) {
   return ZQ_ML.AddEnumSet(AName, TZQStringArray(ATexts.begin(), ATexts.end()), ADefBuf, ASize, AUnchangeable,
                           AGenerateJSon);
+}
+TZQJSonEnumMember* TIWZQJSon::AddEnumMember(std::string_view AName, const TZQStringArray& ATexts, std::uint8_t ADefVal,
+                                            bool AUnchangeable, bool AGenerateJSon) {
+  return ZQ_ML.AddEnum(AName, ATexts, ADefVal, AUnchangeable, AGenerateJSon);
+}
+TZQJSonEnumSetMember* TIWZQJSon::AddEnumSetMember(std::string_view AName, const TZQStringArray& ATexts,
+                                                  const void* ADefBuf, std::uint16_t ASize, bool AUnchangeable,
+                                                  bool AGenerateJSon) {
+  return ZQ_ML.AddEnumSet(AName, ATexts, ADefBuf, ASize, AUnchangeable, AGenerateJSon);
 }
 TZQJSonFuncMember* TIWZQJSon::AddFuncMember(std::string_view AName, std::string_view AArgs, std::string_view AFuncName,
                                             bool AHasFixedScript, const ClassInfo* AFuncClass, bool AUnchangeable,

@@ -192,6 +192,19 @@ class TZQJSonClassData : public TObject {
   int FUsedCount = 0;
 };
 
+// The option classes declared with rows (ZQ_IMPLEMENT_OPTIONS registers each
+// while the program starts), in registration order.
+struct TZQOptionClassEntry {
+  const ClassInfo& (*Class)();
+  int RowsEnd;  // the class's member count
+};
+bool ZQRegisterOptionClass(const ClassInfo& (*AClass)(), int ARowsEnd);
+std::vector<TZQOptionClassEntry> ZQRegisteredOptionClasses();
+// Builds the class data of every registered option class, so that a row out
+// of step or a property whose kind does not accept its member's kind raises
+// now rather than at first use. Returns the number of classes checked.
+int ZQCheckOptionClasses();
+
 // Number of option classes in the process-wide cache.
 int ZQJSonClassCacheCount();
 // The cache entry of a class, or null when no instance has resolved it yet.
@@ -265,6 +278,9 @@ class TIWZQJSon : public TZQIndexedCollectionItem, public IIWZQJSon, public IIWZ
   void Initialize() override;
   void AfterConstruction() override;
   void BeforeDestruction() override;
+
+  // Rows of optionrows.h continue the numbering from here.
+  static constexpr int kZQRowsEnd = 0;
 
   // Creates an option object of class AClass held by AOwner's property APropName.
   static TIWZQJSon* CreateSingle(const ClassInfo& AClass, TPersistent* AOwner, std::string_view APropName);
@@ -450,6 +466,10 @@ class TIWZQJSon : public TZQIndexedCollectionItem, public IIWZQJSon, public IIWZ
   TZQJSonEnumSetMember* AddEnumSetMember(std::string_view AName, std::initializer_list<std::string_view> ATexts,
                                          const void* ADefBuf, std::uint16_t ASize, bool AUnchangeable,
                                          bool AGenerateJSon);
+  TZQJSonEnumMember* AddEnumMember(std::string_view AName, const TZQStringArray& ATexts, std::uint8_t ADefVal,
+                                   bool AUnchangeable, bool AGenerateJSon);
+  TZQJSonEnumSetMember* AddEnumSetMember(std::string_view AName, const TZQStringArray& ATexts, const void* ADefBuf,
+                                         std::uint16_t ASize, bool AUnchangeable, bool AGenerateJSon);
   TZQJSonFuncMember* AddFuncMember(std::string_view AName, std::string_view AArgs, std::string_view AFuncName,
                                    bool AHasFixedScript, const ClassInfo* AFuncClass, bool AUnchangeable,
                                    bool AGenerateJSon);
