@@ -35,13 +35,14 @@
 //   X(DynObjList,  Name, "json")
 //   X(Func,    Name, "json", "event, ui")     the default event function class;
 //              GetName<F>() gives the function as F (TIWZQJSonFunc by default)
+//   X(FuncNamed, Name, "json", "event, ui", "funcName")  with a function name
 //   X(FuncOf,  Name, "json", "event, ui", TFunctionClass)
 //   X(Custom,  Name, "json", KIND, <the KIND row's remaining arguments>)
 //              the member of a KIND row whose property the class publishes
 //              through its own GetName()/SetName() (the KIND's stored rule)
 // Flags: kZQUnchangeable, kZQServerOnly (kept and readable, never written nor
 // recorded for ajax responses), kZQDynamic (Obj, ObjList), kZQFixedScript
-// (Func, FuncOf).
+// (the function rows).
 //
 // Enumerations keep their JSON texts beside the C++ enum:
 //
@@ -297,6 +298,11 @@ const ClassInfo* BuildOptionClassInfo() {
   ZQ_ROW_AT_(Name, AddFuncMember(Json, Args, "", ZQ_ROW_FIXED_(__VA_ARGS__), nullptr, \
                                  ZQ_ROW_UNCH_(__VA_ARGS__), ZQ_ROW_GEN_(__VA_ARGS__)))
 #define ZQ_ROWP_Func(Name, ...) ZQ_JSON_FUNCPROP(c, #Name, k##Name);
+#define ZQ_ROWA_FuncNamed(Name, ...) ZQ_ROWA_Func(Name, __VA_ARGS__)
+#define ZQ_ROWD_FuncNamed(Name, Json, Args, FuncName, ...)                                              \
+  ZQ_ROW_AT_(Name, AddFuncMember(Json, Args, FuncName, ZQ_ROW_FIXED_(__VA_ARGS__), nullptr, ZQ_ROW_UNCH_(__VA_ARGS__), \
+                                 ZQ_ROW_GEN_(__VA_ARGS__)))
+#define ZQ_ROWP_FuncNamed(Name, ...) ZQ_JSON_FUNCPROP(c, #Name, k##Name);
 #define ZQ_ROWA_FuncOf(Name, Json, Args, C, ...)   \
   C* Get##Name() {                                 \
     return static_cast<C*>(GetFuncValue(k##Name)); \
@@ -330,3 +336,4 @@ const ClassInfo* BuildOptionClassInfo() {
 #define ZQ_ROW_STORED_DynObjList &::zq::TIWZQJSon::IsObjStored
 #define ZQ_ROW_STORED_Func &::zq::TIWZQJSon::IsFuncStored
 #define ZQ_ROW_STORED_FuncOf &::zq::TIWZQJSon::IsFuncStored
+#define ZQ_ROW_STORED_FuncNamed &::zq::TIWZQJSon::IsFuncStored
