@@ -15,6 +15,7 @@
 #include "foundation/stringlist.h"
 #include "host/html.h"
 #include "options/jsonlist.h"
+#include "options/optionrows.h"
 
 namespace zq {
 
@@ -176,7 +177,19 @@ void TZQJSonClassData::IndexProps() {
   FMembers.clear();
   for (int i = 0; i < MemberCount(); ++i) FMembers.push_back(FMemberList->GetItem(i));
   FMemberOfProp.clear();
-  for (const PropInfo* p : FPropList) FMemberOfProp.push_back(MemberOfProp(p));
+  FSteps.clear();
+  for (const PropInfo* p : FPropList) {
+    TZQJSonMember* m = MemberOfProp(p);
+    FMemberOfProp.push_back(m);
+    TZQJSonWriteStep step;
+    step.Prop = p;
+    step.Member = m;
+    step.MemberRule = m && detail::IsRowProperty(p);
+    const ClassInfo* oc = p->Kind == PropKind::Object ? p->ObjectClass() : nullptr;
+    step.MayHoldMembers =
+        oc && (oc->InheritsFrom(TIWZQJSon::StaticClass()) || oc->InheritsFrom(TIWZQJSonList::StaticClass()));
+    FSteps.push_back(step);
+  }
   FPropOfMember.assign(static_cast<std::size_t>(MemberCount()), nullptr);
   for (const PropInfo* p : FPropList)
     if (p->HasIndex() && p->Index >= 0 && p->Index < MemberCount() && !FPropOfMember[static_cast<std::size_t>(p->Index)])
@@ -548,13 +561,7 @@ void FileScalar(TSuperTableString* tab, const TZQJSonMember* m, bool changed, bo
 }  // namespace
 
 ISuperObject TIWZQJSon::Node(const TZQJSonMember* M) const {
-  ISuperObject n = FSObj->AsObject()->GetO(M->Name(), M->NameHash());
-  if (FWriting) {
-    // The writer asks the stored rule, then takes the node: one lookup for both.
-    FLastMember = M;
-    FLastNode = n.get();
-  }
-  return n;
+  return FSObj->AsObject()->GetO(M->Name(), M->NameHash());
 }
 
 std::string TIWZQJSon::GetStringValue(int AIndex) {
@@ -916,7 +923,6 @@ ISuperObject TIWZQJSon::PropValue(const PropInfo* P, TZQJSonMember* M, bool AFor
   if (Rec.OnlyCount) return nullptr;
   if (M && !AForce) {
     auto* tab = FSObj->AsObject();
-    if (FLastMember == M && FLastNode) return ISuperObject::Share(FLastNode);
     if (ISuperObject n = tab->GetO(M->Name(), M->NameHash())) return n;
     if (!tab->IsEmpty() && tab->Exists(M->Name(), M->NameHash())) return TSuperObject::Create(stNull);  // a name without node
   }
@@ -970,17 +976,65 @@ ISuperObject TIWZQJSon::PropValue(const PropInfo* P, TZQJSonMember* M, bool AFor
   }
 }
 
+// The value of a property whose stored rule is its member's own, not forced:
+// one document lookup decides whether the value differs from the default and
+// is the value written. Sub-objects are written when they exist and store
+// something.
+ISuperObject TIWZQJSon::RowValue(const TZQJSonWriteStep& S, TEachPropJsonRec& Rec) {
+  TZQJSonMember* M = S.Member;
+  const TZQJSonMemberType mt = M->MType();
+  if (IsObjectKind(mt)) {
+    TIWZQJSonInstObjItem* slot = FInstList[static_cast<std::size_t>(M->Position())].get();
+    if (!slot || !slot->Obj() || !slot->FJSon || !slot->FJSon->GetIsStored()) return nullptr;
+    ISuperObject v = slot->FJSon->GetJSonEx(Rec.AllProps, false, Rec.Members, Rec.OnlyCount);
+    if (v && v->IsType(stObject) && v->AsObject()->IsEmpty()) return nullptr;
+    return v;
+  }
+  if (Rec.OnlyCount) return nullptr;
+  if (mt == mtJSon || mt == mtVariant) {  // these read a name without node as a value of its own
+    bool noObject = false;
+    return PropValue(S.Prop, M, false, Rec, noObject);
+  }
+  ISuperObject n = FSObj->AsObject()->GetO(M->Name(), M->NameHash());
+  if (!n) return nullptr;  // absent (or a name without node): the default
+  bool stored;
+  switch (mt) {
+    case mtString:
+    case mtColor: stored = n->AsString() != static_cast<TZQJSonStringMember*>(M)->FDefVal; break;
+    case mtBoolean: stored = n->AsBoolean() != static_cast<TZQJSonBooleanMember*>(M)->FDefVal; break;
+    case mtInteger:
+      stored = static_cast<std::int32_t>(static_cast<std::uint32_t>(n->AsInteger())) !=
+               static_cast<TZQJSonIntegerMember*>(M)->FDefVal;
+      break;
+    case mtDouble: stored = !SameNumber(n->AsDouble(), static_cast<TZQJSonDoubleMember*>(M)->FDefVal); break;
+    case mtCurrency: stored = !(n->AsCurrency() == static_cast<TZQJSonCurrencyMember*>(M)->FDefVal); break;
+    case mtEnum: {
+      auto* e = static_cast<TZQJSonEnumMember*>(M);
+      const int i = e->IndexOf(n->AsString());
+      stored = i >= 0 && i != e->FDefVal;
+      break;
+    }
+    case mtEnumSet: {
+      auto* e = static_cast<TZQJSonEnumSetMember*>(M);
+      stored = e->JSonToSet(n) != e->FDefBuf;
+      break;
+    }
+    default: stored = false; break;
+  }
+  return stored ? n : nullptr;
+}
+
 ISuperObject TIWZQJSon::InternalGetJSon(TEachPropJsonRec& Rec) {
   TZQJSonClassData* cd = GetClassData();
   const bool isArray = IsArray();
   ISuperObject result = TSuperObject::Create(isArray ? stArray : stObject);
   Rec.Json = result;
-  const auto& props = cd->PropList();
-  for (std::size_t pi = 0; pi < props.size(); ++pi) {
-    const PropInfo* P = props[pi];
-    TZQJSonMember* M = cd->MemberOfPropAt(pi);
+  const bool force = Rec.ForceVal || isArray;
+  for (const TZQJSonWriteStep& S : cd->WriteSteps()) {
+    const PropInfo* P = S.Prop;
+    TZQJSonMember* M = S.Member;
     if (IsEventFunctionProp(P, M) ? !Rec.Events : !Rec.Props) continue;
-    if (Rec.Members && !Rec.AllProps && M && !Rec.Members->HasMember(M) && !ObjectPropMayHoldMembers(P)) continue;
+    if (Rec.Members && !Rec.AllProps && M && !Rec.Members->HasMember(M) && !S.MayHoldMembers) continue;
     if (GetCustomJq(P->Name, result)) {
       Bookkeep(Rec, M);
       continue;
@@ -990,19 +1044,7 @@ ISuperObject TIWZQJSon::InternalGetJSon(TEachPropJsonRec& Rec) {
       continue;
     }
     bool noObject = false;
-    FLastMember = nullptr;
-    FWriting = true;
-    ISuperObject v;
-    try {
-      v = PropValue(P, M, Rec.ForceVal || isArray, Rec, noObject);
-    } catch (...) {
-      FWriting = false;
-      FLastMember = nullptr;
-      FLastNode = nullptr;
-      throw;
-    }
-    FWriting = false;
-    FLastMember = nullptr;
+    ISuperObject v = force || !S.MemberRule ? PropValue(P, M, force, Rec, noObject) : RowValue(S, Rec);
     if (!noObject) Bookkeep(Rec, M);
     if (!v) continue;
     if (Rec.Proc) {

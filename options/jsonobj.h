@@ -159,6 +159,18 @@ struct TIWZQMemberResponseRec {
 };
 using TIWZQMemberResponseTab = std::vector<TIWZQMemberResponseRec>;
 
+// One property of an option class as the writer visits it (built once with
+// the class data, in property-table order).
+struct TZQJSonWriteStep {
+  const PropInfo* Prop = nullptr;
+  TZQJSonMember* Member = nullptr;  // null: a property without member
+  // The stored rule is the member's own (value differs from the default), so
+  // the writer decides it from the one document lookup that gives the value.
+  bool MemberRule = false;
+  // An object property whose declared class is an option class or list.
+  bool MayHoldMembers = false;
+};
+
 // The per-class cache entry: members and property table, built once.
 class TZQJSonClassData : public TObject {
   ZQ_CLASS(TZQJSonClassData, TObject)
@@ -179,6 +191,7 @@ class TZQJSonClassData : public TObject {
   TZQJSonMember* MemberOfProp(const PropInfo* P) const;
   // The member of the property at a position of PropList, or null.
   TZQJSonMember* MemberOfPropAt(std::size_t APos) const { return FMemberOfProp[APos]; }
+  const std::vector<TZQJSonWriteStep>& WriteSteps() const { return FSteps; }
 
  private:
   friend class TIWZQJSon;
@@ -189,6 +202,7 @@ class TZQJSonClassData : public TObject {
   std::vector<const PropInfo*> FPropOfMember;
   std::vector<TZQJSonMember*> FMembers;           // by position
   std::vector<TZQJSonMember*> FMemberOfProp;      // parallel to FPropList
+  std::vector<TZQJSonWriteStep> FSteps;           // parallel to FPropList
   int FUsedCount = 0;
 };
 
@@ -484,6 +498,7 @@ class TIWZQJSon : public TZQIndexedCollectionItem, public IIWZQJSon, public IIWZ
   bool IsEventFunctionProp(const PropInfo* P, const TZQJSonMember* M) const;
   bool StoreProperty(const PropInfo* P);
   ISuperObject PropValue(const PropInfo* P, TZQJSonMember* M, bool AForce, TEachPropJsonRec& Rec, bool& ANoObject);
+  ISuperObject RowValue(const struct TZQJSonWriteStep& S, TEachPropJsonRec& Rec);
   void Bookkeep(TEachPropJsonRec& Rec, TZQJSonMember* M);
   bool ObjectPropMayHoldMembers(const PropInfo* P) const;
   bool DesignMode();
@@ -495,10 +510,6 @@ class TIWZQJSon : public TZQIndexedCollectionItem, public IIWZQJSon, public IIWZ
   std::vector<std::unique_ptr<TIWZQJSonInstObjItem>> FInstList;
   IIWZQJSContainer* FDisabledContainer = nullptr;
   bool FDestroying = false;
-  // Last document lookup while a value is produced for the writer.
-  mutable bool FWriting = false;
-  mutable const TZQJSonMember* FLastMember = nullptr;
-  mutable TSuperObject* FLastNode = nullptr;  // not owned: valid while FWriting
 };
 
 // The option literal of a node as script text. With name quoting off, member

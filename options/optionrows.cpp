@@ -1,6 +1,7 @@
 #include "options/optionrows.h"
 
 #include <mutex>
+#include <unordered_set>
 #include <vector>
 
 #include "foundation/format.h"
@@ -43,6 +44,28 @@ int ZQCheckOptionClasses() {
 }
 
 namespace detail {
+
+namespace {
+std::mutex& RowPropsLock() {
+  static auto* m = new std::mutex;
+  return *m;
+}
+std::unordered_set<const PropInfo*>& RowProps() {
+  static auto* s = new std::unordered_set<const PropInfo*>;
+  return *s;
+}
+}  // namespace
+
+void MarkRowProperties(const ClassInfo& AClass, std::size_t AFrom) {
+  std::lock_guard<std::mutex> g(RowPropsLock());
+  const auto& props = AClass.Properties();
+  for (std::size_t i = AFrom; i < props.size(); ++i) RowProps().insert(props[i]);
+}
+
+bool IsRowProperty(const PropInfo* AProp) {
+  std::lock_guard<std::mutex> g(RowPropsLock());
+  return RowProps().count(AProp) > 0;
+}
 
 void CheckRowIndex(const TIWZQJSon* AObject, const TZQJSonMember* AMember, int AIndex,
                    const char* APropName) {

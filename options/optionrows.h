@@ -86,6 +86,11 @@ namespace detail {
 void CheckRowIndex(const TIWZQJSon* AObject, const TZQJSonMember* AMember, int AIndex,
                    const char* APropName);
 
+// Records the properties a class's rows published (positions AFrom.. of its
+// property table): their stored rule is their member's own.
+void MarkRowProperties(const ClassInfo& AClass, std::size_t AFrom);
+bool IsRowProperty(const PropInfo* AProp);
+
 // The bytes of a set value for a member of ATextCount elements.
 TZQByteArray SetBytes(std::uint64_t AMask, std::size_t ATextCount);
 
@@ -94,7 +99,9 @@ const ClassInfo* BuildOptionClassInfo() {
   auto* info = new ClassInfo(T::kClassName, &T::inherited::StaticClass());
   RegisterStandardFactories<T>(*info);
   ClassBuilder<T> builder(*info);
+  const std::size_t from = info->Properties().size();
   T::ZQPublishRows(builder);
+  MarkRowProperties(*info, from);
   T::PublishProperties(builder);
   return info;
 }
