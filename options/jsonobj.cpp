@@ -2,10 +2,12 @@
 // lookups and the instance slots of sub-objects.
 #include "options/jsonobj.h"
 
+#include <algorithm>
 #include <atomic>
 #include <mutex>
 #include <unordered_map>
 
+#include "foundation/asciicase.h"
 #include "foundation/component.h"
 #include "foundation/format.h"
 #include "foundation/jqcommon.h"
@@ -191,8 +193,22 @@ void TZQJSonClassData::IndexProps() {
     const ClassInfo* oc = p->Kind == PropKind::Object ? p->ObjectClass() : nullptr;
     step.MayHoldMembers = oc && (oc->InheritsFrom(TIWZQJSon::StaticClass()) ||
                                  oc->InheritsFrom(TIWZQJSonList::StaticClass()));
+    step.Name = m ? m->Name() : LowerAscii(p->Name);
+    step.Hash = m ? m->NameHash() : TSuperTableString::Hash(step.Name);
+    step.AsciiBare =
+        ZQIsBareJSonName(step.Name) &&
+        std::all_of(step.Name.begin(), step.Name.end(), [](char c) { return (c & 0x80) == 0; });
     FSteps.push_back(step);
   }
+  FWriteOrder.resize(FSteps.size());
+  for (std::size_t i = 0; i < FSteps.size(); ++i) FWriteOrder[i] = i;
+  std::stable_sort(FWriteOrder.begin(), FWriteOrder.end(), [this](std::size_t a, std::size_t b) {
+    return TSuperTableString::CompareNames(FSteps[a].Hash, FSteps[a].Name, FSteps[b].Hash,
+                                           FSteps[b].Name) < 0;
+  });
+  FSharedNames = false;
+  for (std::size_t i = 1; i < FWriteOrder.size(); ++i)
+    if (FSteps[FWriteOrder[i]].Name == FSteps[FWriteOrder[i - 1]].Name) FSharedNames = true;
   FPropOfMember.assign(static_cast<std::size_t>(MemberCount()), nullptr);
   for (const PropInfo* p : FPropList)
     if (p->HasIndex() && p->Index >= 0 && p->Index < MemberCount() &&

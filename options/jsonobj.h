@@ -169,6 +169,12 @@ struct TZQJSonWriteStep {
   bool MemberRule = false;
   // An object property whose declared class is an option class or list.
   bool MayHoldMembers = false;
+  // The name the value is written under (the member's, else the property's
+  // in lower case), its hash, and whether it is an ASCII identifier, which
+  // is written bare and unescaped when names are not quoted.
+  std::string Name;
+  std::uint32_t Hash = 0;
+  bool AsciiBare = false;
 };
 
 // The per-class cache entry: members and property table, built once.
@@ -192,6 +198,11 @@ class TZQJSonClassData : public TObject {
   // The member of the property at a position of PropList, or null.
   TZQJSonMember* MemberOfPropAt(std::size_t APos) const { return FMemberOfProp[APos]; }
   const std::vector<TZQJSonWriteStep>& WriteSteps() const { return FSteps; }
+  // Positions in WriteSteps in the order an stObject writes their names.
+  const std::vector<std::size_t>& WriteOrder() const { return FWriteOrder; }
+  // Whether two steps write under one name (the later value replaces the
+  // earlier one in the literal).
+  bool SharedNames() const { return FSharedNames; }
 
  private:
   friend class TIWZQJSon;
@@ -203,6 +214,8 @@ class TZQJSonClassData : public TObject {
   std::vector<TZQJSonMember*> FMembers;           // by position
   std::vector<TZQJSonMember*> FMemberOfProp;      // parallel to FPropList
   std::vector<TZQJSonWriteStep> FSteps;           // parallel to FPropList
+  std::vector<std::size_t> FWriteOrder;
+  bool FSharedNames = false;
   int FUsedCount = 0;
 };
 
@@ -355,6 +368,12 @@ class TIWZQJSon : public TZQIndexedCollectionItem, public IIWZQJSon, public IIWZ
   ISuperObject GetJSonEvents(const std::string& APageID = {});
   // The literal as script text (JSonIdent, JSonEscape, JSonNameQuote).
   std::string GetJSonText();
+  // Whether the literal's text can be written straight from the rows: the
+  // class keeps the writer's hooks (GetJSon, GetJSonEx, GetCustomJq, IsArray)
+  // as they are, so the text equals that of the node GetJSon builds.
+  bool CanWriteDirect();
+  // Appends that text without indentation; gives the number of members.
+  int WriteDirect(std::string& AOut, bool AEscape, bool ANameQuote);
   // The value of one member (searched in nested option objects and lists too).
   ISuperObject GetMemberJSon(TZQJSonMember* AMember, const ISuperObject& AValue, std::string& AName);
   TIWZQMemberResponseTab GetMembersJSon(TIWZQResponseMemberList* Members, bool AllProps, bool ForceVal);
@@ -499,6 +518,9 @@ class TIWZQJSon : public TZQIndexedCollectionItem, public IIWZQJSon, public IIWZ
   bool StoreProperty(const PropInfo* P);
   ISuperObject PropValue(const PropInfo* P, TZQJSonMember* M, bool AForce, TEachPropJsonRec& Rec, bool& ANoObject);
   ISuperObject RowValue(const struct TZQJSonWriteStep& S, TEachPropJsonRec& Rec);
+  // The document node of a scalar row's value when it differs from the
+  // default (not for JSon and Variant members), else null; not shared.
+  TSuperObject* StoredNode(const TZQJSonWriteStep& S) const;
   void Bookkeep(TEachPropJsonRec& Rec, TZQJSonMember* M);
   bool ObjectPropMayHoldMembers(const PropInfo* P) const;
   bool DesignMode();

@@ -8,6 +8,7 @@
 
 #include "foundation/format.h"
 #include "foundation/jqcommon.h"
+#include "foundation/superobject.h"
 #include "foundation/variant.h"
 #include "options/jsonmember.h"
 
@@ -34,6 +35,22 @@ inline bool SameVariant(const Variant& a, const Variant& b) {
   } catch (...) {
     return false;
   }
+}
+
+// The node under a name (null when absent or a name without node), without
+// taking a reference: the same search as TSuperTableString::GetO.
+inline TSuperObject* FindNode(const TSuperTableString& t, std::string_view name,
+                              std::uint32_t hash) {
+  const TSuperTableString::Entry* e = t.root();
+  while (e) {
+    if (e->Hash != hash) {
+      e = hash > e->Hash ? e->Left : e->Right;  // higher hashes come first
+      continue;
+    }
+    if (e->Name == name) return e->Value.get();
+    e = TSuperTableString::CompareNames(hash, name, e->Hash, e->Name) < 0 ? e->Left : e->Right;
+  }
+  return nullptr;
 }
 
 }  // namespace zq::jsonobj_impl

@@ -2,7 +2,10 @@
 // for setter script, HTML5 "data-" attributes and the literal's text.
 #include "options/jsonobj.h"
 
+#include <algorithm>
+#include <charconv>
 #include <string>
+#include <vector>
 
 #include "foundation/asciicase.h"
 #include "foundation/component.h"
@@ -205,10 +208,15 @@ ISuperObject TIWZQJSon::RowValue(const TZQJSonWriteStep& S, TEachPropJsonRec& Re
     bool noObject = false;
     return PropValue(S.Prop, M, false, Rec, noObject);
   }
-  ISuperObject n = FSObj->AsObject()->GetO(M->Name(), M->NameHash());
-  if (!n) return nullptr;  // absent (or a name without node): the default
+  return ISuperObject::Share(StoredNode(S));
+}
+
+namespace {
+// Whether a scalar member's document node holds a value other than the
+// member's default (the member's own stored rule).
+bool NodeDiffers(TZQJSonMember* M, TSuperObject* n) {
   bool stored;
-  switch (mt) {
+  switch (M->MType()) {
     case mtString:
     case mtColor:
       stored = n->AsString() != static_cast<TZQJSonStringMember*>(M)->FDefVal;
@@ -234,14 +242,21 @@ ISuperObject TIWZQJSon::RowValue(const TZQJSonWriteStep& S, TEachPropJsonRec& Re
     }
     case mtEnumSet: {
       auto* e = static_cast<TZQJSonEnumSetMember*>(M);
-      stored = e->JSonToSet(n) != e->FDefBuf;
+      stored = e->JSonToSet(ISuperObject::Share(n)) != e->FDefBuf;
       break;
     }
     default:
       stored = false;
       break;
   }
-  return stored ? n : nullptr;
+  return stored;
+}
+}  // namespace
+
+TSuperObject* TIWZQJSon::StoredNode(const TZQJSonWriteStep& S) const {
+  TZQJSonMember* M = S.Member;
+  TSuperObject* n = FindNode(*FSObj->AsObject(), M->Name(), M->NameHash());
+  return n && NodeDiffers(M, n) ? n : nullptr;  // absent, a name without node, or the default: null
 }
 
 ISuperObject TIWZQJSon::InternalGetJSon(TEachPropJsonRec& Rec) {
@@ -329,7 +344,218 @@ ISuperObject TIWZQJSon::GetJSonEvents(const std::string&) {
 }
 
 std::string TIWZQJSon::GetJSonText() {
+  if (!JSonIdent() && CanWriteDirect()) {
+    std::string text;
+    WriteDirect(text, JSonEscape(), JSonNameQuote());
+    return text;
+  }
   return ZQOptionJSonText(GetJSon(), JSonIdent(), JSonEscape(), JSonNameQuote());
+}
+
+// ---------------------------------------------------------------------------
+// The literal's text straight from the rows
+//
+// The same values as InternalGetJSon produces (one write step per property,
+// the document's nodes shared), written in member order (the order of an
+// stObject's names) without building the object that would hold them.
+
+namespace {
+// Whether AObject's class keeps ABase's implementation of a virtual function.
+// g++ resolves a virtual function bound to an object to its final overrider;
+// with other compilers every class counts as overriding it, and the text comes
+// from the node.
+template <class T, class Pmf>
+bool KeepsHook(T* AObject, T* ABase, Pmf APmf) {
+#if defined(__GNUC__) && !defined(__clang__)
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wpmf-conversions"
+  using Fn = void (*)();
+  return (Fn)(AObject->*APmf) == (Fn)(ABase->*APmf);
+#pragma GCC diagnostic pop
+#else
+  (void)AObject, (void)ABase, (void)APmf;
+  return false;
+#endif
+}
+
+// Objects of the base classes themselves, to compare the hooks with (built
+// once, never freed).
+TIWZQJSon* BaseOptions() {
+  static TIWZQJSon* base = Create<TIWZQJSon>(static_cast<TCollection*>(nullptr));
+  return base;
+}
+TIWZQJSonList* BaseList() {
+  static TIWZQJSonList* base = Create<TIWZQJSonList>();
+  return base;
+}
+
+void PutName(std::string& out, const TZQJSonWriteStep& s, bool escape, bool namequote) {
+  if (!namequote && s.AsciiBare) {
+    out += s.Name;
+  } else if (namequote || !ZQIsBareJSonName(s.Name)) {
+    out += '"';
+    SuperAppendEscaped(out, s.Name, escape || !namequote);
+    out += '"';
+  } else {
+    SuperAppendEscaped(out, s.Name, escape);
+  }
+  out += ':';
+}
+
+// Writes a node as the JSON writer does (no indentation); false for a node
+// the writer leaves out of an object (a method).
+bool PutNode(std::string& out, const TSuperObject* n, bool escape, bool namequote) {
+  if (!n) {
+    out += "null";
+    return true;
+  }
+  switch (n->GetDataType()) {
+    case stMethod:
+      return false;
+    case stBoolean:
+      out += n->AsBoolean() ? "true" : "false";
+      return true;
+    case stInt: {
+      char buf[24];
+      auto r = std::to_chars(buf, buf + sizeof buf, n->AsInteger());
+      out.append(buf, static_cast<std::size_t>(r.ptr - buf));
+      return true;
+    }
+    default:
+      n->WriteJSon(out, false, escape, namequote);
+      return true;
+  }
+}
+}  // namespace
+
+bool TIWZQJSon::CanWriteDirect() {
+  TIWZQJSon* base = BaseOptions();
+  return KeepsHook(this, base, &TIWZQJSon::GetJSon) &&
+         KeepsHook(this, base, &TIWZQJSon::GetJSonEx) &&
+         KeepsHook(this, base, &TIWZQJSon::GetCustomJq) &&
+         KeepsHook(this, base, &TIWZQJSon::IsArray) && !GetClassData()->SharedNames();
+}
+
+int TIWZQJSon::WriteDirect(std::string& AOut, bool AEscape, bool ANameQuote) {
+  WriteEventsScope scope(this, &TIWZQJSon::DesignMode);
+  TZQJSonClassData* cd = GetClassData();
+  TEachPropJsonRec rec;
+  rec.Events = tWriteEvents == 1;
+  const std::vector<TZQJSonWriteStep>& steps = cd->WriteSteps();
+  // The document's entries in member order, the same order as the steps: one
+  // pass over both finds each value (a usual document is small; a large one
+  // is searched instead).
+  const TSuperTableString& doc = *FSObj->AsObject();
+  constexpr std::size_t kGather = 64;
+  const TSuperTableString::Entry* entries[kGather];
+  std::size_t entryCount = 0, next = 0;
+  const bool merge = doc.count() <= kGather;
+  if (merge) {
+    const TSuperTableString::Entry* path[kGather];
+    std::size_t top = 0;
+    const TSuperTableString::Entry* e = doc.root();
+    while (e || top) {
+      while (e) {
+        path[top++] = e;
+        e = e->Left;
+      }
+      e = path[--top];
+      __builtin_prefetch(e->Value.get());
+      entries[entryCount++] = e;
+      e = e->Right;
+    }
+  }
+  AOut += '{';
+  int written = 0;
+  // Member order; GetCustomJq is the base's and claims nothing.
+  for (std::size_t pos : cd->WriteOrder()) {
+    const TZQJSonWriteStep& S = steps[pos];
+    TZQJSonMember* M = S.Member;
+    if (IsEventFunctionProp(S.Prop, M) ? !rec.Events : !rec.Props) continue;
+    if (M && !M->GenerateJSon()) continue;
+    const std::size_t mark = AOut.size();
+    bool kept;
+    if (S.MemberRule && IsObjectKind(M->MType())) {
+      TIWZQJSonInstObjItem* slot = FInstList[static_cast<std::size_t>(M->Position())].get();
+      if (!slot || !slot->Obj() || !slot->FJSon || !slot->FJSon->GetIsStored()) continue;
+      if (written) AOut += ',';
+      PutName(AOut, S, AEscape, ANameQuote);
+      TIWZQJSon* o = M->MType() == mtJSonObj ? static_cast<TIWZQJSon*>(slot->Obj()) : nullptr;
+      TIWZQJSonList* l =
+          M->MType() == mtJSonObjList ? static_cast<TIWZQJSonList*>(slot->Obj()) : nullptr;
+      if (o && o->CanWriteDirect()) {
+        kept = o->WriteDirect(AOut, AEscape, ANameQuote) > 0;  // an empty object is left out
+      } else if (l && l->CanWriteDirect()) {
+        kept = l->WriteDirect(AOut, AEscape, ANameQuote);
+      } else {
+        ISuperObject v = slot->FJSon->GetJSonEx(false, false, nullptr, false);
+        kept = v && !(v->IsType(stObject) && v->AsObject()->IsEmpty()) &&
+               PutNode(AOut, v.get(), AEscape, ANameQuote);
+      }
+    } else if (S.MemberRule && M->MType() != mtJSon && M->MType() != mtVariant) {
+      TSuperObject* n = nullptr;
+      if (merge) {
+        auto before = [&S](const TSuperTableString::Entry* e) {  // e comes before the step's name
+          if (e->Hash != S.Hash) return e->Hash > S.Hash;
+          return e->Name != S.Name &&
+                 TSuperTableString::CompareNames(e->Hash, e->Name, S.Hash, S.Name) < 0;
+        };
+        while (next < entryCount && before(entries[next])) ++next;
+        if (next < entryCount && entries[next]->Hash == S.Hash && entries[next]->Name == S.Name) {
+          n = entries[next]->Value.get();
+          if (n && !NodeDiffers(M, n)) n = nullptr;
+        }
+      } else {
+        n = StoredNode(S);
+      }
+      if (!n || n->GetDataType() == stMethod) continue;
+      if (written) AOut += ',';
+      PutName(AOut, S, AEscape, ANameQuote);
+      kept = PutNode(AOut, n, AEscape, ANameQuote);
+    } else {
+      bool noObject = false;
+      ISuperObject v = S.MemberRule ? RowValue(S, rec) : PropValue(S.Prop, M, false, rec, noObject);
+      if (!v || v->GetDataType() == stMethod) continue;
+      if (written) AOut += ',';
+      PutName(AOut, S, AEscape, ANameQuote);
+      kept = PutNode(AOut, v.get(), AEscape, ANameQuote);
+    }
+    if (!kept) {
+      AOut.resize(mark);
+      continue;
+    }
+    ++written;
+  }
+  AOut += '}';
+  return written;
+}
+
+bool TIWZQJSonList::CanWriteDirect() {
+  return !GetFlag(kListColumnLayout) && !GetFlag(kListObjectLayout) &&
+         KeepsHook(this, BaseList(), &TIWZQJSonList::GetJSonEx);
+}
+
+bool TIWZQJSonList::WriteDirect(std::string& AOut, bool AEscape, bool ANameQuote) {
+  if (Count() == 0) return false;
+  AOut += '[';
+  bool first = true;
+  for (int i = 0; i < Count(); ++i) {
+    TIWZQJSon* item = GetItem(i);
+    const std::size_t mark = AOut.size();
+    if (!first) AOut += ',';
+    if (item->CanWriteDirect()) {
+      item->WriteDirect(AOut, AEscape, ANameQuote);
+    } else {
+      ISuperObject v = item->GetJSonEx(false, false, nullptr, false);
+      if (!v || !PutNode(AOut, v.get(), AEscape, ANameQuote)) {
+        AOut.resize(mark);
+        continue;
+      }
+    }
+    first = false;
+  }
+  AOut += ']';
+  return true;
 }
 
 // ---------------------------------------------------------------------------
