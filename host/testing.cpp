@@ -74,14 +74,10 @@ TCallbackResult ParseCallbackResponse(int code, const std::string& xml) {
         continue;
       }
       std::string inner = xml.substr(gt + 1, cl - gt - 1);
-      if (name == "execute")
-        r.Scripts.push_back(ElementText(inner));
-      else if (name == "update")
-        r.Updates.emplace_back(Attr(open, "id"), ElementText(inner));
-      else if (name == "error")
-        r.Error = ElementText(inner);
-      else if (name == "control")
-        r.ControlTags.push_back(xml.substr(lt, cl + closeTag.size() - lt));
+      if (name == "execute") r.Scripts.push_back(ElementText(inner));
+      else if (name == "update") r.Updates.emplace_back(Attr(open, "id"), ElementText(inner));
+      else if (name == "error") r.Error = ElementText(inner);
+      else if (name == "control") r.ControlTags.push_back(xml.substr(lt, cl + closeTag.size() - lt));
       pos = cl + closeTag.size();
       break;
     }
@@ -89,8 +85,7 @@ TCallbackResult ParseCallbackResponse(int code, const std::string& xml) {
   return r;
 }
 
-THostFixture::THostFixture(TFormFactory factory,
-                           std::function<void(TIWServerController&)> configure)
+THostFixture::THostFixture(TFormFactory factory, std::function<void(TIWServerController&)> configure)
     : controller_(Create<TIWServerController>()) {
   controller_->SetMainFormFactory(std::move(factory));
   if (configure) configure(*controller_);
@@ -129,8 +124,7 @@ THTTPReply THostFixture::Get(const std::string& url) {
   return Send(req);
 }
 
-TCallbackResult THostFixture::Callback(const std::string& name, const TFields& fields,
-                                       bool withToken) {
+TCallbackResult THostFixture::Callback(const std::string& name, const TFields& fields, bool withToken) {
   THTTPRequest req = MakeRequest("POST", "/$/callback?callback=" + HTTPEncode(name));
   req.SetHeader("Content-Type", "application/x-www-form-urlencoded");
   TFields all = fields;
@@ -140,8 +134,8 @@ TCallbackResult THostFixture::Callback(const std::string& name, const TFields& f
   return ParseCallbackResponse(reply.Code(), reply.Body());
 }
 
-THTTPReply THostFixture::Submit(const std::string& submitter, const std::string& param,
-                                const TFields& fields, bool withToken) {
+THTTPReply THostFixture::Submit(const std::string& submitter, const std::string& param, const TFields& fields,
+                                bool withToken) {
   THTTPRequest req = MakeRequest("POST", "/");
   req.SetHeader("Content-Type", "application/x-www-form-urlencoded");
   TFields all = fields;
