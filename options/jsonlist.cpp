@@ -1,5 +1,7 @@
 #include "options/jsonlist.h"
 
+#include <charconv>
+
 #include "foundation/component.h"
 #include "foundation/format.h"
 #include "foundation/jqcommon.h"
@@ -192,6 +194,31 @@ void TIWZQJSonSimpleArray::Changed() {
   if (!FDestroying && UpdateCount() == 0) ReportMemberChange(FOwner, FMember);
 }
 
+namespace {
+// A line of an unquoted simple array: a decimal 32-bit integer, 0 when the
+// line is not one.
+std::int64_t SimpleArrayInteger(const std::string& line) {
+  std::int64_t v = 0;
+  std::size_t p = 0;
+  bool neg = false, ok = true;
+  if (line[0] == '-' || line[0] == '+') {
+    neg = line[0] == '-';
+    p = 1;
+  }
+  if (p == line.size()) ok = false;
+  for (; ok && p < line.size(); ++p) {
+    if (line[p] < '0' || line[p] > '9') ok = false;
+    else {
+      v = v * 10 + (line[p] - '0');
+      if (v > 2147483648LL) ok = false;
+    }
+  }
+  if (neg) v = -v;
+  if (!ok || v > 2147483647LL) v = 0;
+  return v;
+}
+}  // namespace
+
 ISuperObject TIWZQJSonSimpleArray::GetJSon() {
   if (Count() == 0) return nullptr;
   ISuperObject result = TSuperObject::Create(stArray);
@@ -201,29 +228,32 @@ ISuperObject TIWZQJSonSimpleArray::GetJSon() {
     const std::string& line = Strings(i);
     if (line.empty()) a->Add(nullptr);
     else if (quoted) a->AddS(line);
-    else {
-      // A decimal 32-bit integer, 0 when the line is not one.
-      std::int64_t v = 0;
-      std::size_t p = 0;
-      bool neg = false, ok = true;
-      if (line[0] == '-' || line[0] == '+') {
-        neg = line[0] == '-';
-        p = 1;
-      }
-      if (p == line.size()) ok = false;
-      for (; ok && p < line.size(); ++p) {
-        if (line[p] < '0' || line[p] > '9') ok = false;
-        else {
-          v = v * 10 + (line[p] - '0');
-          if (v > 2147483648LL) ok = false;
-        }
-      }
-      if (neg) v = -v;
-      if (!ok || v > 2147483647LL) v = 0;
-      a->AddI(v);
-    }
+    else a->AddI(SimpleArrayInteger(line));
   }
   return result;
+}
+
+bool TIWZQJSonSimpleArray::WriteDirect(std::string& AOut, bool AEscape) {
+  if (Count() == 0) return false;
+  const bool quoted = GetQuoted();
+  AOut += '[';
+  for (int i = 0; i < Count(); ++i) {
+    if (i) AOut += ',';
+    const std::string& line = Strings(i);
+    if (line.empty()) {
+      AOut += "null";
+    } else if (quoted) {
+      AOut += '"';
+      SuperAppendEscaped(AOut, line, AEscape);
+      AOut += '"';
+    } else {
+      char buf[24];
+      auto r = std::to_chars(buf, buf + sizeof buf, SimpleArrayInteger(line));
+      AOut.append(buf, static_cast<std::size_t>(r.ptr - buf));
+    }
+  }
+  AOut += ']';
+  return true;
 }
 
 // ---------------------------------------------------------------------------

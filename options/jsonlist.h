@@ -92,6 +92,9 @@ class TIWZQJSonSimpleArray : public TZQStringList, public IIWZQJSon {
   ISuperObject GetJSon() override;
   ISuperObject GetJSonEx(bool, bool, TIWZQResponseMemberList*, bool) override { return GetJSon(); }
   void ResetProps() override { Clear(); }
+  // Appends the text of GetJSon() without indentation; false when there is
+  // no value (no lines).
+  bool WriteDirect(std::string& AOut, bool AEscape);
 
   TIWZQJSon* FOwner;
   TZQJSonSimpleArrayMember* FMember;
