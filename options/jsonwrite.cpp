@@ -490,6 +490,10 @@ int TIWZQJSon::WriteDirect(std::string& AOut, bool AEscape, bool ANameQuote) {
         kept = l->WriteDirect(AOut, AEscape, ANameQuote);
       } else if (M->MType() == mtJSonSimpleArray) {  // always of its own class
         kept = static_cast<TIWZQJSonSimpleArray*>(slot->Obj())->WriteDirect(AOut, AEscape);
+      } else if (int k; M->MType() == mtJSonDynObjList &&  // always of its own class
+                        (k = static_cast<TIWZQJSonDynObjList*>(slot->Obj())
+                                 ->WriteDirect(AOut, AEscape, ANameQuote)) >= 0) {
+        kept = k > 0;
       } else {
         ISuperObject v = slot->FJSon->GetJSonEx(false, false, nullptr, false);
         kept = v && !(v->IsType(stObject) && v->AsObject()->IsEmpty()) &&

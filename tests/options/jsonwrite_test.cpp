@@ -151,6 +151,22 @@ TEST(DirectText, QuotedSimpleArrays) {
   EXPECT_EQ(o->GetJSonText(), "{labels:[\"a\\/\\\"b\\\"\",null,\"caf\\u00e9\"]}");
 }
 
+TEST_F(DirectTextTest, DynamicListsInMemberOrder) {
+  TIWZQJSonDynObjList* h = opts->GetHeaders();
+  h->Add("zeta", Variant(1.5));
+  h->Add("alpha", Variant("a\"b"));
+  h->Add("not an identifier", Variant(true));
+  h->Add("big", Variant(std::uint64_t(18446744073709551615ULL)));
+  h->Add("none", Variant());
+  h->Add("n", Variant(-3));
+  EXPECT_EQ(opts->GetJSonText(), NodeText(opts.get()));
+  h->Clear();
+  h->Add("none", Variant());  // nothing to write: the list is left out
+  EXPECT_EQ(opts->GetJSonText(), "{}");
+  h->Add("a.b", Variant(1));  // a path: written through the node
+  EXPECT_EQ(opts->GetJSonText(), "{headers:{a:{b:1}}}");
+}
+
 TEST(DirectText, AnArrayObjectAndIndentedTextComeFromTheNode) {
   RegisterTestFunctions();
   Owned<TNumbersOptions> o(TIWZQJSon::CreateSingle<TNumbersOptions>(nullptr, ""));
