@@ -1,5 +1,10 @@
 #include "options/jsonlist.h"
 
+#include <algorithm>
+#include <charconv>
+#include <climits>
+#include <vector>
+
 #include "foundation/component.h"
 #include "foundation/format.h"
 #include "foundation/jqcommon.h"
@@ -23,7 +28,9 @@ struct PendingList {
 };
 thread_local PendingList tPendingList;
 
-TPersistent* PendingOwner() { return tPendingList.Set ? tPendingList.Owner : nullptr; }
+TPersistent* PendingOwner() {
+  return tPendingList.Set ? tPendingList.Owner : nullptr;
+}
 
 IIWZQJSContainer* FindContainer(TPersistent* from) {
   for (TPersistent* o = from; o; o = o->GetOwner())
@@ -60,7 +67,9 @@ TIWZQJSonList::TIWZQJSonList(const ClassInfo& AItemClass, int AIdxNo)
   }
 }
 
-TIWZQJSonList::~TIWZQJSonList() { FDestroying = true; }
+TIWZQJSonList::~TIWZQJSonList() {
+  FDestroying = true;
+}
 
 void TIWZQJSonList::AfterConstruction() {
   TZQIndexedCollection::AfterConstruction();
@@ -80,7 +89,8 @@ void TIWZQJSonList::BeforeDestruction() {
   TZQIndexedCollection::BeforeDestruction();
 }
 
-TIWZQJSonList* TIWZQJSonList::CreateList(const ClassInfo& AClass, TPersistent* AOwner, std::string_view APropName) {
+TIWZQJSonList* TIWZQJSonList::CreateList(const ClassInfo& AClass, TPersistent* AOwner,
+                                         std::string_view APropName) {
   tPendingList = PendingList{AOwner, std::string(APropName), true};
   try {
     TObject* obj = AClass.CreateInstance<TObject>();
@@ -97,7 +107,9 @@ TIWZQJSonList* TIWZQJSonList::CreateList(const ClassInfo& AClass, TPersistent* A
   }
 }
 
-IIWZQJSContainer* TIWZQJSonList::GetZQJSContainer() { return FindContainer(FOwner); }
+IIWZQJSContainer* TIWZQJSonList::GetZQJSContainer() {
+  return FindContainer(FOwner);
+}
 
 TComponent* TIWZQJSonList::GetImplComponent() {
   auto* c = GetZQJSContainer();
@@ -145,8 +157,8 @@ void CollectColumn(const std::string& AName, const ISuperObject& AJSon, void* AD
 }
 }  // namespace
 
-ISuperObject TIWZQJSonList::GetJSonEx(bool AllProps, bool ForceVal, TIWZQResponseMemberList* Members,
-                                      bool OnlyCount) {
+ISuperObject TIWZQJSonList::GetJSonEx(bool AllProps, bool ForceVal,
+                                      TIWZQResponseMemberList* Members, bool OnlyCount) {
   if (Count() == 0) return nullptr;
   if (GetFlag(kListColumnLayout)) {
     ISuperObject result = TSuperObject::Create(stArray);
@@ -163,8 +175,10 @@ ISuperObject TIWZQJSonList::GetJSonEx(bool AllProps, bool ForceVal, TIWZQRespons
       rec.OnlyCount = OnlyCount;
       GetItem(i)->InternalGetJSon(rec);
     }
-    if (GetFlag(kListObjectLayout)) result->Merge(columns, false);
-    else result->AsArray()->Add(columns);
+    if (GetFlag(kListObjectLayout))
+      result->Merge(columns, false);
+    else
+      result->AsArray()->Add(columns);
     return result;
   }
   const bool objectLayout = GetFlag(kListObjectLayout);
@@ -172,8 +186,10 @@ ISuperObject TIWZQJSonList::GetJSonEx(bool AllProps, bool ForceVal, TIWZQRespons
   for (int i = 0; i < Count(); ++i) {
     ISuperObject v = GetItem(i)->GetJSonEx(AllProps, ForceVal, Members, OnlyCount);
     if (!v) continue;
-    if (objectLayout) result->Merge(v, false);
-    else result->AsArray()->Add(v);
+    if (objectLayout)
+      result->Merge(v, false);
+    else
+      result->AsArray()->Add(v);
   }
   return result;
 }
@@ -192,6 +208,32 @@ void TIWZQJSonSimpleArray::Changed() {
   if (!FDestroying && UpdateCount() == 0) ReportMemberChange(FOwner, FMember);
 }
 
+namespace {
+// A line of an unquoted simple array: a decimal 32-bit integer, 0 when the
+// line is not one.
+std::int64_t SimpleArrayInteger(const std::string& line) {
+  std::int64_t v = 0;
+  std::size_t p = 0;
+  bool neg = false, ok = true;
+  if (line[0] == '-' || line[0] == '+') {
+    neg = line[0] == '-';
+    p = 1;
+  }
+  if (p == line.size()) ok = false;
+  for (; ok && p < line.size(); ++p) {
+    if (line[p] < '0' || line[p] > '9')
+      ok = false;
+    else {
+      v = v * 10 + (line[p] - '0');
+      if (v > 2147483648LL) ok = false;
+    }
+  }
+  if (neg) v = -v;
+  if (!ok || v > 2147483647LL) v = 0;
+  return v;
+}
+}  // namespace
+
 ISuperObject TIWZQJSonSimpleArray::GetJSon() {
   if (Count() == 0) return nullptr;
   ISuperObject result = TSuperObject::Create(stArray);
@@ -199,37 +241,45 @@ ISuperObject TIWZQJSonSimpleArray::GetJSon() {
   const bool quoted = GetQuoted();
   for (int i = 0; i < Count(); ++i) {
     const std::string& line = Strings(i);
-    if (line.empty()) a->Add(nullptr);
-    else if (quoted) a->AddS(line);
-    else {
-      // A decimal 32-bit integer, 0 when the line is not one.
-      std::int64_t v = 0;
-      std::size_t p = 0;
-      bool neg = false, ok = true;
-      if (line[0] == '-' || line[0] == '+') {
-        neg = line[0] == '-';
-        p = 1;
-      }
-      if (p == line.size()) ok = false;
-      for (; ok && p < line.size(); ++p) {
-        if (line[p] < '0' || line[p] > '9') ok = false;
-        else {
-          v = v * 10 + (line[p] - '0');
-          if (v > 2147483648LL) ok = false;
-        }
-      }
-      if (neg) v = -v;
-      if (!ok || v > 2147483647LL) v = 0;
-      a->AddI(v);
-    }
+    if (line.empty())
+      a->Add(nullptr);
+    else if (quoted)
+      a->AddS(line);
+    else
+      a->AddI(SimpleArrayInteger(line));
   }
   return result;
+}
+
+bool TIWZQJSonSimpleArray::WriteDirect(std::string& AOut, bool AEscape) {
+  if (Count() == 0) return false;
+  const bool quoted = GetQuoted();
+  AOut += '[';
+  for (int i = 0; i < Count(); ++i) {
+    if (i) AOut += ',';
+    const std::string& line = Strings(i);
+    if (line.empty()) {
+      AOut += "null";
+    } else if (quoted) {
+      AOut += '"';
+      SuperAppendEscaped(AOut, line, AEscape);
+      AOut += '"';
+    } else {
+      char buf[24];
+      auto r = std::to_chars(buf, buf + sizeof buf, SimpleArrayInteger(line));
+      AOut.append(buf, static_cast<std::size_t>(r.ptr - buf));
+    }
+  }
+  AOut += ']';
+  return true;
 }
 
 // ---------------------------------------------------------------------------
 // TIWZQJSonDynObjItem / TIWZQJSonDynObjList
 
-TIWZQJSonDynObjList* TIWZQJSonDynObjItem::List() const { return dynamic_cast<TIWZQJSonDynObjList*>(GetCollection()); }
+TIWZQJSonDynObjList* TIWZQJSonDynObjItem::List() const {
+  return dynamic_cast<TIWZQJSonDynObjList*>(GetCollection());
+}
 
 void TIWZQJSonDynObjItem::SetName(const std::string& AValue) {
   if (AValue == FName) return;
@@ -260,7 +310,8 @@ ISuperObject TIWZQJSonDynObjItem::ValueNode() const {
   if (v.IsInteger()) {
     if (auto* u = v.get_if<std::uint64_t>()) {
       // Above the signed range there is no integer node: keep the value as a number.
-      if (*u > static_cast<std::uint64_t>(INT64_MAX)) return TSuperObject::Create(static_cast<double>(*u));
+      if (*u > static_cast<std::uint64_t>(INT64_MAX))
+        return TSuperObject::Create(static_cast<double>(*u));
     }
     return TSuperObject::Create(static_cast<long>(v.ToInt64()));
   }
@@ -269,7 +320,9 @@ ISuperObject TIWZQJSonDynObjItem::ValueNode() const {
 }
 
 TIWZQJSonDynObjList::TIWZQJSonDynObjList(TIWZQJSon* AOwner, TZQJSonDynObjListMember* AMember)
-    : TZQIndexedCollection(TIWZQJSonDynObjItem::StaticClass(), 1, AOwner), FOwner(AOwner), FMember(AMember) {}
+    : TZQIndexedCollection(TIWZQJSonDynObjItem::StaticClass(), 1, AOwner),
+      FOwner(AOwner),
+      FMember(AMember) {}
 
 void TIWZQJSonDynObjList::BeforeDestruction() {
   FDestroying = true;
@@ -283,7 +336,8 @@ Variant TIWZQJSonDynObjList::KeyOfItem(int, const TCollectionItem* Item) const {
 }
 
 TIWZQJSonDynObjItem* TIWZQJSonDynObjList::Add(const std::string& AName, const Variant& AValue) {
-  if (!AName.empty() && GetItemByName(AName)) throw EListError("String list does not allow duplicates");
+  if (!AName.empty() && GetItemByName(AName))
+    throw EListError("String list does not allow duplicates");
   auto* item = Add();
   item->SetName(AName);
   item->SetValue(AValue);
@@ -318,10 +372,88 @@ ISuperObject TIWZQJSonDynObjList::GetJSon() {
     // A name holding "." or "[" is a path into nested members; any other
     // name is one member, whatever its characters (the option writer quotes
     // names that are not identifiers).
-    if (name.find_first_of(".[") != std::string::npos) result->PutO(name, v);
-    else result->AsObject()->PutO(name, v);
+    if (name.find_first_of(".[") != std::string::npos)
+      result->PutO(name, v);
+    else
+      result->AsObject()->PutO(name, v);
   }
   return result;
+}
+
+namespace {
+// A dynamic item's value as the writer writes its node (ValueNode); false
+// when it has none.
+bool PutDynValue(std::string& out, const Variant& v, bool escape) {
+  if (v.IsEmptyOrNull()) return false;
+  char buf[24];
+  if (v.IsText()) {
+    out += '"';
+    SuperAppendEscaped(out, v.ToString(), escape);
+    out += '"';
+  } else if (v.IsBool()) {
+    out += v.ToBool() ? "true" : "false";
+  } else if (v.IsInteger()) {
+    auto* u = v.get_if<std::uint64_t>();
+    if (u && *u > static_cast<std::uint64_t>(INT64_MAX)) {
+      SuperAppendDouble(out, static_cast<double>(*u));
+    } else {
+      auto r = std::to_chars(buf, buf + sizeof buf, v.ToInt64());
+      out.append(buf, static_cast<std::size_t>(r.ptr - buf));
+    }
+  } else if (v.IsFloat()) {
+    SuperAppendDouble(out, v.ToDouble());
+  } else {
+    return false;
+  }
+  return true;
+}
+}  // namespace
+
+int TIWZQJSonDynObjList::WriteDirect(std::string& AOut, bool AEscape, bool ANameQuote) {
+  struct Named {
+    TIWZQJSonDynObjItem* Item;
+    std::uint32_t Hash;
+    int Index;
+  };
+  std::vector<Named> items;
+  items.reserve(static_cast<std::size_t>(Count()));
+  for (int i = 0; i < Count(); ++i) {
+    TIWZQJSonDynObjItem* item = GetItem(i);
+    const std::string& name = item->GetName();
+    if (name.find_first_of(".[") != std::string::npos) return -1;
+    const Variant& v = item->GetValue();
+    if (v.IsEmptyOrNull() || !(v.IsText() || v.IsBool() || v.IsInteger() || v.IsFloat()))
+      continue;  // no node
+    items.push_back({item, TSuperTableString::Hash(name), i});
+  }
+  // Member order; of two values under one name the later one stays.
+  std::sort(items.begin(), items.end(), [](const Named& a, const Named& b) {
+    int c = TSuperTableString::CompareNames(a.Hash, a.Item->GetName(), b.Hash, b.Item->GetName());
+    return c != 0 ? c < 0 : a.Index < b.Index;
+  });
+  AOut += '{';
+  int written = 0;
+  for (std::size_t i = 0; i < items.size(); ++i) {
+    const std::string& name = items[i].Item->GetName();
+    if (i + 1 < items.size() && items[i + 1].Item->GetName() == name) continue;
+    const std::size_t mark = AOut.size();
+    if (written) AOut += ',';
+    if (ANameQuote || !ZQIsBareJSonName(name)) {
+      AOut += '"';
+      SuperAppendEscaped(AOut, name, AEscape || !ANameQuote);
+      AOut += '"';
+    } else {
+      SuperAppendEscaped(AOut, name, AEscape);
+    }
+    AOut += ':';
+    if (!PutDynValue(AOut, items[i].Item->GetValue(), AEscape)) {
+      AOut.resize(mark);
+      continue;
+    }
+    ++written;
+  }
+  AOut += '}';
+  return written;
 }
 
 }  // namespace zq

@@ -92,6 +92,9 @@ class TIWZQJSonSimpleArray : public TZQStringList, public IIWZQJSon {
   ISuperObject GetJSon() override;
   ISuperObject GetJSonEx(bool, bool, TIWZQResponseMemberList*, bool) override { return GetJSon(); }
   void ResetProps() override { Clear(); }
+  // Appends the text of GetJSon() without indentation; false when there is
+  // no value (no lines).
+  bool WriteDirect(std::string& AOut, bool AEscape);
 
   TIWZQJSon* FOwner;
   TZQJSonSimpleArrayMember* FMember;
@@ -145,6 +148,9 @@ class TIWZQJSonDynObjList : public TZQIndexedCollection, public IIWZQJSon {
   ISuperObject GetJSon() override;
   ISuperObject GetJSonEx(bool, bool, TIWZQResponseMemberList*, bool) override { return GetJSon(); }
   void ResetProps() override { Clear(); }
+  // Appends the text of GetJSon() without indentation and gives the number
+  // of members written; -1 (nothing appended) when a name is a path.
+  int WriteDirect(std::string& AOut, bool AEscape, bool ANameQuote);
 
   bool KeyCaseSensitive(int) const override { return true; }
   TZQDuplicates KeyDuplicates(int) const override { return zdError; }

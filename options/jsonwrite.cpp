@@ -346,6 +346,7 @@ ISuperObject TIWZQJSon::GetJSonEvents(const std::string&) {
 std::string TIWZQJSon::GetJSonText() {
   if (!JSonIdent() && CanWriteDirect()) {
     std::string text;
+    text.reserve(256);
     WriteDirect(text, JSonEscape(), JSonNameQuote());
     return text;
   }
@@ -487,6 +488,12 @@ int TIWZQJSon::WriteDirect(std::string& AOut, bool AEscape, bool ANameQuote) {
         kept = o->WriteDirect(AOut, AEscape, ANameQuote) > 0;  // an empty object is left out
       } else if (l && l->CanWriteDirect()) {
         kept = l->WriteDirect(AOut, AEscape, ANameQuote);
+      } else if (M->MType() == mtJSonSimpleArray) {  // always of its own class
+        kept = static_cast<TIWZQJSonSimpleArray*>(slot->Obj())->WriteDirect(AOut, AEscape);
+      } else if (int k; M->MType() == mtJSonDynObjList &&  // always of its own class
+                        (k = static_cast<TIWZQJSonDynObjList*>(slot->Obj())
+                                 ->WriteDirect(AOut, AEscape, ANameQuote)) >= 0) {
+        kept = k > 0;
       } else {
         ISuperObject v = slot->FJSon->GetJSonEx(false, false, nullptr, false);
         kept = v && !(v->IsType(stObject) && v->AsObject()->IsEmpty()) &&

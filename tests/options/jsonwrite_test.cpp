@@ -31,6 +31,8 @@ TEST_F(DirectTextTest, EqualsTheNodesTextForEveryKind) {
   opts->SetData(Variant("text\u00e9"));
   opts->GetPoints()->Add("3");
   opts->GetPoints()->Add("x");
+  opts->GetPoints()->Add("");
+  opts->GetPoints()->Add("-2147483648");
   opts->GetOnShow<TTestFunc>()->Script = "go();";
   opts->GetHeaders()->Add("a.b", Variant(1));
   opts->GetHeaders()->Add("plain", Variant(false));
@@ -129,6 +131,40 @@ TEST(DirectText, ClassesWithTheirOwnHooksKeepTheirText) {
   const std::string text = holder->GetJSonText();
   EXPECT_NE(text.find("range:\"0..9\""), std::string::npos) << text;
   EXPECT_NE(text.find("max:9"), std::string::npos) << text;
+}
+
+#define ZQ_LABELS_ROWS(X) X(SimpleArray, Labels, "labels", true)
+class TLabelsOptions : public TIWZQJSon {
+  ZQ_OPTIONS(TLabelsOptions, TIWZQJSon, ZQ_LABELS_ROWS)
+  using TIWZQJSon::TIWZQJSon;
+};
+ZQ_IMPLEMENT_OPTIONS(TLabelsOptions) {}
+
+TEST(DirectText, QuotedSimpleArrays) {
+  Owned<TLabelsOptions> o(TIWZQJSon::CreateSingle<TLabelsOptions>(nullptr, ""));
+  o->GetLabels();
+  EXPECT_EQ(o->GetJSonText(), "{}");
+  o->GetLabels()->Add("a/\"b\"");
+  o->GetLabels()->Add("");
+  o->GetLabels()->Add("caf\u00e9");
+  EXPECT_EQ(o->GetJSonText(), NodeText(o.get()));
+  EXPECT_EQ(o->GetJSonText(), "{labels:[\"a\\/\\\"b\\\"\",null,\"caf\\u00e9\"]}");
+}
+
+TEST_F(DirectTextTest, DynamicListsInMemberOrder) {
+  TIWZQJSonDynObjList* h = opts->GetHeaders();
+  h->Add("zeta", Variant(1.5));
+  h->Add("alpha", Variant("a\"b"));
+  h->Add("not an identifier", Variant(true));
+  h->Add("big", Variant(std::uint64_t(18446744073709551615ULL)));
+  h->Add("none", Variant());
+  h->Add("n", Variant(-3));
+  EXPECT_EQ(opts->GetJSonText(), NodeText(opts.get()));
+  h->Clear();
+  h->Add("none", Variant());  // nothing to write: the list is left out
+  EXPECT_EQ(opts->GetJSonText(), "{}");
+  h->Add("a.b", Variant(1));  // a path: written through the node
+  EXPECT_EQ(opts->GetJSonText(), "{headers:{a:{b:1}}}");
 }
 
 TEST(DirectText, AnArrayObjectAndIndentedTextComeFromTheNode) {
