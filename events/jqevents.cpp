@@ -46,7 +46,7 @@ const char* const kDomEvents[TIWZQJQEvents::evCount] = {"click",   "dblclick", "
                                                        "select",  "blur",     "focus"};
 }  // namespace
 
-TIWZQJQEvents::TIWZQJQEvents(TCollection* Collection) : TIWZQJSon(Collection) { ZQRegisterEventFunctions(); }
+TIWZQJQEvents::TIWZQJQEvents(TCollection* Collection) : TIWZQJSon(Collection) {}
 
 void TIWZQJQEvents::AddMembers() {
   TIWZQJSon::AddMembers();
