@@ -42,13 +42,6 @@ bool StrToBool(const std::string& AText) {
 
 }  // namespace
 
-void TIWZQJQCustomStore::BeforeDestruction() {
-  // The value callback must not outlive the component.
-  if (!Designing())
-    if (TIWApplication* app = gGetWebApplicationThreadVar()) ZQUnregisterCallBack(app, GetRegisterCallbackName(""));
-  TIWZQJQComponent::BeforeDestruction();
-}
-
 // ---------------------------------------------------------------- scripts
 
 std::string TIWZQJQCustomStore::jsStore(const std::string& APropName, const std::string& APropValue,
@@ -128,10 +121,10 @@ void TIWZQJQCustomStore::GetScriptLinks(TStringList& AList) {
 
 std::unique_ptr<TIWHTMLTag> TIWZQJQCustomStore::RenderHTML(TIWCompContext& AContext) {
   auto tag = TIWZQJQComponent::RenderHTML(AContext);
-  if (!Designing()) {
-    if (TIWApplication* app = AContext.WebApplication() ? AContext.WebApplication() : GetIWApplication())
-      ZQRegisterCallBack(app, GetRegisterCallbackName(""), [this](TStringList& AParams) { DoGetPropValue(AParams); });
-  }
+  // Unregistered with the component's other callbacks when it goes.
+  if (!Designing())
+    Core().RegisterCallBack(AContext.WebApplication(), GetRegisterCallbackName(""),
+                            [this](TStringList& AParams) { DoGetPropValue(AParams); });
   return tag;
 }
 

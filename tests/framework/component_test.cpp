@@ -16,20 +16,11 @@
 namespace zq {
 
 // A component with one event function, OnClick, whose handler the tests set.
-class TTestJQComponent : public TIWZQJQComponent, public IIWZQFuncAdapter {
+// The component base is its event-function adapter.
+class TTestJQComponent : public TIWZQJQComponent {
   ZQ_CLASS(TTestJQComponent, TIWZQJQComponent)
  public:
   using TIWZQJQComponent::TIWZQJQComponent;
-  IIWZQJSContainer* GetZQJSContainer() override { return this; }
-  TComponent* GetImplComponent() override { return this; }
-  std::string GetPropName() override { return {}; }
-  std::string GetHTMLName() override { return TIWZQJQComponent::GetHTMLName(); }
-  std::string GetIWCLName() override { return TIWZQJQComponent::GetIWCLName(); }
-  int GetItemIndex() override { return -1; }
-  std::string GetFixedScript(TObject*, bool& AFlag) override {
-    AFlag = false;
-    return {};
-  }
   void BeforeDestruction() override {
     TIWZQJQComponent::BeforeDestruction();
     FOnClick.reset();
