@@ -107,6 +107,48 @@ TEST(JQComponent, ConstructionDisablesResponseUntilDone) {
   EXPECT_FALSE(c->GetGenerateAjaxResponse(nullptr));
 }
 
+TEST(JQComponent, FreedOutsideARequestNoCallbackReachesIt) {
+  Handles h;
+  THostFixture host = MakeHost(h);
+  int runs = 0;
+  {
+    TIWThreadSessionSwitch sw(&host.Session());
+    h.comp->GetOnClick()->SetAjax(true);
+    h.comp->GetOnClick()->SetOnEvent(TIWZQEvent(&runs, [&runs](TObject*, TStringList*) { ++runs; }));
+    // A second callback of its own, as the store's value callback.
+    h.comp->Core().RegisterCallBack(nullptr, h.comp->GetRegisterCallbackName("Extra"),
+                                    [&runs](TStringList&) { runs += 100; });
+  }
+  auto r = host.Callback("TEST1.DoAjaxRequest", {{"ajaxevent", "OnClick"}});
+  ASSERT_EQ(r.Error, "");
+  ASSERT_EQ(runs, 1);
+  host.Callback("TEST1.Extra", {});
+  ASSERT_EQ(runs, 101);
+
+  ASSERT_EQ(gGetWebApplicationThreadVar(), nullptr);
+  Free(h.comp);  // outside any request: no session on this thread
+  r = host.Callback("TEST1.DoAjaxRequest", {{"ajaxevent", "OnClick"}});
+  EXPECT_EQ(r.Code, 200);
+  EXPECT_EQ(r.Error, "");
+  host.Callback("TEST1.Extra", {});
+  EXPECT_EQ(runs, 101);
+}
+
+TEST(JQComponent, ASessionFreedFirstIsForgotten) {
+  // A component that outlives the session it was rendered in.
+  Owned<TTestJQComponent> loose(Create<TTestJQComponent>(nullptr));
+  loose->SetName("Loose");
+  {
+    Handles h;
+    THostFixture host = MakeHost(h);
+    TIWThreadSessionSwitch sw(&host.Session());
+    loose->Core().RegisterMainCallBack(nullptr, loose->GetCallbackName());
+    EXPECT_EQ(loose->Core().CallBackCount(), 1);
+  }
+  EXPECT_EQ(loose->Core().CallBackCount(), 0);
+  loose.reset();  // must not touch the freed session
+}
+
 TEST(JQComponent, PageRenderLinksClientObjectScriptAndCallback) {
   Handles h;
   THostFixture host = MakeHost(h);
