@@ -101,6 +101,15 @@ TEST(Store, NamesAndValuesAreEscapedStringLiterals) {
   EXPECT_NE(s->jsSendPropValue("</script>").find("store.get(\"<\\/script>\");"), std::string::npos);
 }
 
+TEST(Store, ValueHoldingACDataTerminatorArrivesAsScript) {
+  TIWZQJQStore* store = nullptr;
+  THostFixture host = MakeHost(store);
+  auto scripts = InCallback(host, [&] { store->Store("k]]>", "a]]>b"); });
+  // Wrapped in CDATA once, where the response is written; the reader joins
+  // the "]]]]><![CDATA[>" pieces back into the script.
+  EXPECT_EQ(scripts, std::vector<std::string>{"store.set(\"k]]>\",\"a]]>b\");"});
+}
+
 TEST(Store, QueuedOperationsDuringCallback) {
   TIWZQJQStore* store = nullptr;
   THostFixture host = MakeHost(store);
