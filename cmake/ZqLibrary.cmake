@@ -7,7 +7,7 @@ set(ZQ_ALL_LIBS "")
 function(zq_add_library name)
   set(lower ${ARGN})
   file(GLOB_RECURSE srcs CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/${name}/*.cpp)
-  list(FILTER srcs EXCLUDE REGEX "/server/")
+  list(FILTER srcs EXCLUDE REGEX "/server/|/host/testing\\.cpp$")  # testing.cpp: zq_testing (tests/)
   if(srcs)
     add_library(zq_${name} STATIC ${srcs})
     target_include_directories(zq_${name} PUBLIC $<BUILD_INTERFACE:${CMAKE_SOURCE_DIR}>

@@ -13,6 +13,7 @@
 
 #include "demoform.h"
 #include "foundation/object.h"
+#include "framework/startup.h"
 #include "host/application.h"
 #include "host/server/server.h"
 #include "host/servercontroller.h"
@@ -98,6 +99,7 @@ int main(int argc, char** argv) {
   sigaddset(&stopSignals, SIGTERM);
   pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
 
+  zq::ZQLibraryStartup();
   auto controller =
       zq::Owned<zq::TIWServerController>(zq::Create<zq::TIWServerController>(nullptr));
   controller->ContentPath = webroot;
@@ -127,6 +129,7 @@ int main(int argc, char** argv) {
   std::fflush(stdout);
   server.Stop();
   controller->EndAllSessions();
+  zq::ZQLibraryShutdown();
   std::printf("zq_demo: stopped after %llu requests\n",
               static_cast<unsigned long long>(server.RequestsServed()));
   return 0;

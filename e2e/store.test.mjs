@@ -61,6 +61,18 @@ test('values with quotes, backslashes, non-ASCII text and </script> are stored a
   assert.deepEqual(errors, []);
 });
 
+test('"]]>" in a key or a value travels through the ajax response intact', async () => {
+  const { page, errors, callbacks } = await openDemo();
+  const key = 'cdata ]]> key';
+  const value = 'ends ]]> here ]]]]><![CDATA[> too';
+  const shown = await saveAndReadBack(page, key, value);
+  assert.equal(await page.evaluate((k) => store.get(k), key), value);
+  assert.equal(JSON.parse(shown), value);
+  assert.ok(callbacks.every((s) => s === 200), String(callbacks));
+  await page.close();
+  assert.deepEqual(errors, []);
+});
+
 test('a value survives a new page; a removed key reads back empty', async () => {
   const { page, errors } = await openDemo();
   await saveAndReadBack(page, 'kept', 'still here');

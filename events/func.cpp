@@ -45,6 +45,11 @@ void ZQRegisterEventFunctions() {
   ZQSetJSonFreedHook(&ZQResponseObjectFreed);
 }
 
+void ZQUnregisterEventFunctions() {
+  ZQSetJSonFreedHook(nullptr);
+  ZQRegisterEventFunctionClasses(nullptr, nullptr);
+}
+
 namespace {
 
 IIWZQFuncAdapter* CheckAdapter(TPersistent* AOwner) {

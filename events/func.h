@@ -207,8 +207,11 @@ class TIWZQJSonFunc : public TIWZQFunc, public IIWZQJSon {
 
 // Registers the event function classes with the option model (idempotent);
 // every function created for a function member without a class of its own
-// is then a TIWZQJSonFunc.
+// is then a TIWZQJSonFunc. Also points the option model's freed-object hook
+// at ZQResponseObjectFreed. Part of the library start-up
+// (framework/startup.h); ZQUnregisterEventFunctions undoes both.
 void ZQRegisterEventFunctions();
+void ZQUnregisterEventFunctions();
 
 // ---- the server side of events (the control's DoAjaxRequest, Submit and
 // CallEvent entries)

@@ -20,7 +20,7 @@ ZQ_IMPLEMENT_CLASS(TIWZQJQAjaxCookieList) {}
 // ---------------------------------------------------------------------------
 // TIWZQJQEvents
 
-TIWZQJQEvents::TIWZQJQEvents(TCollection* Collection) : TIWZQJSon(Collection) { ZQRegisterEventFunctions(); }
+TIWZQJQEvents::TIWZQJQEvents(TCollection* Collection) : TIWZQJSon(Collection) {}
 
 void TIWZQJQEvents::Initialize() {
   TIWZQJSon::Initialize();

@@ -4,6 +4,7 @@
 #include <charconv>
 #include <ctime>
 
+#include "foundation/asciicase.h"
 #include "foundation/exception.h"
 #include "foundation/format.h"
 #include "foundation/properties.h"
@@ -367,19 +368,21 @@ void TZQParamList::SetParamStr(std::string_view Value) {
   EndUpdate();
 }
 
-bool TZQParamList::GetValueAsBoolDef(std::string_view Name, bool Def) const {
-  std::string v = Values(Name);
-  for (auto& c : v) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  if (v == "1" || v == "true") return true;
-  if (v == "0" || v == "false") return false;
-  return Def;
+bool ZQTryParamToBool(std::string_view Text, bool& Out) {
+  std::string_view v = TrimBlanks(Text);
+  if (v == "1" || SameTextAscii(v, "true")) {
+    Out = true;
+    return true;
+  }
+  if (v == "0" || SameTextAscii(v, "false")) {
+    Out = false;
+    return true;
+  }
+  return false;
 }
 
-void TZQParamList::SetValueAsBool(std::string_view Name, bool Value) { SetValue(Name, Value ? "1" : "0"); }
-
-std::int32_t TZQParamList::GetValueAsIntegerDef(std::string_view Name, std::int32_t Def) const {
-  std::string v = Values(Name);
-  std::string_view s = TrimBlanks(v);
+bool ZQTryParamToInt(std::string_view Text, std::int32_t& Out) {
+  std::string_view s = TrimBlanks(Text);
   bool neg = false;
   if (!s.empty() && (s.front() == '-' || s.front() == '+')) {
     neg = s.front() == '-';
@@ -393,13 +396,38 @@ std::int32_t TZQParamList::GetValueAsIntegerDef(std::string_view Name, std::int3
     base = 16;
     s.remove_prefix(2);
   }
-  if (s.empty()) return Def;
+  if (s.empty()) return false;
   std::int64_t value = 0;
   auto r = std::from_chars(s.data(), s.data() + s.size(), value, base);
-  if (r.ec != std::errc() || r.ptr != s.data() + s.size()) return Def;
+  if (r.ec != std::errc() || r.ptr != s.data() + s.size()) return false;
   if (neg) value = -value;
-  if (value < INT32_MIN || value > INT32_MAX) return Def;
-  return static_cast<std::int32_t>(value);
+  if (value < INT32_MIN || value > INT32_MAX) return false;
+  Out = static_cast<std::int32_t>(value);
+  return true;
+}
+
+bool ZQParamToBool(std::string_view Text) {
+  bool v = false;
+  if (!ZQTryParamToBool(Text, v)) throw EConvertError(Format("'%s' is not a valid boolean value", Text));
+  return v;
+}
+
+std::int32_t ZQParamToInt(std::string_view Text) {
+  std::int32_t v = 0;
+  if (!ZQTryParamToInt(Text, v)) throw EConvertError(Format("'%s' is not a valid integer value", Text));
+  return v;
+}
+
+bool TZQParamList::GetValueAsBoolDef(std::string_view Name, bool Def) const {
+  bool v = Def;
+  return ZQTryParamToBool(Values(Name), v) ? v : Def;
+}
+
+void TZQParamList::SetValueAsBool(std::string_view Name, bool Value) { SetValue(Name, Value ? "1" : "0"); }
+
+std::int32_t TZQParamList::GetValueAsIntegerDef(std::string_view Name, std::int32_t Def) const {
+  std::int32_t v = Def;
+  return ZQTryParamToInt(Values(Name), v) ? v : Def;
 }
 
 void TZQParamList::SetValueAsInteger(std::string_view Name, std::int32_t Value) { SetValue(Name, std::to_string(Value)); }

@@ -74,6 +74,17 @@ bool ZQTryParseDateTime(std::string_view Text, TDateTime& Out);
 std::string ZQFormatFloat(double Value);
 bool ZQTryParseFloat(std::string_view Text, double& Out);
 
+// The one reading of boolean and integer texts that arrive as parameters
+// (event parameters, posted values, param-list lines), blanks around ignored:
+// booleans "1" or "true" / "0" or "false" in any ASCII letter case; integers
+// 32-bit, decimal, or hexadecimal after "$" or "0x", with an optional sign.
+// The Try forms report whether the text is one; the others raise
+// EConvertError "'<text>' is not a valid boolean value" (integer value).
+bool ZQTryParamToBool(std::string_view Text, bool& Out);
+bool ZQTryParamToInt(std::string_view Text, std::int32_t& Out);
+bool ZQParamToBool(std::string_view Text);
+std::int32_t ZQParamToInt(std::string_view Text);
+
 // The form encoding of parameter texts.
 std::string ZQHTTPEncode(std::string_view Text);
 std::string ZQHTTPDecode(std::string_view Text);

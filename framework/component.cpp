@@ -20,12 +20,11 @@ ZQ_IMPLEMENT_CLASS(TIWZQJQComponent) {
   c.Prop("Version", &TIWZQJQComponent::GetVersion, &TIWZQJQComponent::SetVersion);
 }
 
-TIWZQJQComponent::TIWZQJQComponent(TComponent* AOwner) : TIWBaseHTML40Component(AOwner), FAuxOwner(AOwner) {
-  // FDisableAjaxResponseCount starts at 1: nothing done while the component
-  // is being built becomes response script (AfterConstruction drops it).
-  FDispatcherObj.reset(Create<TIWZQDispatcher>(static_cast<TObject*>(this)));
-  FDispatcher = FDispatcherObj.get();
-  FDispatcher->SetWwwRoot(ZQCheckWwwRoot());
+TIWZQJQComponent::TIWZQJQComponent(TComponent* AOwner)
+    : TIWBaseHTML40Component(AOwner), FCore(this, this), FAuxOwner(AOwner) {
+  // Nothing done while the component is being built becomes response script
+  // (AfterConstruction enables it again).
+  FCore.DisableAjaxResponse();
 }
 
 TIWZQJQComponent::~TIWZQJQComponent() = default;
@@ -36,26 +35,27 @@ void TIWZQJQComponent::AfterConstruction() {
 }
 
 void TIWZQJQComponent::BeforeDestruction() {
-  if (FDispatcher) {
+  if (FCore.Dispatcher()) {
     DoAjaxBrowserDestroy();
-    if (!Designing()) {
-      if (TIWApplication* app = gGetWebApplicationThreadVar()) ZQUnregisterCallBack(app, GetCallbackName());
-    }
+    // Every callback of the component, in the session it was registered in.
+    FCore.UnregisterCallBacks();
   }
   // The host's part takes the component out of its container (Dispose).
   try {
     TIWBaseHTML40Component::BeforeDestruction();
   } catch (const Exception&) {
   }
-  FDispatcher = nullptr;
-  FDispatcherObj.reset();
-  FAjaxResponseScriptList.reset();
-  FSubmitResponseScriptList.reset();
+  FCore.Release();
 }
 
-void TIWZQJQComponent::SetVersion(const std::string& AValue) {
-  if (Designing()) return;
-  FVersion = AValue;
+void TIWZQJQComponent::Notification(TComponent* AComponent, TOperation Operation) {
+  TIWBaseHTML40Component::Notification(AComponent, Operation);
+  FCore.Notification(AComponent, Operation);
+}
+
+std::string TIWZQJQComponent::GetFixedScript(TObject*, bool& AAtStart) {
+  AAtStart = false;
+  return {};
 }
 
 std::unique_ptr<TIWHTMLTag> TIWZQJQComponent::GetHtmlTag(TIWCompContext*) { return nullptr; }
@@ -111,7 +111,7 @@ void TIWZQJQComponent::RenderScriptLinks(TIWCompContext& AContext) {
 }
 
 std::unique_ptr<TIWHTMLTag> TIWZQJQComponent::RenderHTML(TIWCompContext& AContext) {
-  SetFlag(kNeedsJSONJs | kNeedsCookieJs, false);
+  FCore.SetFlag(kNeedsJSONJs | kNeedsCookieJs, false);
   RenderScriptLinks(AContext);
   const bool design = Designing();
   if (!GetMobile()) {
@@ -129,10 +129,7 @@ std::unique_ptr<TIWHTMLTag> TIWZQJQComponent::RenderHTML(TIWCompContext& AContex
     if (result) result->AddTag(std::move(own));
     else result = std::move(own);
   }
-  if (!design) {
-    if (TIWApplication* app = AContext.WebApplication() ? AContext.WebApplication() : GetIWApplication())
-      ZQRegisterCallBack(app, GetCallbackName(), [this](TStringList& AParams) { DoAjaxRequest(&AParams); });
-  }
+  if (!design) FCore.RegisterMainCallBack(AContext.WebApplication(), GetCallbackName());
   return result;
 }
 
@@ -152,23 +149,23 @@ void TIWZQJQComponent::RenderScripts(TIWCompContext& AContext) {
 
 std::unique_ptr<TIWHTMLTag> TIWZQJQComponent::RenderMarkupLanguageTag(TIWCompContext& AContext) {
   auto tag = TIWBaseHTML40Component::RenderMarkupLanguageTag(AContext);
-  if (FDispatcher) FDispatcher->ProcessSubmit(&AContext);
+  FCore.ProcessSubmit(&AContext);
   return tag;
 }
 
 std::unique_ptr<TIWHTMLTag> TIWZQJQComponent::RenderAsyncComponent(TIWCompContext& AContext) {
   auto tag = TIWBaseHTML40Component::RenderAsyncComponent(AContext);
-  if (FDispatcher) FDispatcher->ProcessAjax();
+  FCore.ProcessAjax();
   return tag;
 }
 
 bool TIWZQJQComponent::GetDoRefreshControl() const {
-  return TIWBaseHTML40Component::GetDoRefreshControl() || (FDispatcher && FDispatcher->GetAjaxProcessed());
+  return TIWBaseHTML40Component::GetDoRefreshControl() || const_cast<TZQControlCore&>(FCore).AjaxPending();
 }
 
 void TIWZQJQComponent::SetDoRefreshControl(bool AValue) {
   TIWBaseHTML40Component::SetDoRefreshControl(AValue);
-  if (!AValue && FDispatcher) FDispatcher->ClearAjax();
+  if (!AValue) FCore.ClearAjax();
 }
 
 // ---------------------------------------------------------------- placement
@@ -200,17 +197,6 @@ void TIWZQJQComponent::Dispose(bool ADispose) {
 }
 
 // ---------------------------------------------------------------- events
-
-void TIWZQJQComponent::DoAjaxRequest(TStringList* AParams) {
-  CallEvent(ZQAjaxEventName(AParams), AParams, true);
-}
-
-void TIWZQJQComponent::Submit(const std::string& AValue) {
-  FSubmitParam = AValue;
-  TZQParamList list;
-  const std::string event = ZQSubmitEventName(AValue, list);
-  if (!event.empty()) CallEvent(event, &list, false);
-}
 
 void TIWZQJQComponent::CallEvent(const std::string& AEventName, TStringList* AParams, bool AIsAjax) {
   ZQCallEvent(this, AEventName, AParams, AIsAjax);
@@ -276,73 +262,5 @@ void TIWZQJQComponent::AjaxReRender(bool, bool, const std::string& AAfterLazyLoa
 TIWApplication* TIWZQJQComponent::GetIWApplication() { return gGetWebApplicationThreadVar(); }
 
 std::string TIWZQJQComponent::GetIDJQuery() { return ZQGetJQuery(GetJQHTMLName()); }
-
-bool TIWZQJQComponent::GetGenerateAjaxResponse(TZQJSonMember* AMember) {
-  if (HasState(csDestroying) || FDisableAjaxResponseCount != 0) return false;
-  if (AMember && !AMember->GenerateJSon()) return false;
-  if (GetIsLoading() || Designing()) return false;
-  return ZQIsCallBackProcessing();
-}
-
-void TIWZQJQComponent::AddJavaScriptToAjaxResponse(const std::string& AScript, bool ACheck, bool ARaise) {
-  if (ZQTrim(AScript).empty()) return;
-  ZQCheckAjaxResponse(ACheck, ARaise);
-  FDispatcher->AddAjaxResponseScript(AScript);
-}
-
-void TIWZQJQComponent::AddJavaScriptToAjaxResponse(const std::string& AScript, const TIWZQAjaxReponseScriptEvent& AEvent,
-                                                   bool ACheck, bool ARaise) {
-  ZQCheckAjaxResponse(ACheck, ARaise);
-  FDispatcher->AddAjaxResponseEvent(AScript, AEvent);
-}
-
-void TIWZQJQComponent::AddMemberToAjaxResponse(TIWZQJSon* AHandler, TZQJSonMember* AMember) {
-  FDispatcher->AddAjaxResponseMember(AHandler, AMember);
-}
-
-void TIWZQJQComponent::AddJavaScriptToSubmitResponse(const std::string& AScript, bool ACheck, bool ARaise) {
-  ZQCheckSubmitResponse(ACheck && ARaise, ARaise);
-  FDispatcher->AddSubmitResponseScript(AScript);
-}
-
-void TIWZQJQComponent::AddJavaScriptToSubmitResponse(const std::string& AScript,
-                                                     const TIWZQAjaxReponseScriptEvent& AEvent, bool ACheck,
-                                                     bool ARaise) {
-  ZQCheckSubmitResponse(ACheck && ARaise, ARaise);
-  FDispatcher->AddSubmitResponseEvent(AScript, AEvent);
-}
-
-void TIWZQJQComponent::AddJavaScriptToResponse(const std::string& AScript, bool ACheck, bool ARaise) {
-  if (ZQTrim(AScript).empty()) return;
-  if (ZQIsCallBackProcessing()) AddJavaScriptToAjaxResponse(AScript, false, ARaise);
-  else AddJavaScriptToSubmitResponse(AScript, ACheck, ARaise);
-}
-
-void TIWZQJQComponent::AddJavaScriptEventToResponse(const std::string& AScript,
-                                                    const TIWZQAjaxReponseScriptEvent& AEvent, bool ACheck,
-                                                    bool ARaise) {
-  if (ZQIsCallBackProcessing()) AddJavaScriptToAjaxResponse(AScript, AEvent, false, ARaise);
-  else AddJavaScriptToSubmitResponse(AScript, AEvent, ACheck, ARaise);
-}
-
-// ---------------------------------------------------------------- dispatch component
-
-IIWZQDispatchList* TIWZQJQComponent::GetAjaxResponseScriptListIntf(bool ACreate) {
-  if (!FAjaxResponseScriptList && ACreate) FAjaxResponseScriptList.reset(Create<TIWZQResponseList>(this));
-  return FAjaxResponseScriptList.get();
-}
-
-IIWZQDispatchList* TIWZQJQComponent::GetSubmitResponseScriptListIntf(bool ACreate) {
-  if (!FSubmitResponseScriptList && ACreate) FSubmitResponseScriptList.reset(Create<TIWZQResponseList>(this));
-  return FSubmitResponseScriptList.get();
-}
-
-void TIWZQJQComponent::DispatchAjaxJavaScript(const std::string& AScript) {
-  ZQAddJavaScriptToAjaxResponse(AScript, false, true);
-}
-
-void TIWZQJQComponent::DispatchSubmitJavaScript(TIWCompContext* AContext, const std::string& AScript) {
-  if (AContext) ZQAddJavaScriptToSubmit(*AContext, AScript);
-}
 
 }  // namespace zq

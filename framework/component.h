@@ -28,6 +28,7 @@
 #include <string_view>
 
 #include "events/response.h"
+#include "framework/controlcore.h"
 #include "host/controls.h"
 #include "options/jsonobj.h"
 
@@ -51,10 +52,15 @@ class IIWZQJSAjaxRender {
   virtual std::string GetHtmlReplaceWithTempIDJS() = 0;
 };
 
+// The component is also the event-function adapter of the functions it holds
+// directly (no property name, no item index, no fixed script: override
+// GetFixedScript for one), so a component with event functions needs nothing
+// more than the functions.
 class TIWZQJQComponent : public TIWBaseHTML40Component,
-                         public IIWZQDispatchComponent,
+                         public IIWZQCoreControl,
                          public IIWZQJSAjaxRender,
                          public IIWZQJSContainer,
+                         public IIWZQFuncAdapter,
                          public IIWSubmitControl {
   ZQ_CLASS(TIWZQJQComponent, TIWBaseHTML40Component)
  public:
@@ -64,9 +70,9 @@ class TIWZQJQComponent : public TIWBaseHTML40Component,
   void BeforeDestruction() override;
 
   // ---- published
-  const std::string& GetVersion() const { return FVersion; }
+  const std::string& GetVersion() const { return FCore.GetVersion(); }
   // Ignored in design state.
-  void SetVersion(const std::string& AValue);
+  void SetVersion(const std::string& AValue) { FCore.SetVersion(AValue); }
 
   // ---- names
   // The host's HTML name (the Name in upper case, also in design state).
@@ -83,7 +89,7 @@ class TIWZQJQComponent : public TIWBaseHTML40Component,
   virtual bool GetGenerateIWCLScript() { return true; }
   virtual std::unique_ptr<TIWHTMLTag> GetHtmlTag(TIWCompContext* AContext);
   virtual std::string GetRenderExtraScript() { return {}; }
-  void Submit(const std::string& AValue) override;
+  void Submit(const std::string& AValue) override { FCore.Submit(AValue); }
   std::string GetJQHTMLName() override { return GetHTMLName(); }
   std::string GetRenderScript() override { return {}; }
   bool GetIsLoading() override { return HasState(csLoading); }
@@ -107,9 +113,9 @@ class TIWZQJQComponent : public TIWBaseHTML40Component,
   virtual void RenderScriptLinks(TIWCompContext& AContext);
   virtual std::unique_ptr<TIWHTMLTag> GetDesignTag() { return GetHtmlTag(nullptr); }
   // The registered callback: "ajaxevent" names the event.
-  virtual void DoAjaxRequest(TStringList* AParams);
+  void DoAjaxRequest(TStringList* AParams) override { FCore.DoAjaxRequest(AParams); }
   // Runs the event function the name resolves to (a property path).
-  virtual void CallEvent(const std::string& AEventName, TStringList* AParams, bool AIsAjax);
+  void CallEvent(const std::string& AEventName, TStringList* AParams, bool AIsAjax) override;
   // ResetProps of every published object property that writes option JSON.
   virtual void ResetJSonProps();
 
@@ -134,55 +140,66 @@ class TIWZQJQComponent : public TIWBaseHTML40Component,
   IIWBaseContainer* GetPlacementContainer() const;
 
   // ---- IIWSubmitControl
-  std::string GetSubmitParam() const override { return FSubmitParam; }
+  std::string GetSubmitParam() const override { return FCore.GetSubmitParam(); }
 
   // ---- IIWZQJSContainer
   TComponent* GetImplComponent() override { return this; }
   TIWApplication* GetIWApplication() override;
   std::string GetIDJQuery() override;
-  bool GetGenerateAjaxResponse(TZQJSonMember* AMember) override;
-  void AddJavaScriptToAjaxResponse(const std::string& AScript, bool ACheck, bool ARaise) override;
+  bool GetGenerateAjaxResponse(TZQJSonMember* AMember) override {
+    return FCore.GetGenerateAjaxResponse(AMember, GetIsLoading());
+  }
+  void AddJavaScriptToAjaxResponse(const std::string& AScript, bool ACheck, bool ARaise) override {
+    FCore.AddJavaScriptToAjaxResponse(AScript, ACheck, ARaise);
+  }
   void AddJavaScriptToAjaxResponse(const std::string& AScript, const TIWZQAjaxReponseScriptEvent& AEvent,
-                                   bool ACheck, bool ARaise);
-  void AddMemberToAjaxResponse(TIWZQJSon* AHandler, TZQJSonMember* AMember) override;
-  void AddJavaScriptToSubmitResponse(const std::string& AScript, bool ACheck, bool ARaise) override;
+                                   bool ACheck, bool ARaise) {
+    FCore.AddJavaScriptToAjaxResponse(AScript, AEvent, ACheck, ARaise);
+  }
+  void AddMemberToAjaxResponse(TIWZQJSon* AHandler, TZQJSonMember* AMember) override {
+    FCore.AddMemberToAjaxResponse(AHandler, AMember);
+  }
+  void AddJavaScriptToSubmitResponse(const std::string& AScript, bool ACheck, bool ARaise) override {
+    FCore.AddJavaScriptToSubmitResponse(AScript, ACheck, ARaise);
+  }
   void AddJavaScriptToSubmitResponse(const std::string& AScript, const TIWZQAjaxReponseScriptEvent& AEvent,
-                                     bool ACheck, bool ARaise);
-  void AddJavaScriptToResponse(const std::string& AScript, bool ACheck, bool ARaise) override;
+                                     bool ACheck, bool ARaise) {
+    FCore.AddJavaScriptToSubmitResponse(AScript, AEvent, ACheck, ARaise);
+  }
+  void AddJavaScriptToResponse(const std::string& AScript, bool ACheck, bool ARaise) override {
+    FCore.AddJavaScriptToResponse(AScript, ACheck, ARaise);
+  }
   void AddJavaScriptEventToResponse(const std::string& AScript, const TIWZQAjaxReponseScriptEvent& AEvent,
-                                    bool ACheck, bool ARaise);
-  bool GetNeedsJSONJs() override { return FFlags & kNeedsJSONJs; }
-  void SetNeedsJSONJs(bool AValue) override { SetFlag(kNeedsJSONJs, AValue); }
-  bool GetNeedsCookieJs() override { return FFlags & kNeedsCookieJs; }
-  void SetNeedsCookieJs(bool AValue) override { SetFlag(kNeedsCookieJs, AValue); }
-  int GetDisableAjaxResponseCount() override { return FDisableAjaxResponseCount; }
-  void DisableAjaxResponse() override { ++FDisableAjaxResponseCount; }
-  void EnableAjaxResponse() override { --FDisableAjaxResponseCount; }
+                                    bool ACheck, bool ARaise) {
+    FCore.AddJavaScriptEventToResponse(AScript, AEvent, ACheck, ARaise);
+  }
+  bool GetNeedsJSONJs() override { return FCore.GetFlag(kNeedsJSONJs); }
+  void SetNeedsJSONJs(bool AValue) override { FCore.SetFlag(kNeedsJSONJs, AValue); }
+  bool GetNeedsCookieJs() override { return FCore.GetFlag(kNeedsCookieJs); }
+  void SetNeedsCookieJs(bool AValue) override { FCore.SetFlag(kNeedsCookieJs, AValue); }
+  int GetDisableAjaxResponseCount() override { return FCore.GetDisableAjaxResponseCount(); }
+  void DisableAjaxResponse() override { FCore.DisableAjaxResponse(); }
+  void EnableAjaxResponse() override { FCore.EnableAjaxResponse(); }
 
-  // ---- IIWZQDispatchComponent
-  IIWZQDispatchList* GetAjaxResponseScriptListIntf(bool ACreate) override;
-  IIWZQDispatchList* GetSubmitResponseScriptListIntf(bool ACreate) override;
-  void DispatchAjaxJavaScript(const std::string& AScript) override;
-  void DispatchSubmitJavaScript(TIWCompContext* AContext, const std::string& AScript) override;
+  // ---- IIWZQFuncAdapter (defaults: the component holds the function itself)
+  IIWZQJSContainer* GetZQJSContainer() override { return this; }
+  std::string GetPropName() override { return {}; }
+  int GetItemIndex() override { return -1; }
+  std::string GetFixedScript(TObject* AFunc, bool& AAtStart) override;
 
-  IIWZQDispatcher* Dispatcher() const { return FDispatcher; }
+  IIWZQDispatcher* Dispatcher() const { return FCore.Dispatcher(); }
+  // The dispatcher, lists, flags and callbacks of the component.
+  TZQControlCore& Core() { return FCore; }
 
  protected:
   static constexpr std::uint8_t kNeedsJSONJs = 1u << 0;
   static constexpr std::uint8_t kNeedsCookieJs = 1u << 1;
-  void SetFlag(std::uint8_t ABit, bool AValue) { FFlags = AValue ? (FFlags | ABit) : (FFlags & ~ABit); }
   bool Designing() const { return HasState(csDesigning); }
+  void Notification(TComponent* AComponent, TOperation Operation) override;
 
  private:
-  Owned<TIWZQDispatcher> FDispatcherObj;
-  IIWZQDispatcher* FDispatcher = nullptr;
+  TZQControlCore FCore;
   TComponent* FAuxOwner;
-  std::string FVersion = "1.0";
-  int FDisableAjaxResponseCount = 1;
-  Owned<TIWZQResponseList> FAjaxResponseScriptList;
-  Owned<TIWZQResponseList> FSubmitResponseScriptList;
-  std::uint8_t FFlags = 0;
-  std::string FSubmitParam;
   IIWBaseContainer* FPlacedIn = nullptr;
 };
 

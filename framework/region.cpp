@@ -43,10 +43,7 @@ std::string Upper(std::string s) {
 void ZQSetRegionAsyncRenderer(TZQRegionAsyncRenderer ARenderer) { AsyncRenderer() = std::move(ARenderer); }
 const TZQRegionAsyncRenderer& ZQGetRegionAsyncRenderer() { return AsyncRenderer(); }
 
-TIWZQCustomRegion::TIWZQCustomRegion(TComponent* AOwner) : TIWCustomRegion(AOwner) {
-  FDispatcherObj.reset(Create<TIWZQDispatcher>(static_cast<TObject*>(this)));
-  FDispatcher = FDispatcherObj.get();
-  FDispatcher->SetWwwRoot(ZQCheckWwwRoot());
+TIWZQCustomRegion::TIWZQCustomRegion(TComponent* AOwner) : TIWCustomRegion(AOwner), FCore(this, this) {
   RenderInvisibleControls = false;
 }
 
@@ -54,18 +51,10 @@ TIWZQCustomRegion::~TIWZQCustomRegion() = default;
 
 void TIWZQCustomRegion::BeforeDestruction() {
   TIWCustomRegion::BeforeDestruction();
-  FDispatcher = nullptr;
-  FDispatcherObj.reset();
-  FAjaxResponseScriptList.reset();
-  FSubmitResponseScriptList.reset();
+  FCore.Release();
 }
 
 TIWFont* TIWZQCustomRegion::CreateFont() { return Create<TIWZQFont>(); }
-
-void TIWZQCustomRegion::SetVersion(const std::string& AValue) {
-  if (Designing()) return;
-  FVersion = AValue;
-}
 
 // ---------------------------------------------------------------- names
 
@@ -122,12 +111,11 @@ std::unique_ptr<TIWHTMLTag> TIWZQCustomRegion::RenderHTML(TIWCompContext& AConte
   if (TIWPageContext40* page = AContext.PageContext()) {
     TStringList lines;
     for (const std::string& l : page->ExtraHeader()) lines.Add(l);
-    FDispatcher->InitResponse(&lines);
+    Dispatcher()->InitResponse(&lines);
     for (int i = static_cast<int>(page->ExtraHeader().size()); i < lines.Count(); ++i) page->AddToExtraHeader(lines[i]);
   }
   if (!Designing()) {
-    if (TIWApplication* app = AContext.WebApplication() ? AContext.WebApplication() : gGetWebApplicationThreadVar())
-      ZQRegisterCallBack(app, GetCallbackName(), [this](TStringList& AParams) { DoAjaxRequest(&AParams); });
+    FCore.RegisterMainCallBack(AContext.WebApplication(), GetCallbackName());
     if (tag && GetVisible() && GetLoadHidden())
       ZQAddJavaScriptToSubmit(AContext, ZQGetJQuery(GetHTMLName()) + Format(".removeClass(\"%s\");", "zqloading"),
                               true);
@@ -164,23 +152,23 @@ std::unique_ptr<TIWHTMLTag> TIWZQCustomRegion::RenderAsync(TIWCompContext& ACont
 
 std::unique_ptr<TIWHTMLTag> TIWZQCustomRegion::RenderMarkupLanguageTag(TIWCompContext& AContext) {
   auto tag = TIWCustomRegion::RenderMarkupLanguageTag(AContext);
-  if (FDispatcher) FDispatcher->ProcessSubmit(&AContext);
+  FCore.ProcessSubmit(&AContext);
   return tag;
 }
 
 std::unique_ptr<TIWHTMLTag> TIWZQCustomRegion::RenderAsyncComponent(TIWCompContext& AContext) {
   auto tag = TIWCustomRegion::RenderAsyncComponent(AContext);
-  if (FDispatcher) FDispatcher->ProcessAjax();
+  FCore.ProcessAjax();
   return tag;
 }
 
 bool TIWZQCustomRegion::GetDoRefreshControl() const {
-  return TIWCustomRegion::GetDoRefreshControl() || (FDispatcher && FDispatcher->GetAjaxProcessed());
+  return TIWCustomRegion::GetDoRefreshControl() || const_cast<TZQControlCore&>(FCore).AjaxPending();
 }
 
 void TIWZQCustomRegion::SetDoRefreshControl(bool AValue) {
   TIWCustomRegion::SetDoRefreshControl(AValue);
-  if (!AValue && FDispatcher) FDispatcher->ClearAjax();
+  if (!AValue) FCore.ClearAjax();
 }
 
 void TIWZQCustomRegion::DoPostRenderProcessing(TIWHTMLTag* ATag, TIWCompContext& AContext, TComponent* AChild) {
@@ -204,24 +192,12 @@ void TIWZQCustomRegion::IWRemoveComponent(TComponent* AComponent) {
 }
 
 void TIWZQCustomRegion::Dispose(bool ADispose) {
-  if (!Designing()) {
-    if (TIWApplication* app = gGetWebApplicationThreadVar()) ZQUnregisterCallBack(app, GetCallbackName());
-  }
+  // Every callback of the region, in the session it was registered in.
+  FCore.UnregisterCallBacks();
   TIWCustomRegion::Dispose(ADispose);
 }
 
 // ---------------------------------------------------------------- events
-
-void TIWZQCustomRegion::DoAjaxRequest(TStringList* AParams) {
-  CallEvent(ZQAjaxEventName(AParams), AParams, true);
-}
-
-void TIWZQCustomRegion::Submit(const std::string& AValue) {
-  FSubmitParam = AValue;
-  TZQParamList list;
-  const std::string event = ZQSubmitEventName(AValue, list);
-  if (!event.empty()) CallEvent(event, &list, false);
-}
 
 void TIWZQCustomRegion::CallEvent(const std::string& AEventName, TStringList* AParams, bool AIsAjax) {
   ZQCallEvent(this, AEventName, AParams, AIsAjax);
@@ -292,29 +268,10 @@ void TIWZQCustomRegion::Loaded() {
 
 void TIWZQCustomRegion::Notification(TComponent* AComponent, TOperation Operation) {
   TIWCustomRegion::Notification(AComponent, Operation);
+  FCore.Notification(AComponent, Operation);
   if (Operation != opRemove) return;
   if (AComponent == FContextMenu) FContextMenu = nullptr;
   if (AComponent == FIntro) FIntro = nullptr;
-}
-
-// ---------------------------------------------------------------- dispatch component
-
-IIWZQDispatchList* TIWZQCustomRegion::GetAjaxResponseScriptListIntf(bool ACreate) {
-  if (!FAjaxResponseScriptList && ACreate) FAjaxResponseScriptList.reset(Create<TIWZQResponseList>(this));
-  return FAjaxResponseScriptList.get();
-}
-
-IIWZQDispatchList* TIWZQCustomRegion::GetSubmitResponseScriptListIntf(bool ACreate) {
-  if (!FSubmitResponseScriptList && ACreate) FSubmitResponseScriptList.reset(Create<TIWZQResponseList>(this));
-  return FSubmitResponseScriptList.get();
-}
-
-void TIWZQCustomRegion::DispatchAjaxJavaScript(const std::string& AScript) {
-  ZQAddJavaScriptToAjaxResponse(AScript, false, true);
-}
-
-void TIWZQCustomRegion::DispatchSubmitJavaScript(TIWCompContext* AContext, const std::string& AScript) {
-  if (AContext) ZQAddJavaScriptToSubmit(*AContext, AScript);
 }
 
 }  // namespace zq

@@ -19,6 +19,7 @@
 
 #include "events/response.h"
 #include "framework/component.h"
+#include "framework/controlcore.h"
 #include "framework/style.h"
 #include "host/controls.h"
 
@@ -61,7 +62,7 @@ using TZQRegionAsyncRenderer = std::function<void(TIWCustomRegion* ARegion, bool
 void ZQSetRegionAsyncRenderer(TZQRegionAsyncRenderer ARenderer);
 const TZQRegionAsyncRenderer& ZQGetRegionAsyncRenderer();
 
-class TIWZQCustomRegion : public TIWCustomRegion, public IIWZQDispatchComponent, public IIWSubmitControl {
+class TIWZQCustomRegion : public TIWCustomRegion, public IIWZQCoreControl, public IIWSubmitControl {
   ZQ_CLASS(TIWZQCustomRegion, TIWCustomRegion)
  public:
   explicit TIWZQCustomRegion(TComponent* AOwner);
@@ -69,10 +70,10 @@ class TIWZQCustomRegion : public TIWCustomRegion, public IIWZQDispatchComponent,
   void BeforeDestruction() override;
 
   // ---- published
-  bool GetLoadHidden() const { return FFlags & 1u; }
-  void SetLoadHidden(bool AValue) { FFlags = AValue ? (FFlags | 1u) : (FFlags & ~1u); }
-  const std::string& GetVersion() const { return FVersion; }
-  void SetVersion(const std::string& AValue);
+  bool GetLoadHidden() const { return FCore.GetFlag(kLoadHidden); }
+  void SetLoadHidden(bool AValue) { FCore.SetFlag(kLoadHidden, AValue); }
+  const std::string& GetVersion() const { return FCore.GetVersion(); }
+  void SetVersion(const std::string& AValue) { FCore.SetVersion(AValue); }
   TComponent* GetContextMenu() const { return FContextMenu; }
   void SetContextMenu(TComponent* AMenu);
   TComponent* GetIntro() const { return FIntro; }
@@ -96,13 +97,13 @@ class TIWZQCustomRegion : public TIWCustomRegion, public IIWZQDispatchComponent,
   virtual bool RenderAsyncSize() { return true; }
   virtual bool RenderAsyncBorders() { return true; }
   virtual void RenderAsyncZQScrollbars(std::string& AStyle) { (void)AStyle; }
-  virtual void CallEvent(const std::string& AEventName, TStringList* AParams, bool AIsAjax);
+  void CallEvent(const std::string& AEventName, TStringList* AParams, bool AIsAjax) override;
   virtual bool GetIsLoading() { return HasState(csLoading); }
   bool GetMobile() override { return false; }
   virtual bool GetHTML5() { return false; }
-  void Submit(const std::string& AValue) override;
-  virtual void DoAjaxRequest(TStringList* AParams);
-  std::string GetSubmitParam() const override { return FSubmitParam; }
+  void Submit(const std::string& AValue) override { FCore.Submit(AValue); }
+  void DoAjaxRequest(TStringList* AParams) override { FCore.DoAjaxRequest(AParams); }
+  std::string GetSubmitParam() const override { return FCore.GetSubmitParam(); }
 
   // ---- re-render during a callback
   void AjaxReRender() { AjaxReRender(false, false); }
@@ -131,12 +132,9 @@ class TIWZQCustomRegion : public TIWCustomRegion, public IIWZQDispatchComponent,
   void Dispose(bool ADispose) override;
   void SetParent(TIWBaseControl* AParent) override;
 
-  // ---- IIWZQDispatchComponent
-  IIWZQDispatchList* GetAjaxResponseScriptListIntf(bool ACreate) override;
-  IIWZQDispatchList* GetSubmitResponseScriptListIntf(bool ACreate) override;
-  void DispatchAjaxJavaScript(const std::string& AScript) override;
-  void DispatchSubmitJavaScript(TIWCompContext* AContext, const std::string& AScript) override;
-  IIWZQDispatcher* Dispatcher() const { return FDispatcher; }
+  IIWZQDispatcher* Dispatcher() const { return FCore.Dispatcher(); }
+  // The dispatcher, lists, flags and callbacks of the region.
+  TZQControlCore& Core() { return FCore; }
 
  protected:
   TIWFont* CreateFont() override;
@@ -145,14 +143,9 @@ class TIWZQCustomRegion : public TIWCustomRegion, public IIWZQDispatchComponent,
   bool Designing() const { return HasState(csDesigning); }
 
  private:
+  static constexpr std::uint8_t kLoadHidden = 1u << 0;
+  TZQControlCore FCore;
   std::string FHTMLName;
-  Owned<TIWZQDispatcher> FDispatcherObj;
-  IIWZQDispatcher* FDispatcher = nullptr;
-  Owned<TIWZQResponseList> FAjaxResponseScriptList;
-  Owned<TIWZQResponseList> FSubmitResponseScriptList;
-  std::string FVersion = "1.0";
-  std::uint8_t FFlags = 0;
-  std::string FSubmitParam;
   TComponent* FContextMenu = nullptr;
   TComponent* FIntro = nullptr;
 };

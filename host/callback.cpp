@@ -29,13 +29,6 @@ TIWCallBackResponse::TIWCallBackResponse() = default;
 TIWCallBackResponse::~TIWCallBackResponse() = default;
 
 void TIWCallBackResponse::AddJavaScriptToExecute(std::string_view script) {
-  if (script.size() >= kOpen.size() + kClose.size() && script.substr(0, kOpen.size()) == kOpen &&
-      script.substr(script.size() - kClose.size()) == kClose) {
-    std::string_view inner = script.substr(kOpen.size(), script.size() - kOpen.size() - kClose.size());
-    // Only a single section is unwrapped; a text made of several sections is
-    // kept whole and escaped like any other text.
-    if (inner.find(kClose) == std::string_view::npos) script = inner;
-  }
   if (script.empty()) return;
   scripts_.emplace_back(script);
 }

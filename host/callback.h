@@ -22,9 +22,9 @@ class TIWCallBackResponse {
   TIWCallBackResponse();
   ~TIWCallBackResponse();
 
-  // A script to run in the browser after the response is applied. A text that
-  // is already one whole "<![CDATA[...]]>" section is unwrapped first (the
-  // writer adds the section itself). Empty texts are ignored.
+  // A script to run in the browser after the response is applied, as plain
+  // script text: Render puts it into a CDATA section (the one place that
+  // wraps). Empty texts are ignored.
   void AddJavaScriptToExecute(std::string_view script);
   const std::vector<std::string>& Scripts() const { return scripts_; }
 

@@ -1,6 +1,7 @@
 #include "host/testing.h"
 
 #include "foundation/exception.h"
+#include "framework/startup.h"
 
 namespace zq::hosttest {
 
@@ -86,7 +87,7 @@ TCallbackResult ParseCallbackResponse(int code, const std::string& xml) {
 }
 
 THostFixture::THostFixture(TFormFactory factory, std::function<void(TIWServerController&)> configure)
-    : controller_(Create<TIWServerController>()) {
+    : started_((ZQLibraryStartup(), true)), controller_(Create<TIWServerController>()) {
   controller_->SetMainFormFactory(std::move(factory));
   if (configure) configure(*controller_);
   THTTPRequest req;
@@ -102,6 +103,7 @@ THostFixture::THostFixture(TFormFactory factory, std::function<void(TIWServerCon
 THostFixture::~THostFixture() {
   session_.reset();
   controller_.reset();
+  ZQLibraryShutdown();
 }
 
 THTTPRequest THostFixture::MakeRequest(const std::string& method, const std::string& url) const {

@@ -1,6 +1,9 @@
 // In-process test support: a server controller with a main form, a session
 // made by a first page request, and helpers that post callbacks and submits
-// through HandleRequest and read the XML callback response back.
+// through HandleRequest and read the XML callback response back. The fixture
+// holds a library start-up (framework/startup.h) for its lifetime, so the
+// tests run with the hooks an application has; it is built as zq_testing, on
+// top of the framework.
 //
 //   zq::hosttest::THostFixture host([](zq::TIWApplication& app) {
 //     auto* f = zq::Create<zq::TIWAppForm>(&app);
@@ -47,7 +50,8 @@ TCallbackResult ParseCallbackResponse(int code, const std::string& xml);
 class THostFixture {
  public:
   using TFormFactory = TIWServerController::TMainFormFactory;
-  // Makes a controller with the factory and opens a session with GET "/".
+  // Starts the library, makes a controller with the factory and opens a
+  // session with GET "/".
   explicit THostFixture(TFormFactory factory, std::function<void(TIWServerController&)> configure = {});
   ~THostFixture();
 
@@ -72,6 +76,7 @@ class THostFixture {
                     bool withToken = true);
 
  private:
+  bool started_;  // the library start-up, taken before anything else
   Owned<TIWServerController> controller_;
   std::shared_ptr<TIWApplication> session_;
   std::string cookie_;

@@ -500,7 +500,8 @@ void ZQAddJavaScriptToAjaxResponse(std::string_view script, bool check, bool rai
   if (script.empty()) return;
   TIWApplication* session = SessionOrRaise(nullptr);
   if (!ZQCheckAjaxResponse(check, raise, session)) return;
-  session->CallBackResponse().AddJavaScriptToExecute("<![CDATA[" + ZQWrapDebugCatch(script, "ajax") + "]]>");
+  // Plain script: the response writer puts it into its one CDATA section.
+  session->CallBackResponse().AddJavaScriptToExecute(ZQWrapDebugCatch(script, "ajax"));
 }
 
 void ZQAddJavaScriptToSubmit(TIWPageContext40& page, std::string_view script, bool doLast) {

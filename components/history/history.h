@@ -25,7 +25,9 @@ class TIWZQFunc;
 // "bbq/jquery.ba-hashchange.js" with script debugging, else the ".min" form.
 std::string JQHashChangeJS();
 
-class TIWZQJQCustomAjaxBrowserHistory : public TIWZQJQComponent, public IIWZQFuncAdapter {
+// The component is the adapter of its OnHashChange function (the component
+// base's defaults: no property name, no item index, no fixed script).
+class TIWZQJQCustomAjaxBrowserHistory : public TIWZQJQComponent {
   ZQ_CLASS(TIWZQJQCustomAjaxBrowserHistory, TIWZQJQComponent)
  public:
   explicit TIWZQJQCustomAjaxBrowserHistory(TComponent* AOwner);
@@ -54,19 +56,6 @@ class TIWZQJQCustomAjaxBrowserHistory : public TIWZQJQComponent, public IIWZQFun
   void GetScriptLinks(TStringList& AList) override;
   std::unique_ptr<TIWHTMLTag> RenderHTML(TIWCompContext& AContext) override;
   std::string GetDocumentationLink() override;
-
-  // ---- IIWZQFuncAdapter
-  IIWZQJSContainer* GetZQJSContainer() override { return this; }
-  TComponent* GetImplComponent() override { return this; }
-  std::string GetPropName() override { return {}; }
-  std::string GetHTMLName() override { return TIWZQJQComponent::GetHTMLName(); }
-  std::string GetIWCLName() override { return TIWZQJQComponent::GetIWCLName(); }
-  int GetItemIndex() override { return -1; }
-  std::string GetFixedScript(TObject* AFunc, bool& AFlag) override {
-    (void)AFunc;
-    AFlag = false;
-    return {};
-  }
 
  private:
   Owned<TIWZQFunc> FOnHashChange;

@@ -1,10 +1,8 @@
 #include "components/store/store.h"
 
-#include <cctype>
-#include <charconv>
-
 #include "foundation/format.h"
 #include "foundation/jqcommon.h"
+#include "foundation/paramlist.h"
 #include "foundation/properties.h"
 #include "foundation/stringlist.h"
 #include "framework/links.h"
@@ -24,30 +22,6 @@ ZQ_IMPLEMENT_CLASS(TIWZQJQStore) {
 
 std::string JQStoreJS() { return ZQMinFile("jquery_ui/plugins/store.js", "jquery_ui/plugins/store.min.js"); }
 
-namespace {
-
-// The runtime's text-to-boolean conversion: "true"/"false" in any letter case,
-// or an integer (0 is false).
-bool StrToBool(const std::string& AText) {
-  std::string t = ZQTrim(AText);
-  std::string lower;
-  for (char ch : t) lower.push_back(static_cast<char>(std::tolower(static_cast<unsigned char>(ch))));
-  if (lower == "true") return true;
-  if (lower == "false") return false;
-  long long n = 0;
-  auto r = std::from_chars(t.data(), t.data() + t.size(), n);
-  if (!t.empty() && r.ec == std::errc() && r.ptr == t.data() + t.size()) return n != 0;
-  throw EConvertError(Format("'%s' is not a valid boolean value", AText));
-}
-
-}  // namespace
-
-void TIWZQJQCustomStore::BeforeDestruction() {
-  // The value callback must not outlive the component.
-  if (!Designing())
-    if (TIWApplication* app = gGetWebApplicationThreadVar()) ZQUnregisterCallBack(app, GetRegisterCallbackName(""));
-  TIWZQJQComponent::BeforeDestruction();
-}
 
 // ---------------------------------------------------------------- scripts
 
@@ -108,7 +82,7 @@ ISuperObject TIWZQJQCustomStore::DecodePropValue(const std::string& APropVal, bo
 void TIWZQJQCustomStore::DoGetPropValue(TStringList& AParams) {
   if (!OnGetPropValue && !OnGetPropValueEx) return;
   const std::string propVal = AParams.Values("propval");
-  const bool isObj = StrToBool(AParams.Values("isobj"));
+  const bool isObj = ZQParamToBool(AParams.Values("isobj"));
   if (OnGetPropValue) {
     ISuperObject v = DecodePropValue(propVal, isObj);
     OnGetPropValue(this, v ? v->AsJSon(false, false, true) : std::string());
@@ -128,10 +102,10 @@ void TIWZQJQCustomStore::GetScriptLinks(TStringList& AList) {
 
 std::unique_ptr<TIWHTMLTag> TIWZQJQCustomStore::RenderHTML(TIWCompContext& AContext) {
   auto tag = TIWZQJQComponent::RenderHTML(AContext);
-  if (!Designing()) {
-    if (TIWApplication* app = AContext.WebApplication() ? AContext.WebApplication() : GetIWApplication())
-      ZQRegisterCallBack(app, GetRegisterCallbackName(""), [this](TStringList& AParams) { DoGetPropValue(AParams); });
-  }
+  // Unregistered with the component's other callbacks when it goes.
+  if (!Designing())
+    Core().RegisterCallBack(AContext.WebApplication(), GetRegisterCallbackName(""),
+                            [this](TStringList& AParams) { DoGetPropValue(AParams); });
   return tag;
 }
 

@@ -37,7 +37,6 @@ class TIWZQJQCustomStore : public TIWZQJQComponent {
   ZQ_CLASS(TIWZQJQCustomStore, TIWZQJQComponent)
  public:
   using TIWZQJQComponent::TIWZQJQComponent;
-  void BeforeDestruction() override;
 
   // The plug-in version the component is written for.
   std::string GetPluginVersion() const { return "v1.3.14"; }

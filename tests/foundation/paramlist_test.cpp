@@ -85,6 +85,34 @@ TEST(ParamList, Booleans) {
   EXPECT_EQ(p.Values("d"), "1");
 }
 
+TEST(ParamList, OneReaderForBooleanAndIntegerParameters) {
+  bool b = false;
+  EXPECT_TRUE(ZQTryParamToBool(" TRUE ", b) && b);
+  EXPECT_TRUE(ZQTryParamToBool("0", b) && !b);
+  EXPECT_FALSE(ZQTryParamToBool("2", b));
+  EXPECT_FALSE(ZQTryParamToBool("yes", b));
+  EXPECT_FALSE(ZQTryParamToBool("", b));
+  EXPECT_TRUE(ZQParamToBool("False") == false);
+  EXPECT_THROW(ZQParamToBool("2"), EConvertError);
+  try {
+    ZQParamToBool("maybe");
+    ADD_FAILURE() << "no exception";
+  } catch (const EConvertError& e) {
+    EXPECT_STREQ(e.what(), "'maybe' is not a valid boolean value");
+  }
+  std::int32_t i = 0;
+  EXPECT_TRUE(ZQTryParamToInt(" -0x1f ", i) && i == -31);
+  EXPECT_FALSE(ZQTryParamToInt("1.5", i));
+  EXPECT_EQ(ZQParamToInt("$10"), 16);
+  EXPECT_THROW(ZQParamToInt("2147483648"), EConvertError);
+  // The param list reads its lines the same way.
+  TZQParamList p;
+  p.SetValue("flag", " true ");
+  p.SetValue("n", " 12 ");
+  EXPECT_TRUE(p.GetValueAsBoolDef("flag", false));
+  EXPECT_EQ(p.GetValueAsIntegerDef("n", 0), 12);
+}
+
 TEST(ParamList, NumbersInFixedFormats) {
   TZQParamList p;
   p.SetValueAsInteger("i", -42);

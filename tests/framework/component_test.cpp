@@ -16,20 +16,11 @@
 namespace zq {
 
 // A component with one event function, OnClick, whose handler the tests set.
-class TTestJQComponent : public TIWZQJQComponent, public IIWZQFuncAdapter {
+// The component base is its event-function adapter.
+class TTestJQComponent : public TIWZQJQComponent {
   ZQ_CLASS(TTestJQComponent, TIWZQJQComponent)
  public:
   using TIWZQJQComponent::TIWZQJQComponent;
-  IIWZQJSContainer* GetZQJSContainer() override { return this; }
-  TComponent* GetImplComponent() override { return this; }
-  std::string GetPropName() override { return {}; }
-  std::string GetHTMLName() override { return TIWZQJQComponent::GetHTMLName(); }
-  std::string GetIWCLName() override { return TIWZQJQComponent::GetIWCLName(); }
-  int GetItemIndex() override { return -1; }
-  std::string GetFixedScript(TObject*, bool& AFlag) override {
-    AFlag = false;
-    return {};
-  }
   void BeforeDestruction() override {
     TIWZQJQComponent::BeforeDestruction();
     FOnClick.reset();
@@ -114,6 +105,48 @@ TEST(JQComponent, ConstructionDisablesResponseUntilDone) {
   c->EnableAjaxResponse();
   // Outside a callback no member change is recorded.
   EXPECT_FALSE(c->GetGenerateAjaxResponse(nullptr));
+}
+
+TEST(JQComponent, FreedOutsideARequestNoCallbackReachesIt) {
+  Handles h;
+  THostFixture host = MakeHost(h);
+  int runs = 0;
+  {
+    TIWThreadSessionSwitch sw(&host.Session());
+    h.comp->GetOnClick()->SetAjax(true);
+    h.comp->GetOnClick()->SetOnEvent(TIWZQEvent(&runs, [&runs](TObject*, TStringList*) { ++runs; }));
+    // A second callback of its own, as the store's value callback.
+    h.comp->Core().RegisterCallBack(nullptr, h.comp->GetRegisterCallbackName("Extra"),
+                                    [&runs](TStringList&) { runs += 100; });
+  }
+  auto r = host.Callback("TEST1.DoAjaxRequest", {{"ajaxevent", "OnClick"}});
+  ASSERT_EQ(r.Error, "");
+  ASSERT_EQ(runs, 1);
+  host.Callback("TEST1.Extra", {});
+  ASSERT_EQ(runs, 101);
+
+  ASSERT_EQ(gGetWebApplicationThreadVar(), nullptr);
+  Free(h.comp);  // outside any request: no session on this thread
+  r = host.Callback("TEST1.DoAjaxRequest", {{"ajaxevent", "OnClick"}});
+  EXPECT_EQ(r.Code, 200);
+  EXPECT_EQ(r.Error, "");
+  host.Callback("TEST1.Extra", {});
+  EXPECT_EQ(runs, 101);
+}
+
+TEST(JQComponent, ASessionFreedFirstIsForgotten) {
+  // A component that outlives the session it was rendered in.
+  Owned<TTestJQComponent> loose(Create<TTestJQComponent>(nullptr));
+  loose->SetName("Loose");
+  {
+    Handles h;
+    THostFixture host = MakeHost(h);
+    TIWThreadSessionSwitch sw(&host.Session());
+    loose->Core().RegisterMainCallBack(nullptr, loose->GetCallbackName());
+    EXPECT_EQ(loose->Core().CallBackCount(), 1);
+  }
+  EXPECT_EQ(loose->Core().CallBackCount(), 0);
+  loose.reset();  // must not touch the freed session
 }
 
 TEST(JQComponent, PageRenderLinksClientObjectScriptAndCallback) {

@@ -179,6 +179,16 @@ TEST(ZQRegion, CallbackAndSubmitEntries) {
   EXPECT_EQ(h.visible->GetSubmitParam(), "submitevent=OnX");
 }
 
+TEST(ZQRegion, FreedOutsideARequestItsCallbackReachesNothing) {
+  Handles h;
+  THostFixture host = MakeHost(h);
+  ASSERT_EQ(gGetWebApplicationThreadVar(), nullptr);
+  Free(h.visible);  // no session on this thread: the core unregisters in the region's own
+  auto r = host.Callback("REGION1.DoAjaxRequest", {{"ajaxevent", "Font"}});
+  EXPECT_EQ(r.Code, 200);
+  EXPECT_EQ(r.Error, "");  // a freed region would have answered "Ajax event \"Font\" not found!"
+}
+
 TEST(ZQRegion, QueuedScriptReachesAjaxResponse) {
   Handles h;
   THostFixture host = MakeHost(h);

@@ -20,7 +20,7 @@ class TEchoComponent : public TIWComponent {
       for (int i = 0; i < params.Count(); ++i) Received.push_back(params[i]);
       TIWApplication* app = gGetWebApplicationThreadVar();
       app->CallBackResponse().AddJavaScriptToExecute("step(1);");
-      app->CallBackResponse().AddJavaScriptToExecute("<![CDATA[step(2);]]>");
+      app->CallBackResponse().AddJavaScriptToExecute("step(\"<![CDATA[2]]>\");");
       app->CallBackResponse().AddJavaScriptToExecute("var s=\"]]>\";");
       if (params.Values("fail") == "1") throw Exception("Handler failed <here>");
       Invalidate();
@@ -85,7 +85,7 @@ TEST(HostCallback, EndToEndParametersHandlerScriptsAndRefresh) {
   EXPECT_EQ(h.echo->Received, (std::vector<std::string>{"ajaxevent=Events.OnClick", "x=1 & 2", "EDIT1=typed é"}));
   // The posted value reached the input control before the handler ran.
   EXPECT_EQ(h.edit->GetText(), "typed é");
-  EXPECT_EQ(r.Scripts, (std::vector<std::string>{"step(1);", "step(2);", "var s=\"]]>\";", "refreshed(\"ECHO1\");"}));
+  EXPECT_EQ(r.Scripts, (std::vector<std::string>{"step(1);", "step(\"<![CDATA[2]]>\");", "var s=\"]]>\";", "refreshed(\"ECHO1\");"}));
   ASSERT_EQ(r.Updates.size(), 1u);
   EXPECT_EQ(r.Updates[0].first, "LABEL1");
   EXPECT_EQ(r.Updates[0].second,

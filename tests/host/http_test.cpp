@@ -348,7 +348,7 @@ TEST(CallBackResponse, ScriptsInOrderEachInCDataWithSplitTerminator) {
   EXPECT_EQ(CDataSection("a]]>b]]>"), "<![CDATA[a]]]]><![CDATA[>b]]]]><![CDATA[>]]>");
   TIWCallBackResponse r;
   r.AddJavaScriptToExecute("first();");
-  r.AddJavaScriptToExecute("<![CDATA[second();]]>");  // already wrapped: unwrapped once
+  r.AddJavaScriptToExecute("second(\"<![CDATA[x]]>\");");  // markers in a script are text like any other
   r.AddJavaScriptToExecute("");
   r.AddJavaScriptToExecute("var s = \"]]>\";");
   r.AddUpdate("LBL1", "<span id=\"LBL1\">x</span>");
@@ -361,7 +361,7 @@ TEST(CallBackResponse, ScriptsInOrderEachInCDataWithSplitTerminator) {
             "<update id=\"LBL1\"><![CDATA[<span id=\"LBL1\">y</span>]]></update>"
             "<control id=\"R1\"/>"
             "<execute><![CDATA[first();]]></execute>"
-            "<execute><![CDATA[second();]]></execute>"
+            "<execute><![CDATA[second(\"<![CDATA[x]]]]><![CDATA[>\");]]></execute>"
             "<execute><![CDATA[var s = \"]]]]><![CDATA[>\";]]></execute>"
             "</response>");
   r.Clear();

@@ -10,8 +10,27 @@
 #include "foundation/stringlist.h"
 #include "host/application.h"
 #include "host/testing.h"
+#include "options/jsonmember.h"
+#include "options/jsonobj.h"
 
 namespace zq {
+
+// An option object a store-only form may hold (no DOM-events object in it).
+class TStoreTestOptions : public TIWZQJSon {
+  ZQ_CLASS(TStoreTestOptions, TIWZQJSon)
+ public:
+  using TIWZQJSon::TIWZQJSon;
+  // Its changes during a callback are sent as a setter script.
+  bool SupportsSetter(TIWZQJSon*, TZQJSonMember*) override { return true; }
+
+ protected:
+  void AddMembers() override {
+    TIWZQJSon::AddMembers();
+    AddStringMember("title", "", false, true);
+  }
+};
+ZQ_IMPLEMENT_CLASS(TStoreTestOptions) { ZQ_JSON_PROP(c, "Title", 0, String); }
+
 namespace {
 
 using hosttest::THostFixture;
@@ -33,6 +52,26 @@ std::vector<std::string> InCallback(THostFixture& host, std::function<void()> ac
   auto r = host.Callback("Probe");
   EXPECT_EQ(r.Code, 200) << r.Error;
   return r.Scripts;
+}
+
+TEST(Store, AnOptionObjectFreedDuringACallbackLeavesNoSetterBehind) {
+  // A form with a store only: nothing but the library start-up installs the
+  // option model's freed-object hook. Under AddressSanitizer a setter left
+  // behind is a use after free when the response is composed.
+  TIWZQJQStore* store = nullptr;
+  THostFixture host = MakeHost(store);
+  bool pendingWhileAlive = false;
+  bool pendingAfterFree = true;
+  auto scripts = InCallback(host, [&] {
+    TIWZQJSon* options = TIWZQJSon::CreateSingle<TStoreTestOptions>(store, "Options");
+    SetStrProp(options, PropByName(options, "Title"), "changed");
+    pendingWhileAlive = store->Dispatcher()->GetAjaxProcessed();
+    Free(options);
+    pendingAfterFree = store->Dispatcher()->GetAjaxProcessed();
+  });
+  EXPECT_TRUE(pendingWhileAlive);
+  EXPECT_FALSE(pendingAfterFree);
+  EXPECT_EQ(scripts, std::vector<std::string>{});
 }
 
 TEST(Store, ScriptBuilders) {
@@ -60,6 +99,15 @@ TEST(Store, NamesAndValuesAreEscapedStringLiterals) {
             "store.set(\"k\\\"); alert(1); (\\\"\",\"\\u00e9\\u20ac\");");
   EXPECT_EQ(s->jsRemoveProp("a\"b"), "store.remove(\"a\\\"b\");");
   EXPECT_NE(s->jsSendPropValue("</script>").find("store.get(\"<\\/script>\");"), std::string::npos);
+}
+
+TEST(Store, ValueHoldingACDataTerminatorArrivesAsScript) {
+  TIWZQJQStore* store = nullptr;
+  THostFixture host = MakeHost(store);
+  auto scripts = InCallback(host, [&] { store->Store("k]]>", "a]]>b"); });
+  // Wrapped in CDATA once, where the response is written; the reader joins
+  // the "]]]]><![CDATA[>" pieces back into the script.
+  EXPECT_EQ(scripts, std::vector<std::string>{"store.set(\"k]]>\",\"a]]>b\");"});
 }
 
 TEST(Store, QueuedOperationsDuringCallback) {

@@ -1,0 +1,121 @@
+#include "framework/startup.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "events/func.h"
+#include "events/jqevents.h"
+#include "foundation/jqcommon.h"
+#include "framework/component.h"
+#include "host/html.h"
+#include "host/servercontroller.h"
+#include "host/zqhelpers.h"
+#include "options/jsonobj.h"
+
+namespace zq {
+namespace {
+
+std::vector<std::string> gSteps;
+
+// Records, at each slot's install and removal, whether the option model's
+// hooks (installed by the start-up itself) were in place at that moment.
+std::string ModelState() {
+  return ZQEventFunctionBaseClass() ? "+model" : "-model";
+}
+void InstallActionMap() {
+  gSteps.push_back("install ActionMap" + ModelState());
+}
+void RemoveActionMap() {
+  gSteps.push_back("remove ActionMap" + ModelState());
+}
+void InstallAsyncRender() {
+  gSteps.push_back("install AsyncRender" + ModelState());
+}
+void RemoveAsyncRender() {
+  gSteps.push_back("remove AsyncRender" + ModelState());
+}
+void InstallUploadParser() {
+  gSteps.push_back("install UploadParser" + ModelState());
+}
+void RemoveUploadParser() {
+  gSteps.push_back("remove UploadParser" + ModelState());
+}
+
+TEST(LibraryStartup, InstallsInOrderAndRemovesInReverse) {
+  ASSERT_FALSE(ZQLibraryStarted());
+  EXPECT_EQ(ZQEventFunctionBaseClass(), nullptr);
+  gSteps.clear();
+  ZQSetStartupSlot(TZQStartupSlot::ActionMap, {&InstallActionMap, &RemoveActionMap});
+  ZQSetStartupSlot(TZQStartupSlot::AsyncRender, {&InstallAsyncRender, &RemoveAsyncRender});
+  ZQSetStartupSlot(TZQStartupSlot::UploadParser, {&InstallUploadParser, &RemoveUploadParser});
+
+  ZQLibraryStartup();
+  EXPECT_TRUE(ZQLibraryStarted());
+  EXPECT_EQ(ZQEventFunctionBaseClass(), &TIWZQFunc::StaticClass());
+  EXPECT_EQ(ZQDefaultEventFunctionClass(), &TIWZQJSonFunc::StaticClass());
+  EXPECT_THROW(ZQSetStartupSlot(TZQStartupSlot::ImageCache, {}), EIWZQJQuery);
+  ZQLibraryShutdown();
+  EXPECT_FALSE(ZQLibraryStarted());
+  EXPECT_EQ(ZQEventFunctionBaseClass(), nullptr);
+
+  EXPECT_EQ(gSteps, (std::vector<std::string>{
+                        "install ActionMap-model",
+                        "install AsyncRender-model",
+                        "install UploadParser+model",
+                        "remove UploadParser+model",
+                        "remove AsyncRender-model",
+                        "remove ActionMap-model",
+                    }));
+  for (auto slot :
+       {TZQStartupSlot::ActionMap, TZQStartupSlot::AsyncRender, TZQStartupSlot::UploadParser})
+    ZQSetStartupSlot(slot, {});
+}
+
+TEST(LibraryStartup, NestedCallsInstallOnceAndRemoveAtTheLastShutdown) {
+  ZQLibraryStartup();
+  ZQLibraryStartup();
+  ZQLibraryShutdown();
+  EXPECT_TRUE(ZQLibraryStarted());
+  EXPECT_EQ(ZQEventFunctionBaseClass(), &TIWZQFunc::StaticClass());
+  ZQLibraryShutdown();
+  EXPECT_FALSE(ZQLibraryStarted());
+  ZQLibraryShutdown();  // one too many: nothing happens
+  EXPECT_FALSE(ZQLibraryStarted());
+}
+
+TEST(LibraryStartup, OptionLiteralsAreIndentedWhileScriptDebuggingIsOn) {
+  Owned<TIWServerController> controller(Create<TIWServerController>());
+  ASSERT_EQ(gServerController, controller.get());
+  controller->JavaScriptDebug = true;
+  Owned<TIWZQJQAjaxCookie> cookie(Create<TIWZQJQAjaxCookie>());
+  cookie->SetExpires(7);
+  cookie->SetPath("/");
+  // Without the start-up nothing asks the switch.
+  EXPECT_EQ(cookie->GetJSonText(), "{expires:7,path:\"\\/\"}");
+
+  ZQLibraryStartup();
+  EXPECT_EQ(cookie->GetJSonText(), "{\r\n expires: 7,\r\n path: \"\\/\"\r\n}");
+  controller->JavaScriptDebug = false;
+  EXPECT_EQ(cookie->GetJSonText(), "{expires:7,path:\"\\/\"}");
+  ZQLibraryShutdown();
+}
+
+TEST(LibraryStartup, ScriptContainersAnswerTheirOwnHTMLName) {
+  class TNamed : public TIWZQJQComponent {
+   public:
+    using TIWZQJQComponent::TIWZQJQComponent;
+    std::string GetHTMLName() override { return "OWN_NAME"; }
+  };
+  Owned<TNamed> named(Create<TNamed>(nullptr));
+  named->SetName("Named");
+  EXPECT_EQ(ZQGetCtrlHTMLName(named.get()), "NAMED");
+  ZQLibraryStartup();
+  EXPECT_EQ(ZQGetCtrlHTMLName(named.get()), "OWN_NAME");
+  ZQLibraryShutdown();
+  EXPECT_EQ(ZQGetCtrlHTMLName(named.get()), "NAMED");
+}
+
+}  // namespace
+}  // namespace zq
