@@ -119,8 +119,47 @@ test('posts the fragment, then the changed inputs, then the token', async () => 
   await waitCalls(2);
   assert.equal(calls[0].body,
     `ajaxevent=OnClick&x=1&EDIT1=h%C3%A9llo%20%26%20more&CHK1=yes&ZQ_TOKEN=${TOKEN}`);
-  // the changed list is cleared once sent
+  // the changed list is cleared once a reply succeeded
   assert.equal(calls[1].body, `ajaxevent=OnClick&ZQ_TOKEN=${TOKEN}`);
+  await page.close();
+});
+
+test('changed inputs are kept until a callback reply succeeds', async () => {
+  const edit = `EDIT1=h%C3%A9llo%20%26%20more`;
+  // a failed status, then a network error: the input goes again each time
+  replies = [{ status: 500, body: xml('<error>boom</error>') }, {}, { delay: 300 }, {}];
+  await page.evaluate(() => {
+    AddChangedControl('EDIT1');
+    executeAjaxEvent('&ajaxevent=A', IWCLForm, 'A.DoAjaxRequest', true, null, true);
+  });
+  await waitCalls(1);
+  let aborted = false;
+  await page.route('**/$/callback*', (route) => {
+    if (aborted) return route.continue();
+    aborted = true;
+    return route.abort('connectionreset');
+  });
+  await page.evaluate(() => executeAjaxEvent('&ajaxevent=B', IWCLForm, 'B.DoAjaxRequest', true, null, true));
+  await page.waitForFunction(() => ZQRuntimeState().pending === 0 && !ZQRuntimeState().busy);
+  assert.equal(aborted, true);
+  assert.deepEqual(await page.evaluate(() => ZQRuntimeState().changed), ['EDIT1']);
+  await page.evaluate(() => executeAjaxEvent('&ajaxevent=C', IWCLForm, 'C.DoAjaxRequest', true, null, true));
+  await waitCalls(2);
+  assert.equal(calls[0].body, `ajaxevent=A&${edit}&ZQ_TOKEN=${TOKEN}`);
+  assert.equal(calls[1].body, `ajaxevent=C&${edit}&ZQ_TOKEN=${TOKEN}`);
+  // C succeeded: the list is empty
+  assert.deepEqual(await page.evaluate(() => ZQRuntimeState().changed), []);
+  // a name marked again while its callback is on the way stays for its new value
+  await page.evaluate(() => {
+    AddChangedControl('EDIT1');
+    executeAjaxEvent('&ajaxevent=D', IWCLForm, 'D.DoAjaxRequest', true, null, true);
+    AddChangedControl('EDIT1');
+  });
+  await waitCalls(3);
+  assert.deepEqual(await page.evaluate(() => ZQRuntimeState().changed), ['EDIT1']);
+  await page.evaluate(() => executeAjaxEvent('&ajaxevent=E', IWCLForm, 'E.DoAjaxRequest', true, null, true));
+  await waitCalls(4);
+  assert.equal(calls[3].body, `ajaxevent=E&${edit}&ZQ_TOKEN=${TOKEN}`);
   await page.close();
 });
 

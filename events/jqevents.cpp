@@ -7,6 +7,7 @@
 #include "foundation/format.h"
 #include "foundation/jqcommon.h"
 #include "foundation/properties.h"
+#include "host/http.h"
 #include "host/zqhelpers.h"
 
 namespace zq {
@@ -113,8 +114,8 @@ void TIWZQJQAjaxCookie::SetOptions(int AExpires, const std::string& APath, const
 
 std::string TIWZQJQAjaxCookie::JsCreateCookie(const std::string& AName, const std::string& AValue,
                                               bool AValueIsScript) {
-  return GetJsPrefix() + Format("(\"%s\",%s", AName, AValueIsScript ? AValue : "\"" + AValue + "\"") + OptionsArg() +
-         ")";
+  // A plain value is data: it goes into the script as an escaped string literal.
+  return GetJsPrefix() + Format("(\"%s\",%s", AName, AValueIsScript ? AValue : JSString(AValue)) + OptionsArg() + ")";
 }
 
 std::string TIWZQJQAjaxCookie::JsCreateCookieEx(const std::string& AName, const std::string& AValue,

@@ -10,7 +10,9 @@ namespace zq {
 
 namespace {
 
-bool IsAsciiLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
+bool IsAsciiLetter(char c) {
+  return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+}
 
 using Table = std::initializer_list<std::pair<const char*, const char*>>;
 
@@ -20,32 +22,43 @@ const char* Lookup(const Table& table, const std::string& tok) {
   return nullptr;
 }
 
-const Table kNativeToJS = {{"d", "d"},   {"dd", "dd"}, {"ddd", "D"}, {"dddd", "DD"}, {"m", "m"},
-                           {"mm", "mm"}, {"mmm", "M"}, {"mmmm", "MM"}, {"yy", "y"}, {"yyyy", "yy"}};
-const Table kJSToNative = {{"d", "d"},    {"dd", "dd"},  {"D", "ddd"}, {"DD", "dddd"}, {"m", "m"},
-                           {"mm", "mm"},  {"M", "mmm"},  {"MM", "mmmm"}, {"y", "yy"},  {"yy", "yyyy"}};
-const Table kPHPDateToNative = {{"j", "d"},     {"d", "dd"},   {"dd", "dd"},  {"D", "ddd"},    {"l", "dddd"},
-                                {"m", "mm"},    {"mm", "mm"},  {"n", "m"},    {"M", "mmm"},    {"F", "mmmm"},
-                                {"o", "yyyy"},  {"Y", "yyyy"}, {"yyyy", "yyyy"}, {"y", "yy"}, {"YY", "yy"}};
-const Table kPHPTimeToNative = {{"a", "am/pm"}, {"A", "AM/PM"}, {"g", "h"}, {"G", "h"},   {"h", "hh"},
-                                {"hh", "hh"},   {"H", "hh"},    {"i", "nn"}, {"s", "ss"}, {"ss", "ss"}};
-const Table kNativeDateToPHP = {{"d", "j"},  {"dd", "d"},  {"ddd", "D"}, {"dddd", "l"}, {"m", "n"},
-                                {"mm", "m"}, {"mmm", "M"}, {"mmmm", "F"}, {"yy", "y"}, {"yyyy", "Y"}};
+const Table kNativeToJS = {{"d", "d"},  {"dd", "dd"},  {"ddd", "D"}, {"dddd", "DD"},
+                           {"m", "m"},  {"mm", "mm"},  {"mmm", "M"}, {"mmmm", "MM"},
+                           {"yy", "y"}, {"yyyy", "yy"}};
+const Table kJSToNative = {{"d", "d"},  {"dd", "dd"},  {"D", "ddd"}, {"DD", "dddd"},
+                           {"m", "m"},  {"mm", "mm"},  {"M", "mmm"}, {"MM", "mmmm"},
+                           {"y", "yy"}, {"yy", "yyyy"}};
+const Table kPHPDateToNative = {{"j", "d"},       {"d", "dd"},   {"dd", "dd"},  {"D", "ddd"},
+                                {"l", "dddd"},    {"m", "mm"},   {"mm", "mm"},  {"n", "m"},
+                                {"M", "mmm"},     {"F", "mmmm"}, {"o", "yyyy"}, {"Y", "yyyy"},
+                                {"yyyy", "yyyy"}, {"y", "yy"},   {"YY", "yy"}};
+const Table kPHPTimeToNative = {{"a", "am/pm"}, {"A", "AM/PM"}, {"g", "h"},  {"G", "h"},
+                                {"h", "hh"},    {"hh", "hh"},   {"H", "hh"}, {"i", "nn"},
+                                {"s", "ss"},    {"ss", "ss"}};
+const Table kNativeDateToPHP = {{"d", "j"},  {"dd", "d"},  {"ddd", "D"}, {"dddd", "l"},
+                                {"m", "n"},  {"mm", "m"},  {"mmm", "M"}, {"mmmm", "F"},
+                                {"yy", "y"}, {"yyyy", "Y"}};
 const Table kNativeTimeToPHP = {{"n", "i"}, {"nn", "i"}, {"s", "s"}, {"ss", "s"}};
 
-constexpr const char* kNativeToJSMsg = "Invalid DateTime Format for converting to Javascript: \"%s\"!";
+constexpr const char* kNativeToJSMsg =
+    "Invalid DateTime Format for converting to Javascript: \"%s\"!";
 constexpr const char* kJSToNativeMsg = "Invalid Javascript Date Format: \"%s\"!";
 constexpr const char* kPHPToNativeMsg = "Invalid PHP Date/Time Format: \"%s\"!";
 constexpr const char* kNativeToPHPMsg = "Invalid DateTime Format for converting to PHP: \"%s\"!";
 
-// A token nothing placed: a separator character, or an error.
-bool IsSeparatorToken(const std::string& tok) { return tok.size() == 1 && !IsAsciiLetter(tok[0]); }
+// A token nothing placed: a separator character (any one character but an
+// ASCII letter), or an error.
+bool IsSeparatorToken(const std::string& tok) {
+  if (tok.size() == 1) return !IsAsciiLetter(tok[0]);
+  return !tok.empty() && static_cast<unsigned char>(tok[0]) >= 0xC0;  // one multi-byte character
+}
 
 // The two datepicker directions.
 template <class Raise>
-std::string ConvertDatepicker(std::string_view APattern, bool lowerFirst, const Table& table, char& sep, Raise raise) {
+std::string ConvertDatepicker(std::string_view APattern, bool lowerFirst, const Table& table,
+                              std::string& sep, Raise raise) {
   if (APattern.empty()) raise();
-  sep = '/';
+  sep = "/";
   std::string rest = lowerFirst ? LowerAscii(APattern) : std::string(APattern);
   std::string out;
   for (std::string tok = NextDTTok(rest, true); !tok.empty(); tok = NextDTTok(rest, true)) {
@@ -53,7 +66,7 @@ std::string ConvertDatepicker(std::string_view APattern, bool lowerFirst, const 
       out += to;
     } else if (IsSeparatorToken(tok)) {
       out += tok;
-      sep = tok[0];
+      sep = tok;
     } else {
       raise();
     }
@@ -63,10 +76,10 @@ std::string ConvertDatepicker(std::string_view APattern, bool lowerFirst, const 
 
 enum class Form { Date, Time, DateTime };
 
-std::string ConvertPHPToNative(std::string_view APattern, Form form, char& sep) {
+std::string ConvertPHPToNative(std::string_view APattern, Form form, std::string& sep) {
   auto raise = [&] { throw EIWZQPHPToNativeFmt(Format(kPHPToNativeMsg, APattern)); };
   if (APattern.empty()) raise();
-  sep = '\0';
+  sep.clear();
   bool sepSeen = false;
   std::string rest(APattern);
   std::string out;
@@ -83,7 +96,7 @@ std::string ConvertPHPToNative(std::string_view APattern, Form form, char& sep) 
     } else if (IsSeparatorToken(tok)) {
       out += tok;
       if (form != Form::Time && !sepSeen) {
-        sep = tok[0];
+        sep = tok;
         sepSeen = true;
       }
     } else {
@@ -93,10 +106,10 @@ std::string ConvertPHPToNative(std::string_view APattern, Form form, char& sep) 
   return out;
 }
 
-std::string ConvertNativeToPHP(std::string_view APattern, Form form, char& sep) {
+std::string ConvertNativeToPHP(std::string_view APattern, Form form, std::string& sep) {
   auto raise = [&] { throw EIWZQNativeToPHPFmt(Format(kNativeToPHPMsg, APattern)); };
   if (APattern.empty()) raise();
-  sep = '\0';
+  sep.clear();
   bool sepSeen = false;
   bool twelveHour = false;
   std::size_t hourPos = std::string::npos;
@@ -138,7 +151,7 @@ std::string ConvertNativeToPHP(std::string_view APattern, Form form, char& sep) 
     if (!IsSeparatorToken(tok)) raise();
     out += tok;
     if (form != Form::Time && !sepSeen) {
-      sep = tok[0];
+      sep = tok;
       sepSeen = true;
     }
   }
@@ -151,68 +164,72 @@ std::string ConvertNativeToPHP(std::string_view APattern, Form form, char& sep) 
 std::string NextDTTok(std::string& APattern, bool AConsume) {
   if (APattern.empty()) return std::string();
   std::size_t n = 1;
-  if (IsAsciiLetter(APattern[0]))
+  if (IsAsciiLetter(APattern[0])) {
     while (n < APattern.size() && IsAsciiLetter(APattern[n])) ++n;
+  } else if (static_cast<unsigned char>(APattern[0]) >= 0xC0) {
+    // the continuation bytes of a UTF-8 character
+    while (n < APattern.size() && (static_cast<unsigned char>(APattern[n]) & 0xC0) == 0x80) ++n;
+  }
   std::string tok = APattern.substr(0, n);
   if (AConsume) APattern.erase(0, n);
   return tok;
 }
 
-std::string NativeToJSDate(std::string_view APattern, char& ADateSeparator) {
+std::string NativeToJSDate(std::string_view APattern, std::string& ADateSeparator) {
   return ConvertDatepicker(APattern, true, kNativeToJS, ADateSeparator,
                            [&] { throw EIWZQJQuery(Format(kNativeToJSMsg, APattern)); });
 }
 
 std::string NativeToJSDate(std::string_view APattern) {
-  char sep;
+  std::string sep;
   return NativeToJSDate(APattern, sep);
 }
 
-std::string JSToNativeDate(std::string_view APattern, char& ADateSeparator) {
+std::string JSToNativeDate(std::string_view APattern, std::string& ADateSeparator) {
   return ConvertDatepicker(APattern, false, kJSToNative, ADateSeparator,
                            [&] { throw EIWZQJQuery(Format(kJSToNativeMsg, APattern)); });
 }
 
 std::string JSToNativeDate(std::string_view APattern) {
-  char sep;
+  std::string sep;
   return JSToNativeDate(APattern, sep);
 }
 
-std::string PHPToNativeDateFmt(std::string_view APattern, char& ADateSeparator) {
+std::string PHPToNativeDateFmt(std::string_view APattern, std::string& ADateSeparator) {
   return ConvertPHPToNative(APattern, Form::Date, ADateSeparator);
 }
 std::string PHPToNativeDateFmt(std::string_view APattern) {
-  char sep;
+  std::string sep;
   return ConvertPHPToNative(APattern, Form::Date, sep);
 }
 std::string PHPToNativeTimeFmt(std::string_view APattern) {
-  char sep;
+  std::string sep;
   return ConvertPHPToNative(APattern, Form::Time, sep);
 }
-std::string PHPToNativeDateTimeFmt(std::string_view APattern, char& ADateSeparator) {
+std::string PHPToNativeDateTimeFmt(std::string_view APattern, std::string& ADateSeparator) {
   return ConvertPHPToNative(APattern, Form::DateTime, ADateSeparator);
 }
 std::string PHPToNativeDateTimeFmt(std::string_view APattern) {
-  char sep;
+  std::string sep;
   return ConvertPHPToNative(APattern, Form::DateTime, sep);
 }
 
-std::string NativeToPHPDateFmt(std::string_view APattern, char& ADateSeparator) {
+std::string NativeToPHPDateFmt(std::string_view APattern, std::string& ADateSeparator) {
   return ConvertNativeToPHP(APattern, Form::Date, ADateSeparator);
 }
 std::string NativeToPHPDateFmt(std::string_view APattern) {
-  char sep;
+  std::string sep;
   return ConvertNativeToPHP(APattern, Form::Date, sep);
 }
 std::string NativeToPHPTimeFmt(std::string_view APattern) {
-  char sep;
+  std::string sep;
   return ConvertNativeToPHP(APattern, Form::Time, sep);
 }
-std::string NativeToPHPDateTimeFmt(std::string_view APattern, char& ADateSeparator) {
+std::string NativeToPHPDateTimeFmt(std::string_view APattern, std::string& ADateSeparator) {
   return ConvertNativeToPHP(APattern, Form::DateTime, ADateSeparator);
 }
 std::string NativeToPHPDateTimeFmt(std::string_view APattern) {
-  char sep;
+  std::string sep;
   return ConvertNativeToPHP(APattern, Form::DateTime, sep);
 }
 

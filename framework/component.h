@@ -28,6 +28,7 @@
 #include <string_view>
 
 #include "events/response.h"
+#include "foundation/html.h"  // complete TIWHTMLTag for the unique_ptr render results
 #include "framework/controlcore.h"
 #include "host/controls.h"
 #include "options/jsonobj.h"

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Places the client files installed by npm (node_modules/, from package.json and
-# its lock file) under the file names the library links, and minifies our own
+# its lock file) under the names listed in thirdparty.txt, and minifies our own
 # scripts into their ".min" forms. Run by scripts/setup.sh after `npm ci`.
 # Idempotent: a file is copied or minified only when its target is missing or
 # older than its source, so a second run does nothing.
@@ -8,7 +8,8 @@ set -euo pipefail
 cd "$(dirname "$0")"
 
 nm=node_modules
-if [ ! -d "$nm/jquery" ]; then
+manifest=thirdparty.txt
+if [ ! -d "$nm" ]; then
   echo "webroot/setup.sh: $nm/ is missing; run 'npm ci' in webroot/ first" >&2
   exit 1
 fi
@@ -24,49 +25,74 @@ place() {
   fi
 }
 
-# jQuery: the host links jq/jquery(.min).js; the design-state name links the same file.
-place $nm/jquery/dist/jquery.js          jq/jquery.js
-place $nm/jquery/dist/jquery.min.js      jq/jquery.min.js
-place $nm/jquery/dist/jquery.js          jq/jquery_ui/jquery-1.8.2.js
-place $nm/jquery/dist/jquery.min.js      jq/jquery_ui/jquery-1.8.2.min.js
+# place_tree SOURCE/ TARGET/: copies what is missing or newer in the folder.
+place_tree() {
+  local src=$1 dst=$2 before after
+  mkdir -p "$dst"
+  before=$(find "$dst" -type f | wc -l)
+  cp -r -u --preserve=timestamps "$src". "$dst"
+  after=$(find "$dst" -type f | wc -l)
+  changed=$((changed + after - before))
+}
 
-# jQuery UI under the name the controls link.
-place $nm/jquery-ui/dist/jquery-ui.js     jq/jquery_ui/jquery-ui-1.8.23.custom.js
-place $nm/jquery-ui/dist/jquery-ui.min.js jq/jquery_ui/jquery-ui-1.8.23.custom.min.js
+ingit=0
+git rev-parse --is-inside-work-tree >/dev/null 2>&1 && ingit=1
 
-# Plug-ins of the components, under the names the components link.
-place $nm/store/store.js                                  jq/jquery_ui/plugins/store.js
-place $nm/store/store.min.js                              jq/jquery_ui/plugins/store.min.js
-place $nm/jquery-ui-touch-punch/jquery.ui.touch-punch.js     jq/jquery.ui.touch-punch.js
-place $nm/jquery-ui-touch-punch/jquery.ui.touch-punch.min.js jq/jquery.ui.touch-punch.min.js
+# Third-party files, as the manifest lists them.
+declare -A served=()
+lineno=0
+while IFS= read -r line || [ -n "$line" ]; do
+  lineno=$((lineno + 1))
+  line=${line%%#*}
+  read -r src dst extra <<<"$line" || true
+  [ -z "${src:-}" ] && continue
+  if [ -z "${dst:-}" ] || [ -n "${extra:-}" ] || [[ "$src" == *..* ]] || [[ "$dst" == *..* ]] || [[ "$dst" == /* ]]; then
+    echo "webroot/setup.sh: $manifest:$lineno: expected '<npm path> <served name>'" >&2
+    exit 1
+  fi
+  if [ ! -e "$nm/$src" ]; then
+    echo "webroot/setup.sh: $manifest:$lineno: $nm/$src is missing (npm ci?)" >&2
+    exit 1
+  fi
+  if [[ "$src" == */ ]]; then
+    [[ "$dst" == */ ]] || { echo "webroot/setup.sh: $manifest:$lineno: a folder is served as a folder (end both with /)" >&2; exit 1; }
+    place_tree "$nm/$src" "$dst"
+  else
+    place "$nm/$src" "$dst"
+  fi
+  served[$dst]=1
+  if [ "$ingit" = 1 ] && ! git check-ignore -q "$dst"; then
+    echo "webroot/setup.sh: warning: $dst (from $manifest) is not ignored by git; add it to .gitignore" >&2
+  fi
+done <"$manifest"
 
 # The library stylesheet has one form; its ".min" name links the same rules.
 place css/zqcss.css css/zqcss.min.css
 
-# jQuery UI themes: ui-themes/<theme>/jquery-ui(.min).css, theme.css and images/.
-# One cp for the whole tree; -u copies only what is missing or newer.
-mkdir -p ui-themes
-before=$(find ui-themes -type f | wc -l)
-cp -r -u --preserve=timestamps $nm/jquery-ui/dist/themes/. ui-themes/
-after=$(find ui-themes -type f | wc -l)
-changed=$((changed + after - before))
-
-# Our own scripts: every NAME.js outside node_modules/ and outside the copied
-# third-party files gets NAME.min.js, minified with terser.
+# Our own scripts: every tracked NAME.js gets NAME.min.js, minified with terser.
+# Outside a git checkout, every NAME.js that is not a served third-party file.
+own_scripts() {
+  if [ "$ingit" = 1 ]; then
+    git ls-files -z -- '*.js' | while IFS= read -r -d '' f; do
+      [[ "$f" == *.min.js ]] || printf '%s\0' "$f"
+    done
+  else
+    find . -path ./node_modules -prune -o -path ./ui-themes -prune -o -type f -name '*.js' ! -name '*.min.js' -print0 |
+      while IFS= read -r -d '' f; do
+        f=${f#./}
+        [ -n "${served[$f]:-}" ] || printf '%s\0' "$f"
+      done
+  fi
+}
 terser=$nm/.bin/terser
 while IFS= read -r -d '' src; do
-  src=${src#./}
-  case "$src" in
-    jq/jquery.js|jq/jquery_ui/jquery-*.js) continue ;;
-    jq/jquery_ui/plugins/store.js|jq/jquery.ui.touch-punch.js) continue ;;
-  esac
   dst=${src%.js}.min.js
   if [ ! -e "$dst" ] || [ "$src" -nt "$dst" ]; then
     "$terser" "$src" --compress --mangle --comments '/^!/' --output "$dst.tmp"
     mv "$dst.tmp" "$dst"
     changed=$((changed + 1))
   fi
-done < <(find . -path ./node_modules -prune -o -type f -name '*.js' ! -name '*.min.js' -print0)
+done < <(own_scripts)
 
 if [ "$changed" -gt 0 ]; then
   echo "webroot: $changed file(s) placed or minified"

@@ -10,7 +10,7 @@
  *   SubmitClickConfirm(name, param, doValidation, confirmText)
  *                            full submit of the page on behalf of a control
  *   FormDefaultSubmit()      the submit form's onsubmit handler
- *   AddChangedControl(name)  sends that input with the next callback
+ *   AddChangedControl(name)  sends that input with the next callbacks, until one succeeds
  *   ZQSetHiddenInputVal(name, value|array)
  *   OnControlContentChange(event)
  *   NewIWCL(parent, htmlName, flag), Release_IWCL(obj), ZQRelease_IWCL(name),
@@ -126,17 +126,41 @@ var executeAjaxEvent, SubmitClickConfirm, FormDefaultSubmit, AddChangedControl,
 
   /* ------------------------------------------------------- changed inputs */
 
-  var changed = [];  // names in the order they were marked, each once
+  // Names in the order they were marked, each once. A callback sends them and
+  // they stay listed until a reply succeeds (status 200): after a network
+  // error or another status they go with the next callback again. markedAt
+  // tells the latest mark of each name, so that a name marked again while its
+  // callback was on its way stays listed for its new value.
+  var changed = [];
+  var marks = 0;
+  var markedAt = Object.create(null);
 
   AddChangedControl = function (name) {
     if (name == null || name === "") {
       return;
     }
     name = String(name);
+    markedAt[name] = ++marks;
     if (changed.indexOf(name) < 0) {
       changed.push(name);
     }
   };
+
+  // The server has the values sent up to mark number `upTo`.
+  function dropSentChanges(upTo) {
+    changed = changed.filter(function (name) {
+      if (markedAt[name] > upTo) {
+        return true;
+      }
+      delete markedAt[name];
+      return false;
+    });
+  }
+
+  function clearChanges() {
+    changed = [];
+    markedAt = Object.create(null);
+  }
 
   /* The current name=value pairs of the inputs named `name` (or with that ID). */
   function inputPairs(name) {
@@ -252,8 +276,8 @@ var executeAjaxEvent, SubmitClickConfirm, FormDefaultSubmit, AddChangedControl,
     if (fragment !== "") {
       parts.push(fragment);
     }
-    var names = changed;
-    changed = [];
+    var names = changed.slice();
+    task.sentUpTo = marks;
     for (var i = 0; i < names.length; i++) {
       var pairs = inputPairs(names[i]);
       for (var j = 0; j < pairs.length; j++) {
@@ -320,7 +344,9 @@ var executeAjaxEvent, SubmitClickConfirm, FormDefaultSubmit, AddChangedControl,
       return;
     }
     var doc = responseDocument(xhr);
-    if (status !== 200) {
+    if (status === 200) {
+      dropSentChanges(task.sentUpTo);
+    } else {
       var errs = doc ? doc.getElementsByTagName("error") : [];
       var msg = errs.length ? xmlText(errs[0]) : xhr.responseText;
       debug.error("Callback " + task.name + " failed (" + status + "): " + msg);
@@ -450,7 +476,7 @@ var executeAjaxEvent, SubmitClickConfirm, FormDefaultSubmit, AddChangedControl,
     var files = form.querySelectorAll("input[type='file']");
     form.enctype = files.length ? "multipart/form-data" : "application/x-www-form-urlencoded";
     form.method = "POST";
-    changed = [];
+    clearChanges();  // a submit posts every input
     callHook("PreScript", "PreProgressScript", task.param, task.name);
     document.documentElement.style.cursor = "wait";
     // the prototype's submit: not the form's onsubmit, nor an input named "submit"

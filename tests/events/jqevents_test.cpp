@@ -144,6 +144,10 @@ TEST(AjaxCookie, Scripts) {
   EXPECT_EQ(cookie->JsRemoveCookie("n"), "$.removeCookie(\"n\",{\"path\":\"\\/app\"})");
   EXPECT_EQ(cookie->JsReadCookieEx("n", "", "", false, false), "$.cookie(\"n\")");
   EXPECT_EQ(cookie->JsCreateCookieEx("n", "v", false, 0, "", "", false, true), "$.cookie(\"n\",\"v\",{\"raw\":true})");
+  // A plain value is written as an escaped script string: quotes, backslashes,
+  // line breaks and "</script>" cannot end the literal or the script element.
+  EXPECT_EQ(TIWZQJQAjaxCookie::JsAddCookie("n", "a\"b\\c\nd</script>", false),
+            "$.cookie(\"n\",\"a\\\"b\\\\c\\nd\\x3C/script\\x3E\")");
   const std::string jq = ZQJQuery;
   ZQJQuery = "jQuery";
   EXPECT_EQ(TIWZQJQAjaxCookie::GetJsPrefix(), "jQuery.cookie");

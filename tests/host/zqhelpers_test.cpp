@@ -453,6 +453,11 @@ TEST_F(WwwRoot, LocalVersionFile) {
   EXPECT_FALSE(ZQCheckWwwRoot());  // exact comparison
 }
 
+TEST_F(WwwRoot, TheShippedWebRootHasThisVersion) {
+  sc->ContentPath = ZQ_SOURCE_DIR "/webroot";
+  EXPECT_TRUE(ZQCheckWwwRoot());
+}
+
 // A loopback listener that accepts and either answers or stays silent.
 class TinyServer {
  public:
