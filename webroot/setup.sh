@@ -37,6 +37,7 @@ place $nm/jquery-ui/dist/jquery-ui.min.js jq/jquery_ui/jquery-ui-1.8.23.custom.m
 # Plug-ins of the components, under the names the components link.
 place $nm/store/store.js                                  jq/jquery_ui/plugins/store.js
 place $nm/store/store.min.js                              jq/jquery_ui/plugins/store.min.js
+place $nm/jquery-file-download/src/Scripts/jquery.fileDownload.js jq/jquery_ui/plugins/jquery.filedownload.js
 place $nm/jquery-ui-touch-punch/jquery.ui.touch-punch.js     jq/jquery.ui.touch-punch.js
 place $nm/jquery-ui-touch-punch/jquery.ui.touch-punch.min.js jq/jquery.ui.touch-punch.min.js
 
@@ -59,6 +60,7 @@ while IFS= read -r -d '' src; do
   case "$src" in
     jq/jquery.js|jq/jquery_ui/jquery-*.js) continue ;;
     jq/jquery_ui/plugins/store.js|jq/jquery.ui.touch-punch.js) continue ;;
+    # jquery.filedownload.js ships no ".min" form: minified below like our own.
   esac
   dst=${src%.js}.min.js
   if [ ! -e "$dst" ] || [ "$src" -nt "$dst" ]; then
