@@ -11,6 +11,7 @@
 #include <cstring>
 #include <string>
 
+#include "actionmap/map.h"
 #include "demoform.h"
 #include "foundation/object.h"
 #include "host/application.h"
@@ -102,6 +103,7 @@ int main(int argc, char** argv) {
       zq::Owned<zq::TIWServerController>(zq::Create<zq::TIWServerController>(nullptr));
   controller->ContentPath = webroot;
   controller->JavaScriptDebug = debug;
+  zq::ZQActionMapStartup(controller.get());
   zqdemo::InstallDemoPages(*controller);
   options.MaxRequestBytes = controller->MaxRequestSize;
   options.MaxUploadBytes = controller->MaxUploadSize;
@@ -127,6 +129,7 @@ int main(int argc, char** argv) {
   std::fflush(stdout);
   server.Stop();
   controller->EndAllSessions();
+  zq::ZQActionMapShutdown();
   std::printf("zq_demo: stopped after %llu requests\n",
               static_cast<unsigned long long>(server.RequestsServed()));
   return 0;
