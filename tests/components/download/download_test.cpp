@@ -194,17 +194,15 @@ TEST_F(Download, FailureRows) {
   EXPECT_EQ(CookieNamed(r, "fileDownload"), nullptr);
   EXPECT_EQ(dl->GetInternalMapFileList()->Count(), 1);
   // A failure after opening removes the item.
-  struct TBrokenBuf : std::streambuf {
-    int underflow() override { throw std::runtime_error("disk gone"); }
-  };
-  struct TBrokenStream : std::istream {
-    TBrokenBuf buf;
-    TBrokenStream() : std::istream(nullptr) { rdbuf(&buf); }
-  };
-  std::string sfid =
-      FidOf(dl->jsDownloadStream([] { return std::make_unique<TBrokenStream>(); }, "x.txt"));
-  EXPECT_EQ(Fetch("fid=" + sfid).Body(), "The file can not be returned by server!");
+  dl->OnGetContentType =
+      TIWZQJQDownloadGetContentTypeEvent(this, [](TObject*, const std::string&, std::string&) {
+        throw EIWZQJQuery("No type for this file!");
+      });
+  std::string sfid = FidOf(
+      dl->jsDownloadStream([] { return std::make_unique<std::istringstream>("abc"); }, "x.txt"));
+  EXPECT_EQ(Fetch("fid=" + sfid).Body(), "No type for this file!");
   EXPECT_EQ(dl->GetInternalMapFileList()->IndexOfUID(sfid), -1);
+  EXPECT_EQ(dl->GetInternalMapFileList()->Count(), 1);  // the unopened one stays
 }
 
 TEST_F(Download, AndroidWithoutCookieMayComeAgain) {
