@@ -37,15 +37,24 @@ async function openDemo() {
 }
 
 async function result(page, expected) {
-  await page.waitForFunction(
-    (t) => document.getElementById('LBLDOWNLOADRESULT').textContent.startsWith(t), expected, { timeout: 30000 });
-  return page.evaluate(() => {
+  const read = () => page.evaluate(() => {
     const l = document.getElementById('LBLDOWNLOADRESULT');
     return { text: l.textContent, cookie: l.getAttribute('data-cookie') };
   });
+  try {
+    await page.waitForFunction(
+      (t) => document.getElementById('LBLDOWNLOADRESULT').textContent.startsWith(t), expected, { timeout: 30000 });
+  } catch (err) {
+    throw new Error(`waiting for "${expected}": ${JSON.stringify(await read())} (cookies: ${await page.evaluate(() => document.cookie)})`);
+  }
+  return read();
 }
 
+// Clears the outcome shown, so that the next one waited for is the new one.
+const clearResult = (page) => page.evaluate(() => { document.getElementById('LBLDOWNLOADRESULT').textContent = ''; });
+
 async function clickAndDownload(page, button) {
+  await clearResult(page);
   const [download] = await Promise.all([page.waitForEvent('download', { timeout: 30000 }), page.click(button)]);
   return download;
 }
@@ -103,6 +112,8 @@ test('a non-ASCII file name arrives decoded; a stream built by the application a
 
 test('a failed download reaches the fail callback with the server message', async () => {
   const { page, errors } = await openDemo();
+  assert.equal(await page.evaluate(() => /fileDownload=/.test(document.cookie)), false, 'no cookie left from before');
+  await clearResult(page);
   await page.click('#BTNDOWNLOADMISSING');
   const r = await result(page, 'Download failed');
   assert.equal(r.text, 'Download failed: The file can not be returned by server!');
