@@ -21,7 +21,6 @@ namespace zq {
 
 std::chrono::seconds ZQDownloadPendingMaxAge{15 * 60};
 std::size_t ZQDownloadPendingMax = 64;
-std::size_t ZQDownloadChunkSize = 256 * 1024;
 
 ZQ_IMPLEMENT_CLASS(TIWZQJQDownloadOptions) {
   using O = TIWZQJQDownloadOptions;
@@ -143,20 +142,15 @@ void TIWZQJQDownloadList::Prune(std::chrono::steady_clock::time_point ANow,
 
 void ZQSendReplyStream(THTTPReply& AReply, std::unique_ptr<std::istream> AStream,
                        std::optional<std::uint64_t> ASize) {
-  // The host's reply holds its body as one buffer: the content is read in
-  // chunks into it. When the host can send from a body source, the stream is
-  // handed over here instead.
-  std::string& body = AReply.Body();
-  body.clear();
-  if (ASize) body.reserve(static_cast<std::size_t>(*ASize));
-  std::vector<char> chunk(std::max<std::size_t>(ZQDownloadChunkSize, 1));
-  while (*AStream) {
-    AStream->read(chunk.data(), static_cast<std::streamsize>(chunk.size()));
-    std::streamsize n = AStream->gcount();
-    if (n <= 0) break;
-    body.append(chunk.data(), static_cast<std::size_t>(n));
-  }
-  if (AStream->bad()) throw EIWZQJQuery("The file can not be returned by server!");
+  // The server asks for the next chunk only once the previous one is written.
+  std::shared_ptr<std::istream> in(std::move(AStream));
+  AReply.SendStream(
+      std::make_unique<TFunctionReplyStream>([in](char* buffer, size_t size) -> size_t {
+        in->read(buffer, static_cast<std::streamsize>(size));
+        if (in->bad()) throw EIWZQJQuery("The file can not be returned by server!");
+        return static_cast<size_t>(std::max<std::streamsize>(in->gcount(), 0));
+      }),
+      ASize);
 }
 
 std::string ZQDownloadFileNamePart(const std::string& AName) {
@@ -327,20 +321,17 @@ void TIWZQJQCustomDownload::UrlHandler(const std::string& AAction, TStringList* 
   if (android && !cookie) item->FState = zqdisNew;
   // 4. open the content; a failure keeps the item and names no server path
   std::unique_ptr<std::istream> stream;
-  std::optional<std::uint64_t> size;
+  std::unique_ptr<TFileReplyStream> file;
   if (item->FStream) {
     stream = item->FStream();
+    if (!stream || !*stream) throw EIWZQJQuery("The file can not be returned by server!");
   } else {
-    auto file = std::make_unique<std::ifstream>(item->FServerFileName, std::ios::binary);
-    if (file->is_open()) {
-      file->seekg(0, std::ios::end);
-      std::streamoff end = file->tellg();
-      file->seekg(0, std::ios::beg);
-      if (end >= 0) size = static_cast<std::uint64_t>(end);
-      stream = std::move(file);
+    try {
+      file = std::make_unique<TFileReplyStream>(item->FServerFileName);
+    } catch (const Exception&) {
+      throw EIWZQJQuery("The file can not be returned by server!");
     }
   }
-  if (!stream || !*stream) throw EIWZQJQuery("The file can not be returned by server!");
   // 5. from here on a failure drops the item
   try {
     // 6. content type
@@ -356,8 +347,13 @@ void TIWZQJQCustomDownload::UrlHandler(const std::string& AAction, TStringList* 
     if (!o->GetCookieName().empty())
       ZQSetCookieValue(o->GetCookieName(), o->GetCookieValue(), &AResponse,
                        TDateTime(Now().Value + 1), o->GetCookiePath());
-    // 9. the body
-    ZQSendReplyStream(AResponse, std::move(stream), size);
+    // 9. the body, sent in chunks by the server
+    if (file) {
+      std::uint64_t length = file->Length();
+      AResponse.SendStream(std::move(file), length);
+    } else {
+      ZQSendReplyStream(AResponse, std::move(stream), std::nullopt);
+    }
   } catch (...) {
     FInternalMapFileList->Remove(item);
     throw;
