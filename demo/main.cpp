@@ -11,6 +11,7 @@
 #include <cstring>
 #include <string>
 
+#include "actionmap/map.h"
 #include "demoform.h"
 #include "foundation/object.h"
 #include "framework/startup.h"
@@ -104,6 +105,7 @@ int main(int argc, char** argv) {
       zq::Owned<zq::TIWServerController>(zq::Create<zq::TIWServerController>(nullptr));
   controller->ContentPath = webroot;
   controller->JavaScriptDebug = debug;
+  zq::ZQActionMapStartup(controller.get());
   zqdemo::InstallDemoPages(*controller);
   options.MaxRequestBytes = controller->MaxRequestSize;
   options.MaxUploadBytes = controller->MaxUploadSize;
@@ -129,6 +131,7 @@ int main(int argc, char** argv) {
   std::fflush(stdout);
   server.Stop();
   controller->EndAllSessions();
+  zq::ZQActionMapShutdown();
   zq::ZQLibraryShutdown();
   std::printf("zq_demo: stopped after %llu requests\n",
               static_cast<unsigned long long>(server.RequestsServed()));

@@ -40,13 +40,14 @@ git rev-parse --is-inside-work-tree >/dev/null 2>&1 && ingit=1
 
 # Third-party files, as the manifest lists them.
 declare -A served=()
+minify=()
 lineno=0
 while IFS= read -r line || [ -n "$line" ]; do
   lineno=$((lineno + 1))
   line=${line%%#*}
   read -r src dst extra <<<"$line" || true
   [ -z "${src:-}" ] && continue
-  if [ -z "${dst:-}" ] || [ -n "${extra:-}" ] || [[ "$src" == *..* ]] || [[ "$dst" == *..* ]] || [[ "$dst" == /* ]]; then
+  if [ -z "${dst:-}" ] || { [ -n "${extra:-}" ] && [ "$extra" != "+min" ]; } || [[ "$src" == *..* ]] || [[ "$dst" == *..* ]] || [[ "$dst" == /* ]]; then
     echo "webroot/setup.sh: $manifest:$lineno: expected '<npm path> <served name>'" >&2
     exit 1
   fi
@@ -61,6 +62,7 @@ while IFS= read -r line || [ -n "$line" ]; do
     place "$nm/$src" "$dst"
   fi
   served[$dst]=1
+  [ "${extra:-}" = "+min" ] && minify+=("$dst")
   if [ "$ingit" = 1 ] && ! git check-ignore -q "$dst"; then
     echo "webroot/setup.sh: warning: $dst (from $manifest) is not ignored by git; add it to .gitignore" >&2
   fi
@@ -92,7 +94,7 @@ while IFS= read -r -d '' src; do
     mv "$dst.tmp" "$dst"
     changed=$((changed + 1))
   fi
-done < <(own_scripts)
+done < <(own_scripts; for f in "${minify[@]}"; do printf '%s\0' "$f"; done)
 
 if [ "$changed" -gt 0 ]; then
   echo "webroot: $changed file(s) placed or minified"
