@@ -34,14 +34,11 @@ int VersionAfter(std::string_view ua, std::string_view marker) {
   return std::atoi(std::string(ua.substr(p + marker.size(), 6)).c_str());
 }
 
+
 }  // namespace
 
-TIWApplication* gGetWebApplicationThreadVar() {
-  return tCurrentSession;
-}
-void gSetWebApplicationThreadVar(TIWApplication* app) {
-  tCurrentSession = app;
-}
+TIWApplication* gGetWebApplicationThreadVar() { return tCurrentSession; }
+void gSetWebApplicationThreadVar(TIWApplication* app) { tCurrentSession = app; }
 
 void RegisterThreadStateReset(std::function<void()> reset) {
   std::lock_guard<std::mutex> g(gResetLock);
@@ -100,11 +97,9 @@ TBrowser TBrowser::FromUserAgent(std::string_view ua) {
   } else if (ua.find("Firefox/") != std::string_view::npos) {
     b.Kind = TBrowserKind::Firefox;
     b.MajorVersion = VersionAfter(ua, "Firefox/");
-  } else if (ua.find("Chrome/") != std::string_view::npos ||
-             ua.find("Chromium/") != std::string_view::npos) {
+  } else if (ua.find("Chrome/") != std::string_view::npos || ua.find("Chromium/") != std::string_view::npos) {
     b.Kind = TBrowserKind::Chrome;
-    b.MajorVersion = ua.find("Chrome/") != std::string_view::npos ? VersionAfter(ua, "Chrome/")
-                                                                  : VersionAfter(ua, "Chromium/");
+    b.MajorVersion = ua.find("Chrome/") != std::string_view::npos ? VersionAfter(ua, "Chrome/") : VersionAfter(ua, "Chromium/");
   } else if (ua.find("Safari/") != std::string_view::npos) {
     b.Kind = TBrowserKind::Safari;
     b.MajorVersion = VersionAfter(ua, "Version/");
@@ -142,12 +137,8 @@ TIWCallback* TIWCallBacks::Find(std::string_view qualifiedName) const {
 
 // ---------------------------------------------------------------- session
 
-TIWApplication::TIWApplication(TIWServerController* controller, std::string appID,
-                               std::string token)
-    : TComponent(nullptr),
-      controller_(controller),
-      appID_(std::move(appID)),
-      token_(std::move(token)) {}
+TIWApplication::TIWApplication(TIWServerController* controller, std::string appID, std::string token)
+    : TComponent(nullptr), controller_(controller), appID_(std::move(appID)), token_(std::move(token)) {}
 
 TIWApplication::~TIWApplication() = default;
 
@@ -169,6 +160,7 @@ void UnregisterSessionEndHook(int id) {
 }
 
 void TIWApplication::BeforeDestruction() {
+  // Hooks first, while the session and its forms are whole.
   std::vector<std::function<void(TIWApplication&)>> hooks;
   {
     std::lock_guard<std::mutex> g(gSessionEndHooksLock);
@@ -183,9 +175,7 @@ void TIWApplication::BeforeDestruction() {
   TComponent::BeforeDestruction();
 }
 
-std::string TIWApplication::URLBase() const {
-  return controller_ ? controller_->URLBase : std::string();
-}
+std::string TIWApplication::URLBase() const { return controller_ ? controller_->URLBase : std::string(); }
 
 std::vector<TIWAppForm*> TIWApplication::Forms() const {
   std::vector<TIWAppForm*> r;
@@ -194,10 +184,8 @@ std::vector<TIWAppForm*> TIWApplication::Forms() const {
   return r;
 }
 
-void TIWApplication::ShowMessage(std::string_view text, TIWShowMessageType,
-                                 std::string_view title) {
-  std::string t =
-      title.empty() ? std::string(text) : std::string(title) + "\n\n" + std::string(text);
+void TIWApplication::ShowMessage(std::string_view text, TIWShowMessageType, std::string_view title) {
+  std::string t = title.empty() ? std::string(text) : std::string(title) + "\n\n" + std::string(text);
   messages_.push_back(t);
 }
 
