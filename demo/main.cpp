@@ -4,13 +4,16 @@
 //
 //   zq_demo [--port N] [--bind ADDRESS] [--webroot DIR] [--workers N] [--debug]
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <string>
 
+#include "components/picture/picture.h"
 #include "demoform.h"
 #include "foundation/object.h"
 #include "host/application.h"
@@ -102,6 +105,9 @@ int main(int argc, char** argv) {
       zq::Owned<zq::TIWServerController>(zq::Create<zq::TIWServerController>(nullptr));
   controller->ContentPath = webroot;
   controller->JavaScriptDebug = debug;
+  // The image cache of this run, removed with it.
+  controller->CacheDir = "/tmp/zq_demo_cache_" + std::to_string(::getpid());
+  zq::ZQPictureStartup(*controller);
   zqdemo::InstallDemoPages(*controller);
   options.MaxRequestBytes = controller->MaxRequestSize;
   options.MaxUploadBytes = controller->MaxUploadSize;
@@ -127,6 +133,9 @@ int main(int argc, char** argv) {
   std::fflush(stdout);
   server.Stop();
   controller->EndAllSessions();
+  zq::ZQPictureShutdown();
+  std::error_code ec;
+  std::filesystem::remove_all(controller->CacheDir, ec);
   std::printf("zq_demo: stopped after %llu requests\n",
               static_cast<unsigned long long>(server.RequestsServed()));
   return 0;
