@@ -511,7 +511,9 @@ void TIWZQPicture::SaveImage(const std::string& AFileName) {
   js.Add("  var imgDataUrl = canvas.toDataURL(\"image/png\");");
   js.Add("  imgDataUrl = imgDataUrl.replace(/^data:image\\/(png|jpg);base64,/, \"\");");
   js.AddF("ZQSendLargeDataToUrl(%s,%s);", data->AsJSon(false, true, true), ZQJsEscape(url));
-  js.Add("}");
+  // "};": with the lines joined by blanks a bare "}" would run into the next
+  // statement and the whole script would fail to parse.
+  js.Add("};");
   js.Add("img.src = src;");
   FPendingSaveName = AFileName;
   c->AddJavaScriptToAjaxResponse(js.GetJoined(), false, true);

@@ -448,7 +448,7 @@ TEST_F(SaveEntryTest, QueuesTheCanvasScriptWithTheEntryUrl) {
       "imgDataUrl = imgDataUrl.replace(/^data:image\\/(png|jpg);base64,/, \"\"); "
       "ZQSendLargeDataToUrl([{\"value\":imgDataUrl,\"name\":\"imageData\"},{\"value\":" +
           ZQJsEscape(target) + ",\"name\":\"filename\"}]," + ZQJsEscape(url) +
-          "); } img.src = src; ");
+          "); }; img.src = src; ");
   EXPECT_EQ(pic->PendingSaveName(), target);
 }
 
