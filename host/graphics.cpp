@@ -229,6 +229,14 @@ std::string EncodePng(int w, int h, bool alpha, const std::vector<TPixel>& px) {
   return out;
 }
 
+// A new graphic of the class of g with its image (Assign of that class).
+template <class T>
+Owned<TGraphic> CloneOf(const T* g) {
+  auto copy = CreateOwned<T>();
+  copy->Assign(g);
+  return copy;
+}
+
 bool StartsWith(std::string_view d, std::string_view prefix) {
   return d.substr(0, prefix.size()) == prefix;
 }
@@ -355,9 +363,7 @@ std::string TPngImage::SaveToData() const {
 }
 
 Owned<TGraphic> TPngImage::Clone() const {
-  auto g = CreateOwned<TPngImage>();
-  g->Assign(this);
-  return g;
+  return CloneOf(this);
 }
 
 void TPngImage::Assign(const TPersistent* Source) {
@@ -403,9 +409,7 @@ std::string TBitmap::SaveToData() const {
 }
 
 Owned<TGraphic> TBitmap::Clone() const {
-  auto g = CreateOwned<TBitmap>();
-  g->Assign(this);
-  return g;
+  return CloneOf(this);
 }
 
 void TBitmap::Assign(const TPersistent* Source) {
@@ -528,9 +532,7 @@ std::string TIcon::SaveToData() const {
 }
 
 Owned<TGraphic> TIcon::Clone() const {
-  auto g = CreateOwned<TIcon>();
-  g->Assign(this);
-  return g;
+  return CloneOf(this);
 }
 
 void TIcon::Assign(const TPersistent* Source) {
@@ -546,6 +548,15 @@ void TIcon::Assign(const TPersistent* Source) {
 }
 
 // ---------------------------------------------------------------- JPEG, GIF
+
+void TEncodedGraphic::Assign(const TPersistent* Source) {
+  auto* s = dynamic_cast<const TEncodedGraphic*>(Source);
+  if (s && s->GetKind() == GetKind()) {
+    Keep(s->FData, s->GetWidth(), s->GetHeight());
+    return;
+  }
+  inherited::Assign(Source);
+}
 
 void TEncodedGraphic::Keep(std::string_view data, int w, int h) {
   CheckSize(w, h, "image");
@@ -576,9 +587,7 @@ void TJPEGImage::LoadFromData(std::string_view data) {
 }
 
 Owned<TGraphic> TJPEGImage::Clone() const {
-  auto g = CreateOwned<TJPEGImage>();
-  g->Keep(FData, GetWidth(), GetHeight());
-  return g;
+  return CloneOf(this);
 }
 
 void TGIFImage::LoadFromData(std::string_view data) {
@@ -589,9 +598,7 @@ void TGIFImage::LoadFromData(std::string_view data) {
 }
 
 Owned<TGraphic> TGIFImage::Clone() const {
-  auto g = CreateOwned<TGIFImage>();
-  g->Keep(FData, GetWidth(), GetHeight());
-  return g;
+  return CloneOf(this);
 }
 
 // ---------------------------------------------------------------- to PNG

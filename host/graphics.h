@@ -180,6 +180,8 @@ class TIcon : public TRasterGraphic {
 class TEncodedGraphic : public TGraphic {
   ZQ_CLASS(TEncodedGraphic, TGraphic)
   std::string SaveToData() const override { return FData; }
+  // From a graphic of the same kind.
+  void Assign(const TPersistent* Source) override;
 
  protected:
   void Keep(std::string_view data, int w, int h);

@@ -134,26 +134,8 @@ class TZQImageCacheHandler : public TContentBase {
     if (!in) return false;
     std::string data((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     // The type by the content: cache names may end in ".tmp".
-    std::string type;
-    switch (ZQGraphicKindOfData(data)) {
-      case TGraphicKind::gkPng:
-        type = "image/png";
-        break;
-      case TGraphicKind::gkBitmap:
-        type = "image/bmp";
-        break;
-      case TGraphicKind::gkJpeg:
-        type = "image/jpeg";
-        break;
-      case TGraphicKind::gkGif:
-        type = "image/gif";
-        break;
-      case TGraphicKind::gkIcon:
-        type = "image/x-icon";
-        break;
-      default:
-        type = controller_->MimeTypes().TypeOf(file);
-    }
+    std::string ext = ZQGraphicKindExt(ZQGraphicKindOfData(data));
+    std::string type = controller_->MimeTypes().TypeOf(ext.empty() ? file : "x." + ext);
     AReply.SetCode(200);
     AReply.SetContentType(type);
     AReply.SetHeader("Cache-Control", "no-cache");

@@ -26,25 +26,12 @@ namespace zqdemo {
 
 using namespace zq;
 
-// An <img> showing a picture holder. A change of the picture during a
-// callback sends the new source to the browser.
-class TDemoImage : public TIWBaseControl, public IIWZQJSContainer {
-  ZQ_CLASS(TDemoImage, TIWBaseControl)
+// The script-container side of the demo's picture controls: holders find
+// their control through it, and script goes into the ajax response.
+class TDemoPictureControl : public TIWBaseControl, public IIWZQJSContainer {
+  ZQ_CLASS(TDemoPictureControl, TIWBaseControl)
  public:
-  explicit TDemoImage(TComponent* AOwner) : TIWBaseControl(AOwner) {}
-  std::unique_ptr<TIWZQPicture> Picture;
-  int DisplayWidth = 0, DisplayHeight = 0;
-
-  std::unique_ptr<TIWHTMLTag> RenderHTML(TIWCompContext&) override {
-    auto tag = std::make_unique<TIWHTMLTag>("img", TIWHTMLTag::TClosingTag::ctdNone);
-    tag->AddStringParam("id", HTMLName());
-    tag->AddStringParam("alt", GetName());
-    tag->AddStringParam("src", Picture->GetSrc());
-    if (DisplayWidth > 0) tag->AddIntegerParam("width", DisplayWidth);
-    if (DisplayHeight > 0) tag->AddIntegerParam("height", DisplayHeight);
-    return tag;
-  }
-
+  explicit TDemoPictureControl(TComponent* AOwner) : TIWBaseControl(AOwner) {}
   TComponent* GetImplComponent() override { return this; }
   std::string GetHTMLName() override { return HTMLName(); }
   std::string GetIWCLName() override { return HTMLName() + "IWCL"; }
@@ -58,6 +45,29 @@ class TDemoImage : public TIWBaseControl, public IIWZQJSContainer {
   int GetDisableAjaxResponseCount() override { return 0; }
   void DisableAjaxResponse() override {}
   void EnableAjaxResponse() override {}
+};
+
+ZQ_IMPLEMENT_CLASS(TDemoPictureControl) {}
+
+// An <img> showing a picture holder. A change of the picture during a
+// callback sends the new source to the browser.
+class TDemoImage : public TDemoPictureControl {
+  ZQ_CLASS(TDemoImage, TDemoPictureControl)
+ public:
+  explicit TDemoImage(TComponent* AOwner) : TDemoPictureControl(AOwner) {}
+  std::unique_ptr<TIWZQPicture> Picture;
+  int DisplayWidth = 0, DisplayHeight = 0;
+
+  std::unique_ptr<TIWHTMLTag> RenderHTML(TIWCompContext&) override {
+    auto tag = std::make_unique<TIWHTMLTag>("img", TIWHTMLTag::TClosingTag::ctdNone);
+    tag->AddStringParam("id", HTMLName());
+    tag->AddStringParam("alt", GetName());
+    tag->AddStringParam("src", Picture->GetSrc());
+    if (DisplayWidth > 0) tag->AddIntegerParam("width", DisplayWidth);
+    if (DisplayHeight > 0) tag->AddIntegerParam("height", DisplayHeight);
+    return tag;
+  }
+
   void AjaxPictureChanged(TObject*) override {
     ZQAddJavaScriptToAjaxResponse(
         Format("%s.attr(\"src\",%s);", GetIDJQuery(), ZQJsEscape(Picture->GetSrc())));
@@ -67,10 +77,10 @@ class TDemoImage : public TIWBaseControl, public IIWZQJSContainer {
 ZQ_IMPLEMENT_CLASS(TDemoImage) {}
 
 // A row of thumbnails, one per image-list entry, with the image preview.
-class TDemoThumbs : public TIWBaseControl, public IIWZQJSContainer {
-  ZQ_CLASS(TDemoThumbs, TIWBaseControl)
+class TDemoThumbs : public TDemoPictureControl {
+  ZQ_CLASS(TDemoThumbs, TDemoPictureControl)
  public:
-  explicit TDemoThumbs(TComponent* AOwner) : TIWBaseControl(AOwner) {}
+  explicit TDemoThumbs(TComponent* AOwner) : TDemoPictureControl(AOwner) {}
   std::vector<std::unique_ptr<TIWZQPictureEx>> Entries;
   Owned<TIWZQJQImagePreviewOptions> Preview;
 
@@ -91,19 +101,6 @@ class TDemoThumbs : public TIWBaseControl, public IIWZQJSContainer {
     ZQAddJSLink(AContext, ZQJsUrlBase, ImagePreviewJSFile(), false);
     AContext.AddToOnReady(Preview->InitPluginJS());
   }
-
-  TComponent* GetImplComponent() override { return this; }
-  std::string GetHTMLName() override { return HTMLName(); }
-  std::string GetIWCLName() override { return HTMLName() + "IWCL"; }
-  std::string GetIDJQuery() override { return ZQGetJQuery(HTMLName()); }
-  bool GetGenerateAjaxResponse(TZQJSonMember*) override { return false; }
-  void AddJavaScriptToAjaxResponse(const std::string& AScript, bool ACheck, bool ARaise) override {
-    ZQAddJavaScriptToAjaxResponse(AScript, ACheck, ARaise);
-  }
-  void AddMemberToAjaxResponse(TIWZQJSon*, TZQJSonMember*) override {}
-  int GetDisableAjaxResponseCount() override { return 0; }
-  void DisableAjaxResponse() override {}
-  void EnableAjaxResponse() override {}
 };
 
 ZQ_IMPLEMENT_CLASS(TDemoThumbs) {}
