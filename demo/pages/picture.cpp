@@ -6,6 +6,7 @@
 // draw an image on a canvas at its displayed size and post it back, and
 // "Check saved file" reads what arrived.
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -152,6 +153,16 @@ class TPicturePage : public TDemoPage {
       l->SetBounds(left, top, w, 20);
       return l;
     };
+    // An ajax button running the action.
+    auto button = [&](const char* name, const char* caption, int left, int top, int w, int h,
+                      std::function<void()> action) {
+      auto* b = Create<TIWButton>(&AForm);
+      b->SetName(name);
+      b->SetParent(&AForm);
+      b->SetCaption(caption);
+      b->SetBounds(left, top, w, h);
+      b->OnAsyncClick = TNotifyEvent(this, [action](TObject*) { action(); });
+    };
     label("LblImagesTitle", "Images", 16, ATop, 300);
 
     png_ = Image(AForm, "ImgPng", 16, ATop + 28, 48, 32);
@@ -167,12 +178,7 @@ class TPicturePage : public TDemoPage {
     changed_ = Image(AForm, "ImgChanged", 176, ATop + 28, 40, 40);
     changed_->Picture = std::make_unique<TIWZQPicture>(changed_, "Picture", true);
     changed_->Picture->SetGraphic(Solid(40, 40, {220, 30, 30, 255}).get());
-    auto* change = Create<TIWButton>(&AForm);
-    change->SetName("BtnImageChange");
-    change->SetParent(&AForm);
-    change->SetCaption("Change");
-    change->SetBounds(224, ATop + 34, 80, 28);
-    change->OnAsyncClick = TNotifyEvent(this, [this](TObject*) {
+    button("BtnImageChange", "Change", 224, ATop + 34, 80, 28, [this] {
       green_ = !green_;
       TPixel p = green_ ? TPixel{30, 180, 60, 255} : TPixel{220, 30, 30, 255};
       changed_->Picture->SetGraphic(Solid(40, 40, p).get());
@@ -204,21 +210,11 @@ class TPicturePage : public TDemoPage {
     shown_->DisplayWidth = 96;
     shown_->DisplayHeight = 64;
 
-    auto* save = Create<TIWButton>(&AForm);
-    save->SetName("BtnImageSave");
-    save->SetParent(&AForm);
-    save->SetCaption("Save what the browser shows");
-    save->SetBounds(16, ATop + 100, 220, 28);
-    save->OnAsyncClick = TNotifyEvent(this, [this](TObject*) {
+    button("BtnImageSave", "Save what the browser shows", 16, ATop + 100, 220, 28, [this] {
       shown_->Picture->SaveImage(SavedFile());
       saved_->SetCaption("Saving...");
     });
-    auto* check = Create<TIWButton>(&AForm);
-    check->SetName("BtnImageCheck");
-    check->SetParent(&AForm);
-    check->SetCaption("Check saved file");
-    check->SetBounds(244, ATop + 100, 140, 28);
-    check->OnAsyncClick = TNotifyEvent(this, [this](TObject*) {
+    button("BtnImageCheck", "Check saved file", 244, ATop + 100, 140, 28, [this] {
       auto png = CreateOwned<TPngImage>();
       try {
         png->LoadFromFile(SavedFile());
