@@ -544,6 +544,23 @@ TEST_F(PictureTest, SessionCacheFolderGoesWithTheSessionAndShutdownSweepsTheRest
   EXPECT_FALSE(fs::exists(Cache() + "userimgcache/" + otherID));
   EXPECT_TRUE(fs::is_directory(ownFolder));
 
+  // A session that expires takes its folder along too.
+  std::shared_ptr<TIWApplication> idle = host->Controller().NewSession();
+  std::string idleID = idle->AppID();
+  {
+    TIWThreadSessionSwitch s(idle.get());
+    pic.GetSrc();
+  }
+  ASSERT_TRUE(fs::is_directory(Cache() + "userimgcache/" + idleID));
+  auto later = std::chrono::steady_clock::now() + host->Controller().SessionTimeout +
+               std::chrono::minutes(1);
+  host->Session().Touch(later);
+  host->Controller().SetClock([later] { return later; });
+  idle.reset();
+  EXPECT_GE(host->Controller().ExpireSessions(), 1u);
+  EXPECT_FALSE(fs::exists(Cache() + "userimgcache/" + idleID));
+  EXPECT_TRUE(fs::is_directory(ownFolder));
+
   ZQPictureShutdown();
   EXPECT_FALSE(fs::exists(ownFolder));
   EXPECT_TRUE(fs::is_directory(Cache() + "userimgcache"));  // the root stays
