@@ -117,7 +117,9 @@ test('the image the browser shows is saved on the server as a PNG of its display
     return [r.status, await r.text()];
   }, res.url());
   assert.deepEqual(forged, [500, 'Invalid file name: "/tmp/evil.png"!']);
+  const checked = page.waitForResponse((r) => r.url().includes('/$/callback'));
   await page.click('#BTNIMAGECHECK');
+  await checked;
   assert.equal(await page.textContent('#LBLIMAGESAVED'), 'Saved PNG 96x64');
   await page.close();
   assert.deepEqual(errors, ['console: Failed to load resource: the server responded with a status of 500 (Internal Server Error)']);
