@@ -89,10 +89,14 @@ class PictureTest : public ::testing::Test {
         [this](TIWApplication& app) {
           auto* f = Create<TIWAppForm>(&app);
           f->SetName("Main");
-          edit = Create<TBox>(f);
-          edit->SetName("Edit1");
-          images = Create<TImageList>(f);
-          images->SetName("ImageList1");
+          auto* e = Create<TBox>(f);
+          e->SetName("Edit1");
+          auto* list = Create<TImageList>(f);
+          list->SetName("ImageList1");
+          if (!edit) {  // the first session's; later sessions get their own
+            edit = e;
+            images = list;
+          }
           return f;
         },
         [this](TIWServerController& c) { c.CacheDir = dir + "/cache"; });
