@@ -19,7 +19,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   zq::TGraphic* g = picture.GetGraphic();
   if (!g || g->GetEmpty()) std::abort();
   if (g->GetKind() == zq::TGraphicKind::gkJpeg || g->GetKind() == zq::TGraphicKind::gkGif) return 0;
-  if (static_cast<std::int64_t>(g->GetWidth()) * g->GetHeight() > 1 << 20) return 0;  // keep runs fast
+  if (static_cast<std::int64_t>(g->GetWidth()) * g->GetHeight() > 1 << 20)
+    return 0;  // keep runs fast
   auto png = zq::ConvertGraphicToPng(*g);
   auto back = zq::CreateOwned<zq::TPngImage>();
   back->LoadFromData(png->SaveToData());
