@@ -198,7 +198,6 @@ class THTTPRequest {
   std::string ScriptName;  // prefix under which the application runs, usually empty
   int ServerPort = 80;
   std::string RemoteAddr;
-  std::string Content;  // raw body
   std::string Content;  // raw body, when it was read whole (see BodySource)
 
   // Headers (case-insensitive names).
