@@ -4,14 +4,17 @@
 //
 //   zq_demo [--port N] [--bind ADDRESS] [--webroot DIR] [--workers N] [--debug]
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <string>
 
 #include "actionmap/map.h"
+#include "components/picture/picture.h"
 #include "demoform.h"
 #include "foundation/object.h"
 #include "framework/startup.h"
@@ -106,6 +109,9 @@ int main(int argc, char** argv) {
   controller->ContentPath = webroot;
   controller->JavaScriptDebug = debug;
   zq::ZQActionMapStartup(controller.get());
+  // The image cache of this run, removed with it.
+  controller->CacheDir = "/tmp/zq_demo_cache_" + std::to_string(::getpid());
+  zq::ZQPictureStartup(*controller);
   zqdemo::InstallDemoPages(*controller);
   options.MaxRequestBytes = controller->MaxRequestSize;
   options.MaxUploadBytes = controller->MaxUploadSize;
@@ -131,6 +137,9 @@ int main(int argc, char** argv) {
   std::fflush(stdout);
   server.Stop();
   controller->EndAllSessions();
+  zq::ZQPictureShutdown();
+  std::error_code ec;
+  std::filesystem::remove_all(controller->CacheDir, ec);
   zq::ZQActionMapShutdown();
   zq::ZQLibraryShutdown();
   std::printf("zq_demo: stopped after %llu requests\n",

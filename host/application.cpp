@@ -142,7 +142,31 @@ TIWApplication::TIWApplication(TIWServerController* controller, std::string appI
 
 TIWApplication::~TIWApplication() = default;
 
+namespace {
+std::mutex gSessionEndHooksLock;
+std::vector<std::pair<int, std::function<void(TIWApplication&)>>> gSessionEndHooks;
+int gNextSessionEndHook = 0;
+}  // namespace
+
+int RegisterSessionEndHook(std::function<void(TIWApplication&)> hook) {
+  std::lock_guard<std::mutex> g(gSessionEndHooksLock);
+  gSessionEndHooks.emplace_back(++gNextSessionEndHook, std::move(hook));
+  return gNextSessionEndHook;
+}
+
+void UnregisterSessionEndHook(int id) {
+  std::lock_guard<std::mutex> g(gSessionEndHooksLock);
+  std::erase_if(gSessionEndHooks, [id](const auto& h) { return h.first == id; });
+}
+
 void TIWApplication::BeforeDestruction() {
+  // Hooks first, while the session and its forms are whole.
+  std::vector<std::function<void(TIWApplication&)>> hooks;
+  {
+    std::lock_guard<std::mutex> g(gSessionEndHooksLock);
+    for (auto& h : gSessionEndHooks) hooks.push_back(h.second);
+  }
+  for (auto& h : hooks) h(*this);
   // The forms go while this session is the thread's session, so that what
   // their components undo (callbacks, placed components) is undone here and
   // not in the session of whatever request happens to end this one.

@@ -200,6 +200,12 @@ class TIWRequestScope {
   TIWApplication* saved_;
 };
 
+// Layers above the host that keep something per session (files, cache
+// folders) learn here that a session ends: expiry, EndSession, shutdown. The
+// hook runs on the thread that frees the session, while it is still whole.
+int RegisterSessionEndHook(std::function<void(TIWApplication&)> hook);
+void UnregisterSessionEndHook(int id);
+
 // Per-thread state kept by layers above the host (mobile flag, deferred-init
 // flag, current request info ...) registers a reset here; every request scope
 // runs all resets when it starts and when it ends.
