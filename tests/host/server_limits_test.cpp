@@ -408,8 +408,9 @@ TEST_F(ServerLimits, AGibibyteReplyStreamsWithBackPressure) {
   }
   EXPECT_EQ(payload, kSize);
   std::printf("1 GiB chunked reply: RSS growth %zu KiB\n", peak - before);
-  if (kMeasureRss)
+  if (kMeasureRss) {
     EXPECT_LT(peak, before + 16 * 1024) << "RSS before " << before << " KiB, peak " << peak;
+  }
   // The connection carries on after a chunked reply.
   c.Send("GET /chunked HTTP/1.1\r\nHost: x\r\nConnection: close\r\n\r\n");
   EXPECT_NE(c.ReadUntil("\r\n\r\n").find("200 OK"), std::string::npos);
