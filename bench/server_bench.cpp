@@ -6,10 +6,11 @@
 // Prints:
 //   callback vs_hello_c32=<ratio>        callbacks/s over hello-world requests/s, 32 connections
 //   callback vs_hello_c1=<ratio>         the same on one connection
-//   idle_conns=10000 callback_p99_ms=<n> 32 callback clients beside 10,000 idle keep-alive connections
-//   slow_clients=1000 callback_p99_ms=<n> the same beside 1,000 clients sending a head byte a second
-//   session_idle_kib=<n>                 memory per idle session of a one-button form (10,000 sessions)
-//   rss_100k_callbacks_growth_pct=<n>    server RSS growth over 100,000 callbacks after a warm-up
+//   idle_conns=10000 callback_p99_ms=<n> 32 callback clients beside 10,000 idle keep-alive
+//   connections slow_clients=1000 callback_p99_ms=<n> the same beside 1,000 clients sending a head
+//   byte a second session_idle_kib=<n>                 memory per idle session of a one-button form
+//   (10,000 sessions) rss_100k_callbacks_growth_pct=<n>    server RSS growth over 100,000 callbacks
+//   after a warm-up
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
@@ -24,12 +25,12 @@
 #include <atomic>
 #include <cerrno>
 #include <chrono>
-#include <thread>
 #include <cstdio>
 #include <cstring>
 #include <fstream>
 #include <regex>
 #include <string>
+#include <thread>
 #include <utility>  // before Asio
 #include <vector>
 
@@ -50,7 +51,8 @@ namespace asio = boost::asio;
 namespace bhttp = boost::beast::http;
 
 size_t RssKiB(pid_t pid) {
-  std::ifstream in(pid ? "/proc/" + std::to_string(pid) + "/status" : std::string("/proc/self/status"));
+  std::ifstream in(pid ? "/proc/" + std::to_string(pid) + "/status"
+                       : std::string("/proc/self/status"));
   std::string line;
   while (std::getline(in, line))
     if (line.rfind("VmRSS:", 0) == 0) return std::stoul(line.substr(6));
@@ -81,7 +83,8 @@ zq::TIWAppForm* OneButtonForm(zq::TIWApplication& app) {
 // The server under test; writes its port to `out` and serves until killed.
 [[noreturn]] void RunHostServer(int out) {
   RaiseFileLimit();
-  auto controller = zq::Owned<zq::TIWServerController>(zq::Create<zq::TIWServerController>(nullptr));
+  auto controller =
+      zq::Owned<zq::TIWServerController>(zq::Create<zq::TIWServerController>(nullptr));
   controller->MaxSessions = 20000;
   controller->SetMainFormFactory(OneButtonForm);
   zq::TServerOptions o;
@@ -90,7 +93,8 @@ zq::TIWAppForm* OneButtonForm(zq::TIWApplication& app) {
   o.KeepAliveTimeoutSeconds = 120;
   o.KeepAliveMaxCount = 1 << 30;
   o.MaxConnections = 19000;
-  zq::TZQHTTPServer server([&](zq::THTTPRequest& q, zq::THTTPReply& r) { controller->HandleRequest(q, r); }, o);
+  zq::TZQHTTPServer server(
+      [&](zq::THTTPRequest& q, zq::THTTPReply& r) { controller->HandleRequest(q, r); }, o);
   int port = server.Start();
   (void)!write(out, &port, sizeof port);
   for (;;) pause();
@@ -111,17 +115,18 @@ zq::TIWAppForm* OneButtonForm(zq::TIWApplication& app) {
     explicit Conn(asio::ip::tcp::socket so) : s(std::move(so)) {}
     void Read() {
       req = {};
-      bhttp::async_read(s, buf, req, [self = shared_from_this()](boost::system::error_code ec, size_t) {
-        if (ec) return;
-        self->res = {bhttp::status::ok, self->req.version()};
-        self->res.set(bhttp::field::content_type, "text/plain");
-        self->res.body() = "hello";
-        self->res.keep_alive(self->req.keep_alive());
-        self->res.prepare_payload();
-        bhttp::async_write(self->s, self->res, [self](boost::system::error_code e, size_t) {
-          if (!e) self->Read();
-        });
-      });
+      bhttp::async_read(
+          s, buf, req, [self = shared_from_this()](boost::system::error_code ec, size_t) {
+            if (ec) return;
+            self->res = {bhttp::status::ok, self->req.version()};
+            self->res.set(bhttp::field::content_type, "text/plain");
+            self->res.body() = "hello";
+            self->res.keep_alive(self->req.keep_alive());
+            self->res.prepare_payload();
+            bhttp::async_write(self->s, self->res, [self](boost::system::error_code e, size_t) {
+              if (!e) self->Read();
+            });
+          });
     }
   };
   std::function<void()> accept = [&] {
@@ -208,9 +213,9 @@ std::string CallbackRequest(int port) {
   std::regex_search(page, m1, std::regex("ZQSESSION=([0-9a-f]+)"));
   std::regex_search(page, m2, std::regex("name=\"ZQ_TOKEN\" value=\"([0-9a-f]+)\""));
   std::string body = "ZQ_TOKEN=" + m2[1].str();
-  return "POST /$/callback?callback=BTN1.DoOnAsyncClick HTTP/1.1\r\nHost: b\r\nCookie: ZQSESSION=" + m1[1].str() +
-         "\r\nContent-Type: application/x-www-form-urlencoded\r\nContent-Length: " + std::to_string(body.size()) +
-         "\r\n\r\n" + body;
+  return "POST /$/callback?callback=BTN1.DoOnAsyncClick HTTP/1.1\r\nHost: b\r\nCookie: ZQSESSION=" +
+         m1[1].str() + "\r\nContent-Type: application/x-www-form-urlencoded\r\nContent-Length: " +
+         std::to_string(body.size()) + "\r\n\r\n" + body;
 }
 
 struct LoadResult {
@@ -221,8 +226,8 @@ struct LoadResult {
 
 // `conns` keep-alive clients, each with its request, for `seconds` (or until
 // `maxRequests`); `tick` runs about every 100 ms.
-LoadResult RunLoad(int port, const std::vector<std::string>& requests, double seconds, uint64_t maxRequests = UINT64_MAX,
-                   const std::function<void()>& tick = nullptr) {
+LoadResult RunLoad(int port, const std::vector<std::string>& requests, double seconds,
+                   uint64_t maxRequests = UINT64_MAX, const std::function<void()>& tick = nullptr) {
   int ep = epoll_create1(0);
   std::vector<Client> clients(requests.size());
   for (size_t i = 0; i < clients.size(); ++i) {
@@ -299,7 +304,8 @@ std::vector<std::string> CallbackRequests(int port, int n) {
 // ------------------------------------------------------------------ session footprint
 
 [[noreturn]] void MeasureSessions(int out) {
-  auto controller = zq::Owned<zq::TIWServerController>(zq::Create<zq::TIWServerController>(nullptr));
+  auto controller =
+      zq::Owned<zq::TIWServerController>(zq::Create<zq::TIWServerController>(nullptr));
   controller->MaxSessions = 20000;
   controller->SetMainFormFactory(OneButtonForm);
   auto page = [&] {
@@ -360,7 +366,8 @@ int main() {
     }
     LoadResult r = RunLoad(hostPort, CallbackRequests(hostPort, 32), secs);
     std::printf("idle_conns=%zu callback_p99_ms=%.2f\n", idle.size(), r.p99ms);
-    std::fprintf(stderr, "  idle: %.0f callbacks/s, %llu failed\n", r.rate, static_cast<unsigned long long>(r.failed));
+    std::fprintf(stderr, "  idle: %.0f callbacks/s, %llu failed\n", r.rate,
+                 static_cast<unsigned long long>(r.failed));
     std::fflush(stdout);
     for (int fd : idle) close(fd);
   }
@@ -392,7 +399,8 @@ int main() {
     done = true;
     dripper.join();
     std::printf("slow_clients=%zu callback_p99_ms=%.2f\n", slow.size(), r.p99ms);
-    std::fprintf(stderr, "  slow: %.0f callbacks/s, %llu failed\n", r.rate, static_cast<unsigned long long>(r.failed));
+    std::fprintf(stderr, "  slow: %.0f callbacks/s, %llu failed\n", r.rate,
+                 static_cast<unsigned long long>(r.failed));
     std::fflush(stdout);
     for (int fd : slow) close(fd);
   }
@@ -405,9 +413,11 @@ int main() {
     LoadResult r = RunLoad(hostPort, cb, 60, 100000);
     const size_t after = RssKiB(host);
     std::printf("rss_100k_callbacks_growth_pct=%.1f\n",
-                100.0 * (static_cast<double>(after) - static_cast<double>(before)) / static_cast<double>(before));
+                100.0 * (static_cast<double>(after) - static_cast<double>(before)) /
+                    static_cast<double>(before));
     std::fprintf(stderr, "  rss: %zu -> %zu KiB over %llu callbacks (%llu failed)\n", before, after,
-                 static_cast<unsigned long long>(r.done), static_cast<unsigned long long>(r.failed));
+                 static_cast<unsigned long long>(r.done),
+                 static_cast<unsigned long long>(r.failed));
     std::fflush(stdout);
   }
   StopChild(host);

@@ -31,7 +31,9 @@ const char kTokenField[] = "ZQ_TOKEN";
 const char kTokenHeader[] = "X-ZQ-Token";
 const char kCallbackPath[] = "/$/callback";
 
-bool StartsWith(std::string_view s, std::string_view prefix) { return s.substr(0, prefix.size()) == prefix; }
+bool StartsWith(std::string_view s, std::string_view prefix) {
+  return s.substr(0, prefix.size()) == prefix;
+}
 
 // A Range header of one byte range ("bytes=a-b", "bytes=a-", "bytes=-n") as
 // first and last byte, clipped to the file; nullopt when it is anything else
@@ -41,7 +43,8 @@ std::optional<std::pair<uint64_t, uint64_t>> ParseByteRange(std::string_view h, 
   if (!StartsWith(h, "bytes=") || h.size() > 64) return std::nullopt;
   h.remove_prefix(6);
   const size_t dash = h.find('-');
-  if (dash == std::string_view::npos || h.find_first_not_of("0123456789-") != std::string_view::npos ||
+  if (dash == std::string_view::npos ||
+      h.find_first_not_of("0123456789-") != std::string_view::npos ||
       h.find('-', dash + 1) != std::string_view::npos)
     return std::nullopt;
   auto number = [](std::string_view d, uint64_t& out) {
@@ -76,9 +79,11 @@ class SessionLock {
   bool held_ = false;
 };
 
-std::shared_ptr<TIWApplication> MakeSession(TIWServerController* sc, std::string id, std::string token) {
-  return std::shared_ptr<TIWApplication>(Create<TIWApplication>(sc, std::move(id), std::move(token)),
-                                         [](TIWApplication* a) { Free(a); });
+std::shared_ptr<TIWApplication> MakeSession(TIWServerController* sc, std::string id,
+                                            std::string token) {
+  return std::shared_ptr<TIWApplication>(
+      Create<TIWApplication>(sc, std::move(id), std::move(token)),
+      [](TIWApplication* a) { Free(a); });
 }
 
 }  // namespace
@@ -122,7 +127,8 @@ std::vector<std::shared_ptr<TContentBase>> THandlers::Match(std::string_view APa
       if (hit) found.emplace_back(full.size(), e.handler);
     }
   }
-  std::stable_sort(found.begin(), found.end(), [](const auto& a, const auto& b) { return a.first > b.first; });
+  std::stable_sort(found.begin(), found.end(),
+                   [](const auto& a, const auto& b) { return a.first > b.first; });
   std::vector<std::shared_ptr<TContentBase>> r;
   for (auto& f : found) r.push_back(std::move(f.second));
   return r;
@@ -137,17 +143,28 @@ size_t THandlers::Count() const {
 
 TMimeTypes::TMimeTypes() {
   const std::pair<const char*, const char*> defaults[] = {
-      {".html", "text/html; charset=utf-8"}, {".htm", "text/html; charset=utf-8"},
-      {".css", "text/css; charset=utf-8"},   {".js", "text/javascript; charset=utf-8"},
-      {".mjs", "text/javascript; charset=utf-8"}, {".json", "application/json"},
-      {".map", "application/json"},          {".txt", "text/plain; charset=utf-8"},
-      {".xml", "text/xml; charset=utf-8"},   {".png", "image/png"},
-      {".jpg", "image/jpeg"},                {".jpeg", "image/jpeg"},
-      {".gif", "image/gif"},                 {".svg", "image/svg+xml"},
-      {".ico", "image/x-icon"},              {".webp", "image/webp"},
-      {".woff", "font/woff"},                {".woff2", "font/woff2"},
-      {".ttf", "font/ttf"},                  {".eot", "application/vnd.ms-fontobject"},
-      {".swf", "application/x-shockwave-flash"}, {".pdf", "application/pdf"},
+      {".html", "text/html; charset=utf-8"},
+      {".htm", "text/html; charset=utf-8"},
+      {".css", "text/css; charset=utf-8"},
+      {".js", "text/javascript; charset=utf-8"},
+      {".mjs", "text/javascript; charset=utf-8"},
+      {".json", "application/json"},
+      {".map", "application/json"},
+      {".txt", "text/plain; charset=utf-8"},
+      {".xml", "text/xml; charset=utf-8"},
+      {".png", "image/png"},
+      {".jpg", "image/jpeg"},
+      {".jpeg", "image/jpeg"},
+      {".gif", "image/gif"},
+      {".svg", "image/svg+xml"},
+      {".ico", "image/x-icon"},
+      {".webp", "image/webp"},
+      {".woff", "font/woff"},
+      {".woff2", "font/woff2"},
+      {".ttf", "font/ttf"},
+      {".eot", "application/vnd.ms-fontobject"},
+      {".swf", "application/x-shockwave-flash"},
+      {".pdf", "application/pdf"},
   };
   for (const auto& d : defaults) types_[d.first] = d.second;
 }
@@ -302,7 +319,8 @@ void TIWServerController::EndAllSessions() {
   newSessions_.clear();
 }
 
-std::shared_ptr<TIWApplication> TIWServerController::SessionOf(const THTTPRequest& req, bool* expired) {
+std::shared_ptr<TIWApplication> TIWServerController::SessionOf(const THTTPRequest& req,
+                                                               bool* expired) {
   std::string id = req.GetCookie(kSessionCookie);
   *expired = false;
   if (id.empty()) return nullptr;
@@ -324,7 +342,8 @@ void TIWServerController::SetSessionCookie(THTTPReply& reply, const TIWApplicati
   reply.Cookies().push_back(c);
 }
 
-bool TIWServerController::CheckToken(const THTTPRequest& req, THTTPReply& reply, TIWApplication& app) {
+bool TIWServerController::CheckToken(const THTTPRequest& req, THTTPReply& reply,
+                                     TIWApplication& app) {
   std::string sent = req.ContentFields().Get(kTokenField);
   if (sent.empty()) sent = req.GetHeader(kTokenHeader);
   if (!sent.empty() && ConstantTimeEquals(sent, app.Token())) {
@@ -369,7 +388,8 @@ void RefreshCycle(TIWAppForm& form, TIWApplication& app) {
     } else if (dynamic_cast<TIWBaseControl*>(c) && !dynamic_cast<IIWBaseContainer*>(c)) {
       // A plain control sends its new outer HTML.
       if (auto html = c->RenderMarkupLanguageTag(*ctx)) {
-        if (!c->GetVisible()) html->AddStringParam("style", "visibility: hidden; " + html->GetParam("style"));
+        if (!c->GetVisible())
+          html->AddStringParam("style", "visibility: hidden; " + html->GetParam("style"));
         app.CallBackResponse().AddUpdate(c->HTMLName(), html->RenderToString());
       }
       c->RenderScripts(*ctx);
@@ -378,14 +398,17 @@ void RefreshCycle(TIWAppForm& form, TIWApplication& app) {
   }
   // Script the refreshed controls gave their contexts.
   std::string js = page.GetJavaScript();
-  for (const std::string* part : std::initializer_list<const std::string*>{&js, &page.GetIWCLInitProc(), &page.GetInitProc(), &page.GetInitProcDoLastCode(),
-                                  &page.GetOnReadyProc()})
+  for (const std::string* part : std::initializer_list<const std::string*>{
+           &js, &page.GetIWCLInitProc(), &page.GetInitProc(), &page.GetInitProcDoLastCode(),
+           &page.GetOnReadyProc()})
     app.CallBackResponse().AddJavaScriptToExecute(*part);
 }
 
 }  // namespace
 
-bool TIWServerController::IsPagePath(const std::string& path) const { return path == "/"; }
+bool TIWServerController::IsPagePath(const std::string& path) const {
+  return path == "/";
+}
 
 void TIWServerController::HandleRequest(THTTPRequest& req, THTTPReply& reply) {
   HandleRequestInner(req, reply);
@@ -416,7 +439,8 @@ void TIWServerController::HandleRequestInner(THTTPRequest& req, THTTPReply& repl
       try {
         req.ReadContent(limit);
       } catch (const EHTTPBodyError& e) {
-        return SetErrorReply(reply, e.Code(), e.Code() == 413 ? "Request body too large" : e.what());
+        return SetErrorReply(reply, e.Code(),
+                             e.Code() == 413 ? "Request body too large" : e.what());
       }
     }
     // A content parser may take the body (an upload); the URL and cookies
@@ -428,22 +452,40 @@ void TIWServerController::HandleRequestInner(THTTPRequest& req, THTTPReply& repl
     }
     std::string path = req.PathInfo();
     if (!base.empty()) {
-      if (path == base) path = "/";
-      else if (StartsWith(path, base + "/")) path = path.substr(base.size());
+      if (path == base)
+        path = "/";
+      else if (StartsWith(path, base + "/"))
+        path = path.substr(base.size());
     }
     {
       auto now = Now();
       auto last = lastSweep_.load();
-      if (now - last > std::chrono::seconds(30) && lastSweep_.compare_exchange_strong(last, now)) ExpireSessions();
+      if (now - last > std::chrono::seconds(30) && lastSweep_.compare_exchange_strong(last, now))
+        ExpireSessions();
     }
     if (path == kCallbackPath) return ServeCallback(req, reply);
+    const bool handlerPassed = handlerPath;  // a handler saw the path and passed it on
     if (ServeContentHandler(req, reply, path)) return;
     if ((req.Method == "GET" || req.Method == "HEAD") && ServeStaticFile(req, reply, path)) return;
-    // Only the application's page makes or finds a session: other paths are
+    // Only the application's pages make or find a session: other paths are
     // not found, and cost nothing.
-    if (!IsPagePath(path)) return SetErrorReply(reply, 404, "Not found");
+    // A path a content handler passed on is a page the application vouches
+    // for (e.g. one of several page URLs).
+    if (!IsPagePath(path) && !handlerPassed) return SetErrorReply(reply, 404, "Not found");
     if (req.Method != "GET" && req.Method != "POST" && req.Method != "HEAD")
       return SetErrorReply(reply, 405, "Method not allowed");
+    if (req.BodyPending()) {
+      // A page under a handler prefix: the handlers passed, the page takes
+      // the body whole, within the page limit.
+      try {
+        req.ReadContent(MaxRequestSize);
+      } catch (const EHTTPBodyError& e) {
+        return SetErrorReply(reply, e.Code(),
+                             e.Code() == 413 ? "Request body too large" : e.what());
+      }
+      std::string err;
+      if (!req.Parse(MaxFields, &err)) return SetErrorReply(reply, 400, err);
+    }
     bool expired = false;
     auto app = SessionOf(req, &expired);
     bool submit = req.Method == "POST";
@@ -460,10 +502,11 @@ void TIWServerController::HandleRequestInner(THTTPRequest& req, THTTPReply& repl
   }
 }
 
-void TIWServerController::ServePage(THTTPRequest& req, THTTPReply& reply, std::shared_ptr<TIWApplication> app,
-                                    bool submit) {
+void TIWServerController::ServePage(THTTPRequest& req, THTTPReply& reply,
+                                    std::shared_ptr<TIWApplication> app, bool submit) {
   SessionLock lock(*app);
-  if (!lock.Acquire(SessionLockTimeout)) return SetErrorReply(reply, 503, "Server busy, please retry");
+  if (!lock.Acquire(SessionLockTimeout))
+    return SetErrorReply(reply, 503, "Server busy, please retry");
   TIWRequestScope scope(app.get(), &req, &reply);
   app->SetIsCallBack(false);
   TIWAppForm* form = app->GetActiveForm();
@@ -474,7 +517,8 @@ void TIWServerController::ServePage(THTTPRequest& req, THTTPReply& reply, std::s
       DeliverInputs(*form, req);
       std::string submitter = req.ContentFields().Get("ZQ_SUBMITTER");
       if (auto* c = form->FindByHTMLName(submitter))
-        if (auto* s = dynamic_cast<IIWSubmitControl*>(c)) s->Submit(req.ContentFields().Get("ZQ_SUBMITPARAM"));
+        if (auto* s = dynamic_cast<IIWSubmitControl*>(c))
+          s->Submit(req.ContentFields().Get("ZQ_SUBMITPARAM"));
     }
     form = app->GetActiveForm();
   }
@@ -545,7 +589,8 @@ void TIWServerController::ServeCallback(THTTPRequest& req, THTTPReply& reply) {
   reply.SetBody(app->CallBackResponse().Render());
 }
 
-bool TIWServerController::ServeContentHandler(THTTPRequest& req, THTTPReply& reply, const std::string& path) {
+bool TIWServerController::ServeContentHandler(THTTPRequest& req, THTTPReply& reply,
+                                              const std::string& path) {
   auto handlers = handlers_.Match(path);
   if (handlers.empty()) return false;
   bool expired = false;
@@ -556,14 +601,16 @@ bool TIWServerController::ServeContentHandler(THTTPRequest& req, THTTPReply& rep
     if (h->FileMustExist) {
       std::filesystem::path f = std::filesystem::path(ContentPath) / path.substr(1);
       std::error_code ec;
-      if (path.find("..") != std::string::npos || !std::filesystem::is_regular_file(f, ec)) continue;
+      if (path.find("..") != std::string::npos || !std::filesystem::is_regular_file(f, ec))
+        continue;
     }
     if (h->Execute(req, reply, path, app.get())) return true;
   }
   return false;
 }
 
-bool TIWServerController::ServeStaticFile(THTTPRequest& req, THTTPReply& reply, const std::string& path) {
+bool TIWServerController::ServeStaticFile(THTTPRequest& req, THTTPReply& reply,
+                                          const std::string& path) {
   if (path.empty() || path == "/" || path[0] != '/') return false;
   // No parent references, no hidden files, no backslashes or NULs.
   std::string rel = path.substr(1);
@@ -590,7 +637,8 @@ bool TIWServerController::ServeStaticFile(THTTPRequest& req, THTTPReply& reply, 
   if (ec) return false;
   {
     const std::string r = root.string(), f = file.string();
-    if (f.size() <= r.size() || f.compare(0, r.size(), r) != 0 || (r.back() != '/' && f[r.size()] != '/'))
+    if (f.size() <= r.size() || f.compare(0, r.size(), r) != 0 ||
+        (r.back() != '/' && f[r.size()] != '/'))
       return false;
   }
   if (!std::filesystem::is_regular_file(file, ec)) return false;
@@ -598,7 +646,8 @@ bool TIWServerController::ServeStaticFile(THTTPRequest& req, THTTPReply& reply, 
   if (ec) return false;
   auto mtime = std::filesystem::last_write_time(file, ec);
   if (ec) return false;
-  auto sysTime = std::chrono::time_point_cast<std::chrono::seconds>(std::chrono::file_clock::to_sys(mtime));
+  auto sysTime =
+      std::chrono::time_point_cast<std::chrono::seconds>(std::chrono::file_clock::to_sys(mtime));
   reply.SetContentType(mimeTypes_.TypeOf(rel));
   reply.SetHeader("Accept-Ranges", "bytes");
   if (req.QueryFields().Has("v")) {
@@ -638,8 +687,8 @@ bool TIWServerController::ServeStaticFile(THTTPRequest& req, THTTPReply& reply, 
       offset = r->first;
       length = r->second - r->first + 1;
       reply.SetCode(206);
-      reply.SetHeader("Content-Range", "bytes " + std::to_string(offset) + "-" + std::to_string(r->second) + "/" +
-                                           std::to_string(size));
+      reply.SetHeader("Content-Range", "bytes " + std::to_string(offset) + "-" +
+                                           std::to_string(r->second) + "/" + std::to_string(size));
       // A part is never cached as if it were the file.
       reply.SetHeader("Cache-Control", "no-store");
     }

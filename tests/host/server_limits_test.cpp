@@ -100,6 +100,13 @@ int Status(const std::string& reply) {
   return reply.size() > 12 ? std::stoi(reply.substr(9, 3)) : 0;
 }
 
+// Sanitizers keep freed memory aside, so RSS bounds hold only without them.
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+constexpr bool kMeasureRss = false;
+#else
+constexpr bool kMeasureRss = true;
+#endif
+
 size_t RssKiB() {
   std::ifstream in("/proc/self/status");
   std::string line;
@@ -145,17 +152,21 @@ TEST_F(ServerLimits, SlowAndIdleConnectionsTakeNoWorker) {
     slow.back()->Send("GET /slow HTTP/1.1\r\nHo");  // and nothing more for now
   }
   for (int i = 0; i < 2000; ++i) idle.push_back(std::make_unique<Raw>(port_));
-  std::this_thread::sleep_for(200ms);
+  // All of them accepted and waiting (a thread-per-connection server would
+  // now have no thread left to answer anyone).
+  for (int i = 0; i < 200 && server_->OpenConnections() < 2040; ++i)
+    std::this_thread::sleep_for(100ms);
+  ASSERT_GE(server_->OpenConnections(), 2040u);
+  // Bounds loose enough for sanitizer builds; a blocked server never answers.
   for (int i = 0; i < 20; ++i) {
     auto [status, took] = TimedGet("/real");
     EXPECT_EQ(status, 200);
-    EXPECT_LT(took, 500ms);
+    EXPECT_LT(took, 2s);
   }
   for (auto& s : slow) s->Send("s");  // one more byte each: still served later
   auto [status, took] = TimedGet("/after");
   EXPECT_EQ(status, 200);
-  EXPECT_LT(took, 500ms);
-  EXPECT_GE(server_->OpenConnections(), 2040u);
+  EXPECT_LT(took, 2s);
 }
 
 TEST_F(ServerLimits, EachPhaseHasItsTimeOut) {
@@ -280,7 +291,7 @@ TEST_F(ServerLimits, MultipartParsingIsLinear) {
   c.Send("POST / HTTP/1.1\r\nHost: x\r\nContent-Type: multipart/form-data; boundary=" + boundary +
          "\r\nContent-Length: " + std::to_string(body.size()) + "\r\n\r\n" + body);
   EXPECT_EQ(Status(c.ReadReply()), 200);
-  EXPECT_LT(Clock::now() - t0, 5s);
+  EXPECT_LT(Clock::now() - t0, 8s);  // quadratic scanning would take hours
   EXPECT_EQ(fileBytes.load(), filler.size());
 }
 
@@ -315,8 +326,10 @@ TEST_F(ServerLimits, AGibibyteBodyIsReadInChunksInBoundedMemory) {
   EXPECT_EQ(got.load(), kSize);
   std::printf("1 GiB body read: RSS growth %zu KiB\n",
               peakKiB.load() > before ? peakKiB.load() - before : 0);
-  EXPECT_LT(peakKiB.load(), before + 16 * 1024)
-      << "RSS before " << before << " KiB, peak " << peakKiB.load();
+  if (kMeasureRss) {
+    EXPECT_LT(peakKiB.load(), before + 16 * 1024)
+        << "RSS before " << before << " KiB, peak " << peakKiB.load();
+  }
 }
 
 TEST_F(ServerLimits, AStreamedBodyOverItsLimitIsRefusedWhileItStreams) {
@@ -397,7 +410,9 @@ TEST_F(ServerLimits, AGibibyteReplyStreamsWithBackPressure) {
   }
   EXPECT_EQ(payload, kSize);
   std::printf("1 GiB chunked reply: RSS growth %zu KiB\n", peak - before);
-  EXPECT_LT(peak, before + 16 * 1024) << "RSS before " << before << " KiB, peak " << peak;
+  if (kMeasureRss) {
+    EXPECT_LT(peak, before + 16 * 1024) << "RSS before " << before << " KiB, peak " << peak;
+  }
   // The connection carries on after a chunked reply.
   c.Send("GET /chunked HTTP/1.1\r\nHost: x\r\nConnection: close\r\n\r\n");
   EXPECT_NE(c.ReadUntil("\r\n\r\n").find("200 OK"), std::string::npos);
