@@ -579,9 +579,9 @@ TEST_F(PictureTest, ImagePreviewOptions) {
   Owned<TIWZQJQImagePreviewOptions> o(TIWZQJQImagePreviewOptions::Create(edit, "", "Preview"));
   EXPECT_EQ(o->InitPluginJS(), "$(\"#BOX\").imgPreview({});");
   o->SetEnable(true);  // server side only
-  o->SetIntegerValue(10, 200);
-  o->DistanceFromCursor()->SetIntegerValue(0, 20);
-  o->SetBooleanValue(15, false);
+  o->SetContainerWidth(200);
+  o->GetDistanceFromCursor()->SetTop(20);
+  o->SetTrackMouse(false);
   o->SetJqSelector("$(\".thumbs a\")");
   EXPECT_TRUE(o->GetEnable());
   EXPECT_EQ(o->InitPluginJS(),
