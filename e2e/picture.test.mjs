@@ -11,7 +11,7 @@ let env;
 before(async () => { env = await startAll(); });
 after(async () => { await env?.stop(); });
 
-const openDemo = () => openDemoPage(env);
+const openDemo = () => openDemoPage(env, 'picture');
 
 // Waits until the image has loaded and returns its natural size.
 async function naturalSize(page, selector) {
@@ -62,7 +62,7 @@ test('a picture changed during a callback shows its new pixels under a new URL',
   await page.click('#BTNIMAGECHANGE');
   await page.waitForFunction((old) => document.getElementById('IMGCHANGED').getAttribute('src') !== old, before);
   const after = await page.getAttribute('#IMGCHANGED', 'src');
-  assert.match(after, /^\/userimgcache\/[0-9a-f]+\/DemoForm_ImgChanged_Picture\.png\?cacheid=[0-9A-F]{32}$/);
+  assert.match(after, /^\/userimgcache\/[0-9a-f]+\/DemoForm\w*_ImgChanged_Picture\.png\?cacheid=[0-9A-F]{32}$/);
   await page.waitForFunction(() => {
     const img = document.getElementById('IMGCHANGED');
     return img.complete && img.naturalWidth === 40;

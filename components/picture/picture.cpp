@@ -649,57 +649,9 @@ void TIWZQPictureEx::FreeDrawGraphic(TGraphic*& AGraphic) {
 
 // ---------------------------------------------------------------- image preview
 
-ZQ_IMPLEMENT_CLASS(TIWZQJQImagePreviewOptionsDistanceFromCursor) {
-  ZQ_JSON_PROP(c, "Top", 0, Integer);
-  ZQ_JSON_PROP(c, "Left", 1, Integer);
-}
+ZQ_IMPLEMENT_OPTIONS(TIWZQJQImagePreviewOptionsDistanceFromCursor) {}
 
-void TIWZQJQImagePreviewOptionsDistanceFromCursor::AddMembers() {
-  TIWZQJSon::AddMembers();
-  AddIntegerMember("top", 10, false, true);
-  AddIntegerMember("left", 10, false, true);
-}
-
-ZQ_IMPLEMENT_CLASS(TIWZQJQImagePreviewOptions) {
-  ZQ_JSON_PROP(c, "Enable", 0, Boolean);
-  ZQ_JSON_OBJPROP(c, "DistanceFromCursor", 1, Obj);
-  ZQ_JSON_PROP(c, "PreloadImages", 2, Boolean);
-  ZQ_JSON_FUNCPROP(c, "OnShow", 3);
-  ZQ_JSON_FUNCPROP(c, "OnHide", 4);
-  ZQ_JSON_FUNCPROP(c, "OnLoad", 5);
-  ZQ_JSON_PROP(c, "ContainerCss", 6, String);
-  ZQ_JSON_PROP(c, "ContainerLoadingClass", 7, String);
-  ZQ_JSON_PROP(c, "ThumbPrefix", 8, String);
-  ZQ_JSON_PROP(c, "SrcAttr", 9, String);
-  ZQ_JSON_PROP(c, "ContainerWidth", 10, Integer);
-  ZQ_JSON_PROP(c, "ContainerHeight", 11, Integer);
-  ZQ_JSON_PROP(c, "ImgCSS", 12, JSon);
-  ZQ_JSON_PROP(c, "ShowOnCenter", 13, Boolean);
-  ZQ_JSON_PROP(c, "HideBodyScrollOnHover", 14, Boolean);
-  ZQ_JSON_PROP(c, "TrackMouse", 15, Boolean);
-}
-
-void TIWZQJQImagePreviewOptions::AddMembers() {
-  TIWZQJSon::AddMembers();
-  AddBooleanMember("enable", false, false, false);  // 0
-  AddObjMember("distanceFromCursor", TIWZQJQImagePreviewOptionsDistanceFromCursor::StaticClass(),
-               false, true,
-               false);                                                         // 1
-  AddBooleanMember("preloadImages", true, false, true);                        // 2
-  AddFuncMember("onShow", "container,link", "", false, nullptr, false, true);  // 3
-  AddFuncMember("onHide", "container", "", false, nullptr, false, true);       // 4
-  AddFuncMember("onLoad", "img,link", "", false, nullptr, false, true);        // 5
-  AddStringMember("containerCss", "imgPreviewContainer", false, true);         // 6
-  AddStringMember("containerLoadingClass", "loading", false, true);            // 7
-  AddStringMember("thumbPrefix", "", false, true);                             // 8
-  AddStringMember("srcAttr", "src", false, true);                              // 9
-  AddIntegerMember("containerWidth", 0, false, true);                          // 10
-  AddIntegerMember("containerHeight", 0, false, true);                         // 11
-  AddJSonMember("imgCSS", "{}", false, true);                                  // 12
-  AddBooleanMember("showOnCenter", false, false, true);                        // 13
-  AddBooleanMember("hideBodyScrollOnHover", false, false, true);               // 14
-  AddBooleanMember("trackMouse", true, false, true);                           // 15
-}
+ZQ_IMPLEMENT_OPTIONS(TIWZQJQImagePreviewOptions) {}
 
 TIWZQJQImagePreviewOptions* TIWZQJQImagePreviewOptions::Create(TPersistent* AOwner,
                                                                const std::string& AJqSelector,

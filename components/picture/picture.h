@@ -35,6 +35,7 @@
 #include "foundation/component.h"
 #include "host/graphics.h"
 #include "options/jsonobj.h"
+#include "options/optionrows.h"
 
 namespace zq {
 
@@ -238,18 +239,39 @@ class TIWZQPictureEx : public TIWZQPicture {
 
 // ---------------------------------------------------------------- image preview
 
-class TIWZQJQImagePreviewOptionsDistanceFromCursor : public TIWZQJSon {
-  ZQ_CLASS(TIWZQJQImagePreviewOptionsDistanceFromCursor, TIWZQJSon)
-  using TIWZQJSon::TIWZQJSon;
+#define ZQ_IMAGE_PREVIEW_DISTANCE_ROWS(X) \
+  X(Integer, Top, "top", 10)              \
+  X(Integer, Left, "left", 10)
 
- protected:
-  void AddMembers() override;
+// The offset of the preview from the mouse.
+class TIWZQJQImagePreviewOptionsDistanceFromCursor : public TIWZQJSon {
+  ZQ_OPTIONS(TIWZQJQImagePreviewOptionsDistanceFromCursor, TIWZQJSon,
+             ZQ_IMAGE_PREVIEW_DISTANCE_ROWS)
+  using TIWZQJSon::TIWZQJSon;
 };
+
+#define ZQ_IMAGE_PREVIEW_ROWS(X)                                                                 \
+  X(Boolean, Enable, "enable", false, kZQServerOnly)                                             \
+  X(Obj, DistanceFromCursor, "distanceFromCursor", TIWZQJQImagePreviewOptionsDistanceFromCursor) \
+  X(Boolean, PreloadImages, "preloadImages", true)                                               \
+  X(Func, OnShow, "onShow", "container,link")                                                    \
+  X(Func, OnHide, "onHide", "container")                                                         \
+  X(Func, OnLoad, "onLoad", "img,link")                                                          \
+  X(String, ContainerCss, "containerCss", "imgPreviewContainer")                                 \
+  X(String, ContainerLoadingClass, "containerLoadingClass", "loading")                           \
+  X(String, ThumbPrefix, "thumbPrefix", "")                                                      \
+  X(String, SrcAttr, "srcAttr", "src")                                                           \
+  X(Integer, ContainerWidth, "containerWidth", 0)                                                \
+  X(Integer, ContainerHeight, "containerHeight", 0)                                              \
+  X(JSon, ImgCSS, "imgCSS", "{}")                                                                \
+  X(Boolean, ShowOnCenter, "showOnCenter", false)                                                \
+  X(Boolean, HideBodyScrollOnHover, "hideBodyScrollOnHover", false)                              \
+  X(Boolean, TrackMouse, "trackMouse", true)
 
 // Options of the image-preview plug-in ("imgPreview"): a larger view of a
 // thumbnail's image next to the mouse while it hovers the thumbnail.
 class TIWZQJQImagePreviewOptions : public TIWZQJSon {
-  ZQ_CLASS(TIWZQJQImagePreviewOptions, TIWZQJSon)
+  ZQ_OPTIONS(TIWZQJQImagePreviewOptions, TIWZQJSon, ZQ_IMAGE_PREVIEW_ROWS)
   using TIWZQJSon::TIWZQJSon;
   static TIWZQJQImagePreviewOptions* Create(TPersistent* AOwner, const std::string& AJqSelector,
                                             std::string_view APropName);
@@ -258,15 +280,6 @@ class TIWZQJQImagePreviewOptions : public TIWZQJSon {
   std::string InitPluginJS();
   const std::string& JqSelector() const { return FJqSelector; }
   void SetJqSelector(const std::string& AValue) { FJqSelector = AValue; }
-
-  bool GetEnable() { return GetBooleanValue(0); }
-  void SetEnable(bool v) { SetBooleanValue(0, v); }
-  TIWZQJQImagePreviewOptionsDistanceFromCursor* DistanceFromCursor() {
-    return static_cast<TIWZQJQImagePreviewOptionsDistanceFromCursor*>(GetObjValue(1));
-  }
-
- protected:
-  void AddMembers() override;
 
  private:
   std::string FJqSelector;

@@ -12,6 +12,7 @@
 #include <memory>
 #include <mutex>
 
+#include "actionmap/map.h"
 #include "components/picture/picture.h"
 #include "foundation/format.h"
 #include "foundation/jqcommon.h"
@@ -27,22 +28,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-struct TSaveEntry {
-  std::string AppID;
-  std::shared_ptr<TZQPictureSaveHandler> Handler;
-};
-
-std::mutex gEntriesLock;
-std::map<std::string, TSaveEntry> gEntries;
-
-bool LookupEntry(const std::string& id, TSaveEntry& out) {
-  std::lock_guard<std::mutex> g(gEntriesLock);
-  auto it = gEntries.find(id);
-  if (it == gEntries.end()) return false;
-  out = it->second;
-  return true;
-}
-
 bool PlainName(std::string_view name) {
   return !name.empty() && name != "." && name != ".." &&
          name.find_first_of(std::string("/\\\0", 3)) == std::string::npos;
@@ -53,53 +38,6 @@ std::string CacheFolderOf(const TIWServerController& c) {
   if (!dir.empty() && dir.back() != '/') dir += '/';
   return dir;
 }
-
-// Serves the save entries of picture holders: "/IWZQJQ/ID<map ID>Action<action>".
-// Requests for other entries are left to the other handlers of the prefix.
-class TZQPictureSaveResponder : public TContentBase {
- public:
-  bool Execute(THTTPRequest& ARequest, THTTPReply& AReply, const std::string& APathName,
-               TIWApplication* ASession) override {
-    static const std::string kPrefix = "/IWZQJQ/ID";
-    std::string_view p = APathName;
-    if (p.substr(0, kPrefix.size()) != kPrefix) return false;
-    p.remove_prefix(kPrefix.size());
-    const std::size_t idLen = static_cast<std::size_t>(ZQGUIDHTMLMapIDLen());
-    if (p.size() < idLen + 6 || p.substr(idLen, 6) != "Action") return false;
-    std::string id(p.substr(0, idLen));
-    std::string action(p.substr(idLen + 6));
-    if (!action.empty() && action.back() == '/') action.pop_back();
-    if (action != ZQSaveImageAction) return false;
-    TSaveEntry entry;
-    if (!LookupEntry(id, entry)) return false;
-    try {
-      if (!ASession || ASession->AppID() != entry.AppID)
-        throw EIWZQJQuery(Format(
-            "Mapping Session different from Item Event Session for the action \"%s\"!", action));
-      ASession->Lock();
-      struct TUnlock {
-        TIWApplication* app;
-        ~TUnlock() { app->Unlock(); }
-      } unlock{ASession};
-      // Looked up again under the session lock: the holder may have gone.
-      if (!LookupEntry(id, entry))
-        throw EIWZQJQuery(Format(
-            "Browser is requesting the action \"%s\" for a control no longer existant!", action));
-      TStringList params;
-      ZQGetRequestList(ARequest, params, true);
-      (*entry.Handler)(action, &params, &ARequest, &AReply);
-    } catch (const EAbort&) {
-      AReply = THTTPReply();
-      AReply.SetCode(200);
-      AReply.SetContentType("application/json");
-      AReply.SetBody("{\"success\":true}");
-    } catch (const Exception& e) {
-      AReply = THTTPReply();
-      SetErrorReply(AReply, 500, e.what());
-    }
-    return true;
-  }
-};
 
 // Serves the files of the cache folders: "/imgcache/<name>" to everyone,
 // "/userimgcache/<AppID>/<name>" only to that session.
@@ -157,24 +95,20 @@ int gSessionHook = -1;
 
 std::string ZQPictureAddSaveEntry(const std::string& AMapID, const std::string& AppID,
                                   TZQPictureSaveHandler AHandler) {
-  {
-    std::lock_guard<std::mutex> g(gEntriesLock);
-    gEntries[AMapID] =
-        TSaveEntry{AppID, std::make_shared<TZQPictureSaveHandler>(std::move(AHandler))};
-  }
-  std::string base = gServerController ? gServerController->URLBase : std::string();
-  if (!base.empty() && base.back() == '/') base.pop_back();
-  return base + ZQGetScriptName() + "/IWZQJQ/ID" + AMapID + "Action" + ZQSaveImageAction;
+  auto handler = std::make_shared<TZQPictureSaveHandler>(std::move(AHandler));
+  TIWZQJQMapEvent event(handler.get(), [handler](const std::string& AAction, TStringList* AParams,
+                                                 THTTPRequest& ARequest, THTTPReply& AReply) {
+    (*handler)(AAction, AParams, &ARequest, &AReply);
+  });
+  return AddZQJQMapEvent(AMapID, ZQSaveImageAction, AppID, event, mrtError);
 }
 
 void ZQPictureRemoveSaveEntry(const std::string& AMapID) {
-  std::lock_guard<std::mutex> g(gEntriesLock);
-  gEntries.erase(AMapID);
+  DelZQJQMapEvent(AMapID, ZQSaveImageAction);
 }
 
 bool ZQPictureHasSaveEntry(const std::string& AMapID) {
-  std::lock_guard<std::mutex> g(gEntriesLock);
-  return gEntries.count(AMapID) != 0;
+  return ZQFindMapEvent(AMapID, ZQSaveImageAction) != nullptr;
 }
 
 void ZQWriteConfined(const std::string& AFolder, const std::string& AFileName,
@@ -225,8 +159,6 @@ void ZQPictureStartup(TIWServerController& AController) {
   if (gController) return;
   gController = &AController;
   AController.MimeTypes().Register(".bmp", "image/bmp");
-  gHandlers.push_back(
-      AController.Handlers().Add("/IWZQJQ/", "", std::make_unique<TZQPictureSaveResponder>()));
   gHandlers.push_back(AController.Handlers().Add(
       "/imgcache/", "", std::make_unique<TZQImageCacheHandler>(&AController)));
   gHandlers.push_back(AController.Handlers().Add(

@@ -1,5 +1,5 @@
 // The process-wide parts of the picture unit that talk to the host: the save
-// entries of picture holders, the confined file write of browser data, and
+// entries of picture holders (in the URL action map), the confined file write of browser data, and
 // the content handler that serves the image cache folders.
 #pragma once
 
@@ -20,9 +20,9 @@ using TZQPictureSaveHandler = std::function<void(const std::string& AAction, TSt
 // The action of the save entries.
 inline constexpr const char* ZQSaveImageAction = "GetImageDataUrl";
 
-// Registers the save entry of a holder (map ID, the session allowed to post to
-// it) and returns its URL: URL base, script name, "/IWZQJQ/ID" + map ID +
-// "Action" + ZQSaveImageAction. The request must come from that session; the
+// Registers the save entry of a holder in the URL action map (map ID, the
+// holder's session, mrtError) and returns its URL: "/IWZQJQ/ID" + map ID +
+// "Action" + ZQSaveImageAction after the URL base and script name. The
 // handler runs under the session's lock; a failure is answered with status
 // 500 and the message.
 std::string ZQPictureAddSaveEntry(const std::string& AMapID, const std::string& AppID,

@@ -14,12 +14,12 @@
 #include "components/picture/picture.h"
 #include "demoform.h"
 #include "foundation/format.h"
+#include "foundation/html.h"
 #include "foundation/jqcommon.h"
 #include "foundation/properties.h"
 #include "framework/links.h"
 #include "host/application.h"
 #include "host/context.h"
-#include "foundation/html.h"
 #include "host/servercontroller.h"
 #include "host/zqhelpers.h"
 
@@ -201,7 +201,7 @@ class TPicturePage : public TDemoPage {
     }
     thumbs_->Preview = Owned<TIWZQJQImagePreviewOptions>(TIWZQJQImagePreviewOptions::Create(
         thumbs_, ZQGetJQuery(thumbs_->HTMLName()) + ".find(\"img\")", "Preview"));
-    thumbs_->Preview->SetJSonValue(12, "{\"width\":\"96px\",\"height\":\"96px\"}");
+    thumbs_->Preview->SetImgCSS("{\"width\":\"96px\",\"height\":\"96px\"}");
     label("LblImgThumbs", "Thumbnails (hover)", 336, ATop + 64, 160);
 
     shown_ = Image(AForm, "ImgShown", 520, ATop + 28, 96, 64);
