@@ -161,6 +161,12 @@ void ZQResponseObjectFreed(const void* AObject) {
   r.refs.erase(AObject);
 }
 
+int ZQResponseTrackedObjectCount() {
+  Registry& r = Reg();
+  std::lock_guard<std::recursive_mutex> g(r.lock);
+  return static_cast<int>(r.refs.size());
+}
+
 TIWZQResponseScript* TIWZQResponseList::AddResponseScript(const std::string& AScript) {
   auto* item = Create<TIWZQResponseScript>(this);
   item->FScript = AScript;

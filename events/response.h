@@ -171,6 +171,8 @@ class TIWZQResponseList : public TZQIndexedCollection, public IIWZQDispatchList 
 // objects, event functions and every object whose methods may be recorded
 // call it when they are freed.
 void ZQResponseObjectFreed(const void* AObject);
+// How many objects the lists currently depend on (for checks and tests).
+int ZQResponseTrackedObjectCount();
 
 // ---- dispatcher
 

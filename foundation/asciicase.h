@@ -10,10 +10,17 @@
 namespace zq {
 
 constexpr char LowerAsciiChar(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+constexpr char UpperAsciiChar(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
 
 inline std::string LowerAscii(std::string_view s) {
   std::string r(s);
   for (char& c : r) c = LowerAsciiChar(c);
+  return r;
+}
+
+inline std::string UpperAscii(std::string_view s) {
+  std::string r(s);
+  for (char& c : r) c = UpperAsciiChar(c);
   return r;
 }
 

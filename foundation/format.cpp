@@ -3,6 +3,7 @@
 #include <charconv>
 #include <cstdio>
 
+#include "foundation/asciicase.h"
 #include "foundation/exception.h"
 
 namespace zq {
@@ -28,7 +29,7 @@ std::string ToBase(unsigned long long v, int base, bool upper, int minDigits) {
   auto r = std::to_chars(buf, buf + sizeof buf, v, base);
   std::string s(buf, r.ptr);
   if (upper)
-    for (auto& c : s) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    s = UpperAscii(s);
   if (static_cast<int>(s.size()) < minDigits) s.insert(0, static_cast<size_t>(minDigits) - s.size(), '0');
   return s;
 }

@@ -4,6 +4,7 @@
 #include <cctype>
 
 #include "events/func.h"
+#include "foundation/asciicase.h"
 #include "foundation/format.h"
 #include "foundation/jqcommon.h"
 #include "foundation/paramlist.h"
@@ -33,11 +34,6 @@ TZQRegionAsyncRenderer& AsyncRenderer() {
   return renderer;
 }
 
-std::string Upper(std::string s) {
-  for (char& ch : s) ch = static_cast<char>(std::toupper(static_cast<unsigned char>(ch)));
-  return s;
-}
-
 }  // namespace
 
 void ZQSetRegionAsyncRenderer(TZQRegionAsyncRenderer ARenderer) { AsyncRenderer() = std::move(ARenderer); }
@@ -59,7 +55,7 @@ TIWFont* TIWZQCustomRegion::CreateFont() { return Create<TIWZQFont>(); }
 // ---------------------------------------------------------------- names
 
 std::string TIWZQCustomRegion::GetHTMLName() {
-  if (Designing()) return Upper(GetName());
+  if (Designing()) return UpperAscii(GetName());
   if (Parent() || FHTMLName.empty()) {
     std::string name = HTMLName();
     if (Parent() && name != FHTMLName) FHTMLName = name;
@@ -81,12 +77,12 @@ std::string TIWZQCustomRegion::GetCallbackName() {
 }
 
 std::string TIWZQCustomRegion::ContainerPrefix() const {
-  if (auto* frame = dynamic_cast<TIWFrame*>(Owner())) return Upper(frame->GetName());
+  if (auto* frame = dynamic_cast<TIWFrame*>(Owner())) return UpperAscii(frame->GetName());
   if (TIWBaseControl* p = Parent()) {
     if (auto* r = dynamic_cast<TIWZQCustomRegion*>(p)) return r->ContainerPrefix();
-    if (dynamic_cast<IIWBaseContainer*>(p)) return Upper(p->GetName());
+    if (dynamic_cast<IIWBaseContainer*>(p)) return UpperAscii(p->GetName());
   }
-  return Upper(GetName());
+  return UpperAscii(GetName());
 }
 
 TIWAppForm* TIWZQCustomRegion::GetRootForm() const {

@@ -3,6 +3,7 @@
 #include <cctype>
 #include <cstdlib>
 
+#include "foundation/asciicase.h"
 #include "foundation/properties.h"
 #include "host/controls.h"
 #include "host/http.h"
@@ -19,12 +20,6 @@ thread_local TIWApplication* tCurrentSession = nullptr;
 std::mutex gResetLock;
 std::vector<std::function<void()>>& Resets() {
   static std::vector<std::function<void()>> r;
-  return r;
-}
-
-std::string Upper(std::string_view s) {
-  std::string r(s);
-  for (char& c : r) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
   return r;
 }
 
@@ -112,7 +107,7 @@ TBrowser TBrowser::FromUserAgent(std::string_view ua) {
 std::string TIWCallBacks::QualifiedName(std::string_view name) const {
   TIWAppForm* f = app_ ? app_->GetActiveForm() : nullptr;
   if (!f) return std::string(name);
-  return Upper(f->GetName()) + "." + std::string(name);
+  return UpperAscii(f->GetName()) + "." + std::string(name);
 }
 
 TIWCallback* TIWCallBacks::Register(std::string_view name, TIWCallbackHandler handler) {

@@ -55,12 +55,6 @@ ZQ_IMPLEMENT_CLASS(TIWEdit) {
 
 namespace {
 
-std::string Upper(std::string_view s) {
-  std::string r(s);
-  for (char& c : r) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-  return r;
-}
-
 struct NamedColor {
   const char* name;
   int rgb;  // 0xRRGGBB
@@ -188,7 +182,7 @@ void TIWBaseHTML40Component::BeforeDestruction() {
   TComponent::BeforeDestruction();
 }
 
-std::string TIWBaseHTML40Component::HTMLName() const { return Upper(GetName()); }
+std::string TIWBaseHTML40Component::HTMLName() const { return UpperAscii(GetName()); }
 
 TIWAppForm* TIWBaseHTML40Component::OwnerForm() const {
   for (TComponent* o = const_cast<TIWBaseHTML40Component*>(this); o; o = o->Owner())

@@ -193,11 +193,24 @@ TEST_F(ResponseTest, FreedWhileComposing) {
 }
 
 TEST_F(ResponseTest, FreeingTheListUnregistersIt) {
+  const int before = ZQResponseTrackedObjectCount();
+  int target = 0;  // the object a recorded method belongs to; it outlives the list
+  Owned<TIWZQResponseList> list(Create<TIWZQResponseList>());
+  list->AddResponseEvent("Prop", TIWZQAjaxReponseScriptEvent(&target, [](TObject*, const std::string&) {
+                           return std::string("x()");
+                         }));
+  EXPECT_EQ(ZQResponseTrackedObjectCount(), before + 1);
+  list.reset();
+  // The freed list is no longer filed under the object, so freeing the
+  // object later cannot reach the list.
+  EXPECT_EQ(ZQResponseTrackedObjectCount(), before);
+  ZQResponseObjectFreed(&target);
+
   a->SetTitle("t");
   disp().ClearAjax();
   a->SetTitle("u");
   ctl.reset();  // lists, options and functions go; nothing dangles
-  ZQResponseObjectFreed(reinterpret_cast<void*>(0x1234));
+  EXPECT_EQ(ZQResponseTrackedObjectCount(), before);
 }
 
 // ---- the web-root warning

@@ -15,6 +15,11 @@ TEST(AsciiCase, FoldsOnlyAsciiLetters) {
   EXPECT_FALSE(StartsWithTextAscii("multi", "multipart"));
 }
 
+TEST(AsciiCase, UpperCasesOnlyAsciiLetters) {
+  EXPECT_EQ(UpperAscii("menu1_é{z}"), "MENU1_é{Z}");
+  EXPECT_EQ(UpperAscii("\xE4\xFF"), "\xE4\xFF");  // single bytes above ASCII stay as they are
+}
+
 TEST(AsciiCase, ComparesFoldedBytesWithPrefixesFirst) {
   EXPECT_EQ(CompareTextAscii("abc", "ABC"), 0);
   EXPECT_EQ(CompareTextAscii("ab", "ABC"), -1);
