@@ -34,7 +34,7 @@
 #include "foundation/delegate.h"
 #include "foundation/format.h"
 #include "framework/component.h"
-#include "host/html.h"
+#include "foundation/html.h"
 #include "options/jsonobj.h"
 
 namespace zq {

@@ -9,7 +9,7 @@
 #include "events/jqevents.h"
 #include "foundation/jqcommon.h"
 #include "framework/component.h"
-#include "host/html.h"
+#include "foundation/html.h"
 #include "host/servercontroller.h"
 #include "host/zqhelpers.h"
 #include "options/jsonobj.h"
