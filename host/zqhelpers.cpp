@@ -11,6 +11,8 @@
 #include <atomic>
 #include <cctype>
 #include <charconv>
+#include <condition_variable>
+#include <cstdint>
 #include <fstream>
 #include <mutex>
 #include <optional>
@@ -538,15 +540,12 @@ std::chrono::seconds ZQWwwRootRetryDelay{60};
 
 namespace {
 
-std::mutex gWwwRootLock;
-std::atomic<bool> gWwwRootChecked{false};
-bool gWwwRootResult = false;
-std::chrono::steady_clock::time_point gWwwRootRetryAt{};
-
 // GET of an http:// URL with a deadline for the whole exchange. Returns the
-// body of a 200 answer; nullopt on any failure.
-std::optional<std::string> HttpGet(const std::string& url, std::chrono::milliseconds timeout) {
-  if (!StartsWith(LowerAscii(url), "http://")) return std::nullopt;  // no TLS client in this build
+// body of a 200 answer; nullopt on any failure. AStatus gets the answer's
+// status, 0 when no answer came.
+std::optional<std::string> HttpGet(const std::string& url, std::chrono::milliseconds timeout, int& AStatus) {
+  AStatus = 0;
+  if (!StartsWith(LowerAscii(url), "http://")) return std::nullopt;
   std::string rest = url.substr(7);
   size_t slash = rest.find('/');
   std::string hostPort = rest.substr(0, slash);
@@ -628,61 +627,172 @@ std::optional<std::string> HttpGet(const std::string& url, std::chrono::millisec
   if (headerEnd == std::string::npos) return std::nullopt;
   std::string status = answer.substr(0, answer.find("\r\n"));
   size_t sp = status.find(' ');
-  if (sp == std::string::npos || status.compare(sp + 1, 3, "200") != 0) return std::nullopt;
+  if (sp == std::string::npos || !StartsWith(status, "HTTP/")) return std::nullopt;
+  int code = 0;
+  auto [end, ec] = std::from_chars(status.data() + sp + 1, status.data() + status.size(), code);
+  if (ec != std::errc() || end != status.data() + sp + 4) return std::nullopt;
+  AStatus = code;
+  if (code != 200) return std::nullopt;
   return answer.substr(headerEnd + 4);
 }
 
-bool CheckWwwRootNow() {
-  const std::string& version = ZQGetLibraryVersion();
+enum class TWwwRootState { Unknown, Current, Outdated };
+
+// What one check looks at, taken from the settings on the calling thread.
+struct TWwwRootTarget {
+  bool remote = false;
+  std::string location;  // the version file's URL or path
+  std::string version;
+  std::chrono::milliseconds timeout{};
+};
+
+TWwwRootTarget CurrentTarget() {
+  TWwwRootTarget t;
+  t.version = ZQGetLibraryVersion();
+  t.timeout = ZQWwwRootFetchTimeout;
   if (ZQIsHttpLink(ZQJsUrlBase)) {
     std::string base = ZQJsUrlBase;
     if (base.back() != '/') base += '/';
-    auto body = HttpGet(base + "ZQVersion.txt", ZQWwwRootFetchTimeout);
-    return body && *body == version;
+    t.remote = true;
+    t.location = base + "ZQVersion.txt";
+    return t;
   }
   std::string folder = gServerController->ContentPath;
   if (!folder.empty() && folder.back() != '/') folder += '/';
   std::string base = ZQJsUrlBase;
   std::replace(base.begin(), base.end(), '\\', '/');
   if (!base.empty() && base.back() != '/') base += '/';
-  std::ifstream f(folder + base + "ZQVersion.txt", std::ios::binary);
-  if (!f) return false;
+  t.location = folder + base + "ZQVersion.txt";
+  return t;
+}
+
+// Runs one check; holds no lock. A remote file that cannot be fetched (no
+// answer, or an https link: this build has no TLS client) gives Unknown;
+// a missing file or another version gives Outdated.
+TWwwRootState Evaluate(const TWwwRootTarget& t) {
+  if (t.remote) {
+    if (!StartsWith(LowerAscii(t.location), "http://")) return TWwwRootState::Unknown;
+    int status = 0;
+    auto body = HttpGet(t.location, t.timeout, status);
+    if (status == 0) return TWwwRootState::Unknown;
+    return body && *body == t.version ? TWwwRootState::Current : TWwwRootState::Outdated;
+  }
+  std::ifstream f(t.location, std::ios::binary);
+  if (!f) return TWwwRootState::Outdated;
   std::string line;
   std::getline(f, line);
   if (!line.empty() && line.back() == '\r') line.pop_back();
   if (StartsWith(line, "\xEF\xBB\xBF")) line.erase(0, 3);
-  return line == version;
+  return line == t.version ? TWwwRootState::Current : TWwwRootState::Outdated;
+}
+
+// The cached answer. The lock guards these fields only and is never held
+// during a check. Never freed: a background check may still run at exit.
+struct TWwwRootCache {
+  std::mutex lock;
+  std::condition_variable done;
+  bool checked = false;  // a result is stored
+  TWwwRootState state = TWwwRootState::Unknown;
+  std::chrono::steady_clock::time_point retryAt{};
+  bool running = false;       // a background check is on its way
+  std::uint64_t generation = 0;  // bumped by a reset: older checks store nothing
+};
+TWwwRootCache& Cache() {
+  static TWwwRootCache* c = new TWwwRootCache;
+  return *c;
+}
+
+void Store(TWwwRootCache& c, std::uint64_t generation, TWwwRootState state) {
+  if (generation != c.generation) return;
+  c.checked = true;
+  c.state = state;
+  c.retryAt = std::chrono::steady_clock::now() + ZQWwwRootRetryDelay;
+}
+
+bool Answer(TWwwRootState state) { return state != TWwwRootState::Outdated; }
+
+TWwwRootState Run(const TWwwRootTarget& t) {
+  try {
+    return Evaluate(t);
+  } catch (...) {
+    return TWwwRootState::Unknown;  // never passed to the caller
+  }
 }
 
 }  // namespace
 
 bool ZQCheckWwwRoot() {
-  if (gWwwRootChecked.load(std::memory_order_acquire)) {
-    std::lock_guard<std::mutex> g(gWwwRootLock);
-    if (gWwwRootResult || std::chrono::steady_clock::now() < gWwwRootRetryAt) return gWwwRootResult;
-  }
-  std::lock_guard<std::mutex> g(gWwwRootLock);
-  if (gWwwRootChecked.load(std::memory_order_relaxed) &&
-      (gWwwRootResult || std::chrono::steady_clock::now() < gWwwRootRetryAt))
-    return gWwwRootResult;
   if (!gServerController) return true;
-  bool ok = false;
-  try {
-    ok = CheckWwwRootNow();
-  } catch (...) {
-    ok = false;  // counted as a failed check, never passed to the caller
+  TWwwRootCache& c = Cache();
+  std::uint64_t generation;
+  {
+    std::lock_guard<std::mutex> g(c.lock);
+    bool fresh = c.checked && (c.state == TWwwRootState::Current || std::chrono::steady_clock::now() < c.retryAt);
+    if (fresh || c.running) return c.checked ? Answer(c.state) : true;
+    generation = c.generation;
   }
-  gWwwRootResult = ok;
-  gWwwRootRetryAt = std::chrono::steady_clock::now() + ZQWwwRootRetryDelay;
-  gWwwRootChecked.store(true, std::memory_order_release);
-  return ok;
+  TWwwRootTarget t = CurrentTarget();
+  if (!t.remote) {
+    // A local file is read at once: no network, no lock held meanwhile.
+    TWwwRootState state = Run(t);
+    std::lock_guard<std::mutex> g(c.lock);
+    Store(c, generation, state);
+    return Answer(state);
+  }
+  // A remote file is fetched in the background; until it is known the
+  // previous answer stands (none yet: not reported as outdated).
+  bool answer;
+  {
+    std::lock_guard<std::mutex> g(c.lock);
+    if (c.running) return c.checked ? Answer(c.state) : true;
+    c.running = true;
+    answer = c.checked ? Answer(c.state) : true;
+  }
+  try {
+    std::thread([t, generation] {
+      TWwwRootState state = Run(t);
+      TWwwRootCache& cache = Cache();
+      std::lock_guard<std::mutex> g(cache.lock);
+      if (generation == cache.generation) cache.running = false;
+      Store(cache, generation, state);
+      cache.done.notify_all();
+    }).detach();
+  } catch (...) {
+    std::lock_guard<std::mutex> g(c.lock);
+    c.running = false;
+  }
+  return answer;
+}
+
+bool ZQCheckWwwRootNow() {
+  if (!gServerController) return true;
+  TWwwRootCache& c = Cache();
+  std::uint64_t generation;
+  {
+    std::lock_guard<std::mutex> g(c.lock);
+    generation = c.generation;
+  }
+  TWwwRootState state = Run(CurrentTarget());
+  std::lock_guard<std::mutex> g(c.lock);
+  Store(c, generation, state);
+  return Answer(state);
+}
+
+bool ZQWaitWwwRootCheck(std::chrono::milliseconds timeout) {
+  TWwwRootCache& c = Cache();
+  std::unique_lock<std::mutex> g(c.lock);
+  return c.done.wait_for(g, timeout, [&] { return !c.running; });
 }
 
 void ZQResetWwwRootCheck() {
-  std::lock_guard<std::mutex> g(gWwwRootLock);
-  gWwwRootChecked.store(false);
-  gWwwRootResult = false;
-  gWwwRootRetryAt = {};
+  TWwwRootCache& c = Cache();
+  std::lock_guard<std::mutex> g(c.lock);
+  ++c.generation;
+  c.checked = false;
+  c.state = TWwwRootState::Unknown;
+  c.retryAt = {};
+  c.running = false;
+  c.done.notify_all();
 }
 
 // ---------------------------------------------------------------- versions

@@ -115,15 +115,17 @@ extern bool ZQRunsAsLibraryModule;
 
 // The form fields of a POST, the query fields otherwise, as name=value lines.
 void ZQGetRequestList(const THTTPRequest& request, TStringList& into, bool caseSensitive = false);
-std::string ZQGetRequestField(const THTTPRequest& request, std::string_view name, bool caseSensitive = false);
+std::string ZQGetRequestField(const THTTPRequest& request, std::string_view name,
+                              bool caseSensitive = false);
 // Sets the field in the POST form fields (the query fields for other methods).
 void ZQSetRequestField(THTTPRequest& request, std::string_view name, const std::string& value,
                        bool caseSensitive = false);
 // An absolute URL back to the server: scheme of url ("http://" when it has
 // none) + host with the port (replacing the host's own, IPv6 literals kept in
 // brackets) + the script name when running as a library module + "/" + path.
-std::string ZQGetRequestFullUrl(std::string_view url, std::string_view host, std::string_view scriptName, int port,
-                                int defaultPort, std::string_view path);
+std::string ZQGetRequestFullUrl(std::string_view url, std::string_view host,
+                                std::string_view scriptName, int port, int defaultPort,
+                                std::string_view path);
 // The same from a request (empty without one); port 0 means the request's.
 std::string ZQGetRequestFullUrl(const THTTPRequest* request, std::string_view path, int port = 0);
 bool ZQIsHttpLink(std::string_view text);
@@ -141,13 +143,15 @@ std::string ZQGetCookieValue(std::string_view name, const THTTPRequest* request)
 std::string ZQGetCookieValue(std::string_view name, TIWApplication* session = nullptr);
 // One cookie per name=value line; path "/" when empty; expiry 0 = end of
 // the browser session. Nothing without a reply.
-void ZQSetCookieValues(const TStringList& values, THTTPReply* reply, TDateTime expiry = TDateTime(), std::string_view path = {});
-void ZQSetCookieValues(const TStringList& values, TIWApplication* session, TDateTime expiry = TDateTime(),
+void ZQSetCookieValues(const TStringList& values, THTTPReply* reply, TDateTime expiry = TDateTime(),
                        std::string_view path = {});
-void ZQSetCookieValue(std::string_view name, std::string_view value, THTTPReply* reply, TDateTime expiry = TDateTime(),
-                      std::string_view path = {});
-void ZQSetCookieValue(std::string_view name, std::string_view value, TIWApplication* session = nullptr,
+void ZQSetCookieValues(const TStringList& values, TIWApplication* session,
+                       TDateTime expiry = TDateTime(), std::string_view path = {});
+void ZQSetCookieValue(std::string_view name, std::string_view value, THTTPReply* reply,
                       TDateTime expiry = TDateTime(), std::string_view path = {});
+void ZQSetCookieValue(std::string_view name, std::string_view value,
+                      TIWApplication* session = nullptr, TDateTime expiry = TDateTime(),
+                      std::string_view path = {});
 
 // ---------------------------------------------------------------- callbacks
 
@@ -192,14 +196,26 @@ bool BrowserIsLTEIE8(const TBrowser& browser);
 
 // Whether the files under the web root belong to this library version: the
 // first line of ContentPath + ZQJsUrlBase + "ZQVersion.txt", or the whole
-// body of that file fetched over http when ZQJsUrlBase is an http link. True
-// without a server controller (not cached). Never raises and never hangs: a
-// remote fetch gives up after ZQWwwRootFetchTimeout; a failed check counts as
-// false and is retried after ZQWwwRootRetryDelay.
+// body of that file fetched over http when ZQJsUrlBase is an http link.
+// False only when the files are known to be of another version (or the
+// version file is missing); true while that is not known: without a server
+// controller, before a remote check has answered, when the remote server
+// cannot be reached, and for an https link (this build has no TLS client).
+//
+// Never waits: the answer is cached. A local file is read on the first call;
+// a remote file is fetched once in the background (giving up after
+// ZQWwwRootFetchTimeout), and callers meanwhile get the previous answer. An
+// answer other than "current" is checked again after ZQWwwRootRetryDelay.
 bool ZQCheckWwwRoot();
+// Runs the check on the calling thread (at start-up, or in tests), caches and
+// returns its answer as above.
+bool ZQCheckWwwRootNow();
+// Waits until no background check is running; false when timeout passed first.
+bool ZQWaitWwwRootCheck(std::chrono::milliseconds timeout);
 extern std::chrono::milliseconds ZQWwwRootFetchTimeout;
 extern std::chrono::seconds ZQWwwRootRetryDelay;
-// Forgets the cached result (tests, or after the web root was updated).
+// Forgets the cached answer (tests, or after the web root was updated); a
+// background check still running stores nothing.
 void ZQResetWwwRootCheck();
 
 // The host's version as a number: "12.2.14" gives 2.14 (see ZQParseIW12Version).
