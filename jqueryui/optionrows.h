@@ -3,9 +3,7 @@
 // An option class of this folder lists its members once, as rows of an
 // X-macro, in the order of their index numbers:
 //
-//   #define ZQ_CURSORAT_ROWS(X)         \
-//     X(Integer, Top, "top", 0, 0)      \
-//     X(Integer, Left, "left", 0, 0)
+//   #define ZQ_CURSORAT_ROWS(X) X(Integer, Top, "top", 0, 0) X(Integer, Left, "left", 0, 0)
 //
 // and everything else is derived from the list: the member positions
 // (kTop, kLeft, ...: ZQ_ROWS_POSITIONS), the member declarations of
@@ -81,10 +79,10 @@ TZQJSonEnumMember* ZQAddEnumRow(TIWZQJSon* AJSon, std::string_view AName,
                 ((A) & ::zq::kRowNoJSon) == 0)
 
 // ---- published properties (inside ZQ_IMPLEMENT_CLASS(T), with `c`)
-#define ZQ_ROWS_PROPS(T, ROWS) \
-  {                            \
-    using ZqRowClass = T;      \
-    ROWS(ZQ_ROW_PROP_OF)       \
+#define ZQ_ROWS_PROPS(T, ROWS)             \
+  {                                        \
+    using ZqRowClass [[maybe_unused]] = T; \
+    ROWS(ZQ_ROW_PROP_OF)                   \
   }
 #define ZQ_ROW_PROP_OF(Kind, Name, Json, Def, Arg) \
   ZQ_ROW_PROP_##Kind(#Name, ZqRowClass::k##Name, Name);
