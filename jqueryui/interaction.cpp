@@ -34,10 +34,12 @@ ZQ_IMPLEMENT_CLASS(TIWZQJQSortableOptions) {
 namespace {
 
 // The fixed script of a "stop" event: the two values into the hidden input.
-std::string SaveValuesScript(const char* AValues, const std::string& AInputName) {
+std::string SaveValuesScript(const char* AValues, const std::string& AHTMLName,
+                             const char* ASuffix) {
+  if (AHTMLName.empty()) return {};  // no container: no input to fill
   std::string s = Format("var myarr = []; myarr.push(%s);", AValues);
   if (ZQJavascriptDebug()) s += "\r\n";
-  return s + Format("ZQSetHiddenInputVal(\"%s\",myarr);", AInputName);
+  return s + Format("ZQSetHiddenInputVal(\"%s\",myarr);", AHTMLName + ASuffix);
 }
 
 // Whether AFunc is the event function of the member named AName of AOwner.
@@ -97,8 +99,9 @@ void TIWZQJQDragOptions::SetDisabled(bool AValue) {
 
 std::string TIWZQJQDragOptions::GetFixedScript(TObject* AFunc, bool& AFlag) {
   (void)AFlag;
-  if (!SavePosition() || !IsMemberFunc(this, AFunc, "stop")) return {};
-  return SaveValuesScript("ui.position.left,ui.position.top", GetHTMLName() + "_POS");
+  // Only while the interaction is on, so that a disabled object writes "{}".
+  if (GetDisabled() || !SavePosition() || !IsMemberFunc(this, AFunc, "stop")) return {};
+  return SaveValuesScript("ui.position.left,ui.position.top", GetHTMLName(), "_POS");
 }
 
 bool TIWZQJQDragOptions::GetCustomJq(const std::string& APropName, const ISuperObject& AJSon) {
@@ -142,8 +145,8 @@ void TIWZQJQResizeOptions::SetDisabled(bool AValue) {
 
 std::string TIWZQJQResizeOptions::GetFixedScript(TObject* AFunc, bool& AFlag) {
   (void)AFlag;
-  if (!SaveSize() || !IsMemberFunc(this, AFunc, "stop")) return {};
-  return SaveValuesScript("ui.size.width,ui.size.height", GetHTMLName() + "_SIZE");
+  if (GetDisabled() || !SaveSize() || !IsMemberFunc(this, AFunc, "stop")) return {};
+  return SaveValuesScript("ui.size.width,ui.size.height", GetHTMLName(), "_SIZE");
 }
 
 // ---------------------------------------------------------------- position

@@ -96,97 +96,61 @@ TZQJSonEnumMember* ZQAddEnumRow(TIWZQJSon* AJSon, std::string_view AName,
 #define ZQ_ROW_PROP_DynObjList(N, I, P) ZQ_JSON_OBJPROP(c, N, I, DynObjList)
 #define ZQ_ROW_PROP_SimpleArray(N, I, P) ZQ_JSON_OBJPROP(c, N, I, SimpleArray)
 #define ZQ_ROW_PROP_Func(N, I, P) ZQ_JSON_FUNCPROP(c, N, I)
-#define ZQ_ROW_PROP_BooleanOwn(N, I, P) \
-  c.Prop(N, &ZqRowClass::Get##P, &ZqRowClass::Set##P).Stored(&ZqRowClass::Is##P##Stored)
+#define ZQ_ROW_PROP_BooleanOwn(N, I, P)                          \
+  c.Prop(N, I, &ZqRowClass::Get##P##At, &ZqRowClass::Set##P##At) \
+      .Stored(&ZqRowClass::Is##P##StoredAt)
 #define ZQ_ROW_PROP_BooleanNoJSonOwn(N, I, P) ZQ_ROW_PROP_BooleanOwn(N, I, P)
-#define ZQ_ROW_PROP_EnumerOwn(N, I, P) \
-  c.Prop(N, &ZqRowClass::Get##P##Ord, &ZqRowClass::Set##P##Ord).Stored(&ZqRowClass::Is##P##Stored)
+#define ZQ_ROW_PROP_EnumerOwn(N, I, P)                           \
+  c.Prop(N, I, &ZqRowClass::Get##P##At, &ZqRowClass::Set##P##At) \
+      .Stored(&ZqRowClass::Is##P##StoredAt)
 
 // ---- typed accessors (inside the class body)
+// clang-format off
 #define ZQ_ROW_ACC(Kind, Name, Json, Def, Arg) ZQ_ROW_ACC_##Kind(Name, Def, Arg)
 #define ZQ_ROWS_ACCESSORS(ROWS) ROWS(ZQ_ROW_ACC)
-#define ZQ_ROW_ACC_Boolean(N, D, A) \
-  bool Get##N() {                   \
-    return GetBooleanValue(k##N);   \
-  }                                 \
-  void Set##N(bool AValue) {        \
-    SetBooleanValue(k##N, AValue);  \
-  }
+#define ZQ_ROW_ACC_Boolean(N, D, A)                                                              \
+  bool Get##N() { return GetBooleanValue(k##N); }                                                \
+  void Set##N(bool AValue) { SetBooleanValue(k##N, AValue); }
 #define ZQ_ROW_ACC_BooleanNoJSon(N, D, A) ZQ_ROW_ACC_Boolean(N, D, A)
-#define ZQ_ROW_ACC_BooleanOwn(N, D, A) \
-  bool Get##N() {                      \
-    return GetBooleanValue(k##N);      \
-  }                                    \
-  virtual void Set##N(bool AValue);    \
-  virtual bool Is##N##Stored() {       \
-    return IsBooleanStored(k##N);      \
-  }
+#define ZQ_ROW_ACC_BooleanOwn(N, D, A)                                                           \
+  bool Get##N() { return GetBooleanValue(k##N); }                                                \
+  virtual void Set##N(bool AValue);                                                              \
+  virtual bool Is##N##Stored() { return IsBooleanStored(k##N); }                                 \
+  bool Get##N##At(int) { return Get##N(); }                                                      \
+  void Set##N##At(int, bool AValue) { Set##N(AValue); }                                          \
+  bool Is##N##StoredAt(int) { return Is##N##Stored(); }
 #define ZQ_ROW_ACC_BooleanNoJSonOwn(N, D, A) ZQ_ROW_ACC_BooleanOwn(N, D, A)
-#define ZQ_ROW_ACC_Integer(N, D, A)  \
-  std::int32_t Get##N() {            \
-    return GetIntegerValue(k##N);    \
-  }                                  \
-  void Set##N(std::int32_t AValue) { \
-    SetIntegerValue(k##N, AValue);   \
-  }
-#define ZQ_ROW_ACC_String(N, D, A)         \
-  std::string Get##N() {                   \
-    return GetStringValue(k##N);           \
-  }                                        \
-  void Set##N(const std::string& AValue) { \
-    SetStringValue(k##N, AValue);          \
-  }
-#define ZQ_ROW_ACC_Variant(N, D, A)          \
-  ::zq::Variant Get##N() {                   \
-    return GetVariantValue(k##N);            \
-  }                                          \
-  void Set##N(const ::zq::Variant& AValue) { \
-    SetVariantValue(k##N, AValue);           \
-  }
-#define ZQ_ROW_ACC_Enumer(N, D, A) \
-  A Get##N() {                     \
-    return GetEnumerAs<A>(k##N);   \
-  }                                \
-  void Set##N(A AValue) {          \
-    SetEnumerAs(k##N, AValue);     \
-  }
-#define ZQ_ROW_ACC_EnumerOwn(N, D, A)     \
-  A Get##N() {                            \
-    return GetEnumerAs<A>(k##N);          \
-  }                                       \
-  virtual void Set##N(A AValue);          \
-  virtual bool Is##N##Stored();           \
-  std::int64_t Get##N##Ord() {            \
-    return GetEnumerValue(k##N);          \
-  }                                       \
-  void Set##N##Ord(std::int64_t AValue) { \
-    Set##N(static_cast<A>(AValue));       \
-  }
-#define ZQ_ROW_ACC_Obj(N, D, A)                \
-  A* Get##N() {                                \
-    return static_cast<A*>(GetObjValue(k##N)); \
-  }                                            \
-  void Set##N(A* AValue) {                     \
-    SetObjValue(k##N, AValue);                 \
-  }
-#define ZQ_ROW_ACC_DynObjList(N, D, A)             \
-  ::zq::TIWZQJSonDynObjList* Get##N() {            \
-    return GetDynObjListValue(k##N);               \
-  }                                                \
-  void Set##N(::zq::TIWZQJSonDynObjList* AValue) { \
-    SetDynObjListValue(k##N, AValue);              \
-  }
-#define ZQ_ROW_ACC_SimpleArray(N, D, A)             \
-  ::zq::TIWZQJSonSimpleArray* Get##N() {            \
-    return GetSimpleArrayValue(k##N);               \
-  }                                                 \
-  void Set##N(::zq::TIWZQJSonSimpleArray* AValue) { \
-    SetSimpleArrayValue(k##N, AValue);              \
-  }
-#define ZQ_ROW_ACC_Func(N, D, A)                                  \
-  ::zq::TIWZQJSonFunc* Get##N() {                                 \
-    return static_cast<::zq::TIWZQJSonFunc*>(GetFuncValue(k##N)); \
-  }
+#define ZQ_ROW_ACC_Integer(N, D, A)                                                              \
+  std::int32_t Get##N() { return GetIntegerValue(k##N); }                                        \
+  void Set##N(std::int32_t AValue) { SetIntegerValue(k##N, AValue); }
+#define ZQ_ROW_ACC_String(N, D, A)                                                               \
+  std::string Get##N() { return GetStringValue(k##N); }                                          \
+  void Set##N(const std::string& AValue) { SetStringValue(k##N, AValue); }
+#define ZQ_ROW_ACC_Variant(N, D, A)                                                              \
+  ::zq::Variant Get##N() { return GetVariantValue(k##N); }                                       \
+  void Set##N(const ::zq::Variant& AValue) { SetVariantValue(k##N, AValue); }
+#define ZQ_ROW_ACC_Enumer(N, D, A)                                                               \
+  A Get##N() { return GetEnumerAs<A>(k##N); }                                                    \
+  void Set##N(A AValue) { SetEnumerAs(k##N, AValue); }
+#define ZQ_ROW_ACC_EnumerOwn(N, D, A)                                                            \
+  A Get##N() { return GetEnumerAs<A>(k##N); }                                                    \
+  virtual void Set##N(A AValue);                                                                 \
+  virtual bool Is##N##Stored();                                                                  \
+  int Get##N##At(int) { return GetEnumerValue(k##N); }                                           \
+  void Set##N##At(int, int AValue) { Set##N(static_cast<A>(AValue)); }                           \
+  bool Is##N##StoredAt(int) { return Is##N##Stored(); }
+#define ZQ_ROW_ACC_Obj(N, D, A)                                                                  \
+  A* Get##N() { return static_cast<A*>(GetObjValue(k##N)); }                                     \
+  void Set##N(A* AValue) { SetObjValue(k##N, AValue); }
+#define ZQ_ROW_ACC_DynObjList(N, D, A)                                                           \
+  ::zq::TIWZQJSonDynObjList* Get##N() { return GetDynObjListValue(k##N); }                       \
+  void Set##N(::zq::TIWZQJSonDynObjList* AValue) { SetDynObjListValue(k##N, AValue); }
+#define ZQ_ROW_ACC_SimpleArray(N, D, A)                                                          \
+  ::zq::TIWZQJSonSimpleArray* Get##N() { return GetSimpleArrayValue(k##N); }                     \
+  void Set##N(::zq::TIWZQJSonSimpleArray* AValue) { SetSimpleArrayValue(k##N, AValue); }
+#define ZQ_ROW_ACC_Func(N, D, A)                                                                 \
+  ::zq::TIWZQJSonFunc* Get##N() { return static_cast<::zq::TIWZQJSonFunc*>(GetFuncValue(k##N)); }
+// clang-format on
 
 // Everything a class body needs: positions and accessors.
 #define ZQ_OPTION_ROWS(ROWS) \
