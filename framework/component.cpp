@@ -20,7 +20,8 @@ ZQ_IMPLEMENT_CLASS(TIWZQJQComponent) {
   c.Prop("Version", &TIWZQJQComponent::GetVersion, &TIWZQJQComponent::SetVersion);
 }
 
-TIWZQJQComponent::TIWZQJQComponent(TComponent* AOwner) : TIWBaseHTML40Component(AOwner), FAuxOwner(AOwner) {
+TIWZQJQComponent::TIWZQJQComponent(TComponent* AOwner)
+    : TIWBaseHTML40Component(AOwner), FAuxOwner(AOwner) {
   // FDisableAjaxResponseCount starts at 1: nothing done while the component
   // is being built becomes response script (AfterConstruction drops it).
   FDispatcherObj.reset(Create<TIWZQDispatcher>(static_cast<TObject*>(this)));
@@ -39,7 +40,8 @@ void TIWZQJQComponent::BeforeDestruction() {
   if (FDispatcher) {
     DoAjaxBrowserDestroy();
     if (!Designing()) {
-      if (TIWApplication* app = gGetWebApplicationThreadVar()) ZQUnregisterCallBack(app, GetCallbackName());
+      if (TIWApplication* app = gGetWebApplicationThreadVar())
+        ZQUnregisterCallBack(app, GetCallbackName());
     }
   }
   // The host's part takes the component out of its container (Dispose).
@@ -58,11 +60,15 @@ void TIWZQJQComponent::SetVersion(const std::string& AValue) {
   FVersion = AValue;
 }
 
-std::unique_ptr<TIWHTMLTag> TIWZQJQComponent::GetHtmlTag(TIWCompContext*) { return nullptr; }
+std::unique_ptr<TIWHTMLTag> TIWZQJQComponent::GetHtmlTag(TIWCompContext*) {
+  return nullptr;
+}
 
 // ---------------------------------------------------------------- removal scripts
 
-std::string TIWZQJQComponent::GetHtmlRemoveJs() { return Format("%s(\"#%s\").remove();", ZQJQuery, GetHTMLName()); }
+std::string TIWZQJQComponent::GetHtmlRemoveJs() {
+  return Format("%s(\"#%s\").remove();", ZQJQuery, GetHTMLName());
+}
 
 std::string TIWZQJQComponent::GetReleaseIWCLJs() {
   return Format("ZQRelease_IWCL(\"%s\");", GetIWCLName()) + (ZQJavascriptDebug() ? "\r\n" : "");
@@ -73,14 +79,16 @@ std::string TIWZQJQComponent::GetHtmlReplaceWithTempIDJS() {
   tempId += GetHTMLName();
   tempId += "_temp_id'";
   return Format("var htmlElem = %s(\"#%s\");", ZQJQuery, GetHTMLName()) +
-         Format("if (htmlElem.length > 0) { htmlElem.replaceWith($(\"<div id=%s></div>\")); }", tempId);
+         Format("if (htmlElem.length > 0) { htmlElem.replaceWith($(\"<div id=%s></div>\")); }",
+                tempId);
 }
 
 void TIWZQJQComponent::DoAjaxBrowserDestroy() {
   TIWApplication* app = gGetWebApplicationThreadVar();
   if (!app || !app->IsCallBack() || !app->CallBackProcessing()) return;
-  ZQAddJavaScriptToAjaxResponse(GetHiddenInputsRemoveJs() + GetReleaseIWCLJs() + GetPluginDestroyJs() + GetHtmlRemoveJs(),
-                                false);
+  ZQAddJavaScriptToAjaxResponse(
+      GetHiddenInputsRemoveJs() + GetReleaseIWCLJs() + GetPluginDestroyJs() + GetHtmlRemoveJs(),
+      false);
 }
 
 // ---------------------------------------------------------------- links and render
@@ -126,12 +134,16 @@ std::unique_ptr<TIWHTMLTag> TIWZQJQComponent::RenderHTML(TIWCompContext& AContex
 
   std::unique_ptr<TIWHTMLTag> result = TIWBaseHTML40Component::RenderHTML(AContext);
   if (auto own = GetHtmlTag(&AContext)) {
-    if (result) result->AddTag(std::move(own));
-    else result = std::move(own);
+    if (result)
+      result->AddTag(std::move(own));
+    else
+      result = std::move(own);
   }
   if (!design) {
-    if (TIWApplication* app = AContext.WebApplication() ? AContext.WebApplication() : GetIWApplication())
-      ZQRegisterCallBack(app, GetCallbackName(), [this](TStringList& AParams) { DoAjaxRequest(&AParams); });
+    if (TIWApplication* app =
+            AContext.WebApplication() ? AContext.WebApplication() : GetIWApplication())
+      ZQRegisterCallBack(app, GetCallbackName(),
+                         [this](TStringList& AParams) { DoAjaxRequest(&AParams); });
   }
   return result;
 }
@@ -147,7 +159,8 @@ void TIWZQJQComponent::RenderScripts(TIWCompContext& AContext) {
     if (p && dynamic_cast<IIWBaseContainer*>(p) && dynamic_cast<IIWBaseHTMLComponent*>(p))
       parent = p->HTMLName() + "IWCL";
   }
-  AContext.AddToIWCLInitProc(name + "IWCL = NewIWCL(" + parent + "," + "\"" + name + "\"" + ",false);");
+  AContext.AddToIWCLInitProc(name + "IWCL = NewIWCL(" + parent + "," + "\"" + name + "\"" +
+                             ",false);");
 }
 
 std::unique_ptr<TIWHTMLTag> TIWZQJQComponent::RenderMarkupLanguageTag(TIWCompContext& AContext) {
@@ -163,7 +176,8 @@ std::unique_ptr<TIWHTMLTag> TIWZQJQComponent::RenderAsyncComponent(TIWCompContex
 }
 
 bool TIWZQJQComponent::GetDoRefreshControl() const {
-  return TIWBaseHTML40Component::GetDoRefreshControl() || (FDispatcher && FDispatcher->GetAjaxProcessed());
+  return TIWBaseHTML40Component::GetDoRefreshControl() ||
+         (FDispatcher && FDispatcher->GetAjaxProcessed());
 }
 
 void TIWZQJQComponent::SetDoRefreshControl(bool AValue) {
@@ -212,7 +226,8 @@ void TIWZQJQComponent::Submit(const std::string& AValue) {
   if (!event.empty()) CallEvent(event, &list, false);
 }
 
-void TIWZQJQComponent::CallEvent(const std::string& AEventName, TStringList* AParams, bool AIsAjax) {
+void TIWZQJQComponent::CallEvent(const std::string& AEventName, TStringList* AParams,
+                                 bool AIsAjax) {
   ZQCallEvent(this, AEventName, AParams, AIsAjax);
 }
 
@@ -273,9 +288,13 @@ void TIWZQJQComponent::AjaxReRender(bool, bool, const std::string& AAfterLazyLoa
 
 // ---------------------------------------------------------------- script container
 
-TIWApplication* TIWZQJQComponent::GetIWApplication() { return gGetWebApplicationThreadVar(); }
+TIWApplication* TIWZQJQComponent::GetIWApplication() {
+  return gGetWebApplicationThreadVar();
+}
 
-std::string TIWZQJQComponent::GetIDJQuery() { return ZQGetJQuery(GetJQHTMLName()); }
+std::string TIWZQJQComponent::GetIDJQuery() {
+  return ZQGetJQuery(GetJQHTMLName());
+}
 
 bool TIWZQJQComponent::GetGenerateAjaxResponse(TZQJSonMember* AMember) {
   if (HasState(csDestroying) || FDisableAjaxResponseCount != 0) return false;
@@ -284,13 +303,15 @@ bool TIWZQJQComponent::GetGenerateAjaxResponse(TZQJSonMember* AMember) {
   return ZQIsCallBackProcessing();
 }
 
-void TIWZQJQComponent::AddJavaScriptToAjaxResponse(const std::string& AScript, bool ACheck, bool ARaise) {
+void TIWZQJQComponent::AddJavaScriptToAjaxResponse(const std::string& AScript, bool ACheck,
+                                                   bool ARaise) {
   if (ZQTrim(AScript).empty()) return;
   ZQCheckAjaxResponse(ACheck, ARaise);
   FDispatcher->AddAjaxResponseScript(AScript);
 }
 
-void TIWZQJQComponent::AddJavaScriptToAjaxResponse(const std::string& AScript, const TIWZQAjaxReponseScriptEvent& AEvent,
+void TIWZQJQComponent::AddJavaScriptToAjaxResponse(const std::string& AScript,
+                                                   const TIWZQAjaxReponseScriptEvent& AEvent,
                                                    bool ACheck, bool ARaise) {
   ZQCheckAjaxResponse(ACheck, ARaise);
   FDispatcher->AddAjaxResponseEvent(AScript, AEvent);
@@ -300,40 +321,48 @@ void TIWZQJQComponent::AddMemberToAjaxResponse(TIWZQJSon* AHandler, TZQJSonMembe
   FDispatcher->AddAjaxResponseMember(AHandler, AMember);
 }
 
-void TIWZQJQComponent::AddJavaScriptToSubmitResponse(const std::string& AScript, bool ACheck, bool ARaise) {
+void TIWZQJQComponent::AddJavaScriptToSubmitResponse(const std::string& AScript, bool ACheck,
+                                                     bool ARaise) {
   ZQCheckSubmitResponse(ACheck && ARaise, ARaise);
   FDispatcher->AddSubmitResponseScript(AScript);
 }
 
 void TIWZQJQComponent::AddJavaScriptToSubmitResponse(const std::string& AScript,
-                                                     const TIWZQAjaxReponseScriptEvent& AEvent, bool ACheck,
-                                                     bool ARaise) {
+                                                     const TIWZQAjaxReponseScriptEvent& AEvent,
+                                                     bool ACheck, bool ARaise) {
   ZQCheckSubmitResponse(ACheck && ARaise, ARaise);
   FDispatcher->AddSubmitResponseEvent(AScript, AEvent);
 }
 
-void TIWZQJQComponent::AddJavaScriptToResponse(const std::string& AScript, bool ACheck, bool ARaise) {
+void TIWZQJQComponent::AddJavaScriptToResponse(const std::string& AScript, bool ACheck,
+                                               bool ARaise) {
   if (ZQTrim(AScript).empty()) return;
-  if (ZQIsCallBackProcessing()) AddJavaScriptToAjaxResponse(AScript, false, ARaise);
-  else AddJavaScriptToSubmitResponse(AScript, ACheck, ARaise);
+  if (ZQIsCallBackProcessing())
+    AddJavaScriptToAjaxResponse(AScript, false, ARaise);
+  else
+    AddJavaScriptToSubmitResponse(AScript, ACheck, ARaise);
 }
 
 void TIWZQJQComponent::AddJavaScriptEventToResponse(const std::string& AScript,
-                                                    const TIWZQAjaxReponseScriptEvent& AEvent, bool ACheck,
-                                                    bool ARaise) {
-  if (ZQIsCallBackProcessing()) AddJavaScriptToAjaxResponse(AScript, AEvent, false, ARaise);
-  else AddJavaScriptToSubmitResponse(AScript, AEvent, ACheck, ARaise);
+                                                    const TIWZQAjaxReponseScriptEvent& AEvent,
+                                                    bool ACheck, bool ARaise) {
+  if (ZQIsCallBackProcessing())
+    AddJavaScriptToAjaxResponse(AScript, AEvent, false, ARaise);
+  else
+    AddJavaScriptToSubmitResponse(AScript, AEvent, ACheck, ARaise);
 }
 
 // ---------------------------------------------------------------- dispatch component
 
 IIWZQDispatchList* TIWZQJQComponent::GetAjaxResponseScriptListIntf(bool ACreate) {
-  if (!FAjaxResponseScriptList && ACreate) FAjaxResponseScriptList.reset(Create<TIWZQResponseList>(this));
+  if (!FAjaxResponseScriptList && ACreate)
+    FAjaxResponseScriptList.reset(Create<TIWZQResponseList>(this));
   return FAjaxResponseScriptList.get();
 }
 
 IIWZQDispatchList* TIWZQJQComponent::GetSubmitResponseScriptListIntf(bool ACreate) {
-  if (!FSubmitResponseScriptList && ACreate) FSubmitResponseScriptList.reset(Create<TIWZQResponseList>(this));
+  if (!FSubmitResponseScriptList && ACreate)
+    FSubmitResponseScriptList.reset(Create<TIWZQResponseList>(this));
   return FSubmitResponseScriptList.get();
 }
 
@@ -341,7 +370,8 @@ void TIWZQJQComponent::DispatchAjaxJavaScript(const std::string& AScript) {
   ZQAddJavaScriptToAjaxResponse(AScript, false, true);
 }
 
-void TIWZQJQComponent::DispatchSubmitJavaScript(TIWCompContext* AContext, const std::string& AScript) {
+void TIWZQJQComponent::DispatchSubmitJavaScript(TIWCompContext* AContext,
+                                                const std::string& AScript) {
   if (AContext) ZQAddJavaScriptToSubmit(*AContext, AScript);
 }
 

@@ -40,8 +40,12 @@ std::string Upper(std::string s) {
 
 }  // namespace
 
-void ZQSetRegionAsyncRenderer(TZQRegionAsyncRenderer ARenderer) { AsyncRenderer() = std::move(ARenderer); }
-const TZQRegionAsyncRenderer& ZQGetRegionAsyncRenderer() { return AsyncRenderer(); }
+void ZQSetRegionAsyncRenderer(TZQRegionAsyncRenderer ARenderer) {
+  AsyncRenderer() = std::move(ARenderer);
+}
+const TZQRegionAsyncRenderer& ZQGetRegionAsyncRenderer() {
+  return AsyncRenderer();
+}
 
 TIWZQCustomRegion::TIWZQCustomRegion(TComponent* AOwner) : TIWCustomRegion(AOwner) {
   FDispatcherObj.reset(Create<TIWZQDispatcher>(static_cast<TObject*>(this)));
@@ -60,7 +64,9 @@ void TIWZQCustomRegion::BeforeDestruction() {
   FSubmitResponseScriptList.reset();
 }
 
-TIWFont* TIWZQCustomRegion::CreateFont() { return Create<TIWZQFont>(); }
+TIWFont* TIWZQCustomRegion::CreateFont() {
+  return Create<TIWZQFont>();
+}
 
 void TIWZQCustomRegion::SetVersion(const std::string& AValue) {
   if (Designing()) return;
@@ -113,7 +119,8 @@ TIWApplication* TIWZQCustomRegion::GetWebApplication() const {
 
 // ---------------------------------------------------------------- render
 
-void TIWZQCustomRegion::AddLinkFile(TIWCompContext& AContext, const std::string& ABase, const std::string& AFile) {
+void TIWZQCustomRegion::AddLinkFile(TIWCompContext& AContext, const std::string& ABase,
+                                    const std::string& AFile) {
   ZQAddLinkFile(AContext, ABase, AFile, Designing());
 }
 
@@ -123,14 +130,18 @@ std::unique_ptr<TIWHTMLTag> TIWZQCustomRegion::RenderHTML(TIWCompContext& AConte
     TStringList lines;
     for (const std::string& l : page->ExtraHeader()) lines.Add(l);
     FDispatcher->InitResponse(&lines);
-    for (int i = static_cast<int>(page->ExtraHeader().size()); i < lines.Count(); ++i) page->AddToExtraHeader(lines[i]);
+    for (int i = static_cast<int>(page->ExtraHeader().size()); i < lines.Count(); ++i)
+      page->AddToExtraHeader(lines[i]);
   }
   if (!Designing()) {
-    if (TIWApplication* app = AContext.WebApplication() ? AContext.WebApplication() : gGetWebApplicationThreadVar())
-      ZQRegisterCallBack(app, GetCallbackName(), [this](TStringList& AParams) { DoAjaxRequest(&AParams); });
+    if (TIWApplication* app =
+            AContext.WebApplication() ? AContext.WebApplication() : gGetWebApplicationThreadVar())
+      ZQRegisterCallBack(app, GetCallbackName(),
+                         [this](TStringList& AParams) { DoAjaxRequest(&AParams); });
     if (tag && GetVisible() && GetLoadHidden())
-      ZQAddJavaScriptToSubmit(AContext, ZQGetJQuery(GetHTMLName()) + Format(".removeClass(\"%s\");", "zqloading"),
-                              true);
+      ZQAddJavaScriptToSubmit(
+          AContext, ZQGetJQuery(GetHTMLName()) + Format(".removeClass(\"%s\");", "zqloading"),
+          true);
   }
   return tag;
 }
@@ -183,7 +194,8 @@ void TIWZQCustomRegion::SetDoRefreshControl(bool AValue) {
   if (!AValue && FDispatcher) FDispatcher->ClearAjax();
 }
 
-void TIWZQCustomRegion::DoPostRenderProcessing(TIWHTMLTag* ATag, TIWCompContext& AContext, TComponent* AChild) {
+void TIWZQCustomRegion::DoPostRenderProcessing(TIWHTMLTag* ATag, TIWCompContext& AContext,
+                                               TComponent* AChild) {
   // The host renders the scripts of every child, visual or not, before it
   // calls this hook, so a non-visual child needs nothing more here.
   TIWCustomRegion::DoPostRenderProcessing(ATag, AContext, AChild);
@@ -191,7 +203,8 @@ void TIWZQCustomRegion::DoPostRenderProcessing(TIWHTMLTag* ATag, TIWCompContext&
 
 void TIWZQCustomRegion::IWRemoveComponent(TComponent* AComponent) {
   TIWCustomRegion::IWRemoveComponent(AComponent);
-  if (!AComponent || !dynamic_cast<IIWBaseContainer*>(AComponent) || !dynamic_cast<IIWBaseHTMLComponent*>(AComponent))
+  if (!AComponent || !dynamic_cast<IIWBaseContainer*>(AComponent) ||
+      !dynamic_cast<IIWBaseHTMLComponent*>(AComponent))
     return;
   TIWFrame* frame = nullptr;
   TIWAppForm* form = nullptr;
@@ -205,7 +218,8 @@ void TIWZQCustomRegion::IWRemoveComponent(TComponent* AComponent) {
 
 void TIWZQCustomRegion::Dispose(bool ADispose) {
   if (!Designing()) {
-    if (TIWApplication* app = gGetWebApplicationThreadVar()) ZQUnregisterCallBack(app, GetCallbackName());
+    if (TIWApplication* app = gGetWebApplicationThreadVar())
+      ZQUnregisterCallBack(app, GetCallbackName());
   }
   TIWCustomRegion::Dispose(ADispose);
 }
@@ -223,7 +237,8 @@ void TIWZQCustomRegion::Submit(const std::string& AValue) {
   if (!event.empty()) CallEvent(event, &list, false);
 }
 
-void TIWZQCustomRegion::CallEvent(const std::string& AEventName, TStringList* AParams, bool AIsAjax) {
+void TIWZQCustomRegion::CallEvent(const std::string& AEventName, TStringList* AParams,
+                                  bool AIsAjax) {
   ZQCallEvent(this, AEventName, AParams, AIsAjax);
 }
 
@@ -235,8 +250,10 @@ void TIWZQCustomRegion::AjaxReRender(bool ABrowserResize, bool AKeepPosition) {
   r(this, ABrowserResize, AKeepPosition, GetMobile() ? rramOldMethod : rramDefaultMethod, "", "");
 }
 
-void TIWZQCustomRegion::AjaxReRender(bool ABrowserResize, TRenderRegionAsyncMethod AZQRenderAsyncMethod,
-                                     const std::string& AAfterLazyLoadJS, const std::string& AAppendToHTMLID) {
+void TIWZQCustomRegion::AjaxReRender(bool ABrowserResize,
+                                     TRenderRegionAsyncMethod AZQRenderAsyncMethod,
+                                     const std::string& AAfterLazyLoadJS,
+                                     const std::string& AAppendToHTMLID) {
   const TZQRegionAsyncRenderer& r = ZQGetRegionAsyncRenderer();
   if (!r) throw EIWZQJQuery("Async region rendering is not available!");
   r(this, ABrowserResize, false, AZQRenderAsyncMethod, AAfterLazyLoadJS, AAppendToHTMLID);
@@ -247,7 +264,8 @@ void TIWZQCustomRegion::AjaxReRender(bool ABrowserResize, TRenderRegionAsyncMeth
 void TIWZQCustomRegion::SetContextMenu(TComponent* AMenu) {
   if (AMenu == FContextMenu) return;
   if (FContextMenu) {
-    if (auto* m = dynamic_cast<IIWZQRegionContextMenu*>(FContextMenu)) m->RemoveSelectorControl(this);
+    if (auto* m = dynamic_cast<IIWZQRegionContextMenu*>(FContextMenu))
+      m->RemoveSelectorControl(this);
     FContextMenu->RemoveFreeNotification(this);
   }
   SetInternalContextMenu(AMenu);
@@ -262,7 +280,8 @@ void TIWZQCustomRegion::ShowContextMenu(int X, int Y) {
 }
 
 void TIWZQCustomRegion::ShowContextMenuOnCenter(int AdjustLeft, int AdjustTop) {
-  if (auto* m = dynamic_cast<IIWZQRegionContextMenu*>(FContextMenu)) m->ShowOnCenter(this, AdjustLeft, AdjustTop);
+  if (auto* m = dynamic_cast<IIWZQRegionContextMenu*>(FContextMenu))
+    m->ShowOnCenter(this, AdjustLeft, AdjustTop);
 }
 
 void TIWZQCustomRegion::HideContextMenu() {
@@ -281,13 +300,15 @@ void TIWZQCustomRegion::SetIntro(TComponent* AValue) {
   if (FIntro) {
     FIntro->FreeNotification(this);
     if (!loading)
-      if (auto* i = dynamic_cast<IIWZQRegionIntro*>(FIntro)) i->AddIntroControl(this, kZQDefaultIntroText);
+      if (auto* i = dynamic_cast<IIWZQRegionIntro*>(FIntro))
+        i->AddIntroControl(this, kZQDefaultIntroText);
   }
 }
 
 void TIWZQCustomRegion::Loaded() {
   TIWCustomRegion::Loaded();
-  if (auto* i = dynamic_cast<IIWZQRegionIntro*>(FIntro)) i->AddIntroControl(this, kZQDefaultIntroText);
+  if (auto* i = dynamic_cast<IIWZQRegionIntro*>(FIntro))
+    i->AddIntroControl(this, kZQDefaultIntroText);
 }
 
 void TIWZQCustomRegion::Notification(TComponent* AComponent, TOperation Operation) {
@@ -300,12 +321,14 @@ void TIWZQCustomRegion::Notification(TComponent* AComponent, TOperation Operatio
 // ---------------------------------------------------------------- dispatch component
 
 IIWZQDispatchList* TIWZQCustomRegion::GetAjaxResponseScriptListIntf(bool ACreate) {
-  if (!FAjaxResponseScriptList && ACreate) FAjaxResponseScriptList.reset(Create<TIWZQResponseList>(this));
+  if (!FAjaxResponseScriptList && ACreate)
+    FAjaxResponseScriptList.reset(Create<TIWZQResponseList>(this));
   return FAjaxResponseScriptList.get();
 }
 
 IIWZQDispatchList* TIWZQCustomRegion::GetSubmitResponseScriptListIntf(bool ACreate) {
-  if (!FSubmitResponseScriptList && ACreate) FSubmitResponseScriptList.reset(Create<TIWZQResponseList>(this));
+  if (!FSubmitResponseScriptList && ACreate)
+    FSubmitResponseScriptList.reset(Create<TIWZQResponseList>(this));
   return FSubmitResponseScriptList.get();
 }
 
@@ -313,7 +336,8 @@ void TIWZQCustomRegion::DispatchAjaxJavaScript(const std::string& AScript) {
   ZQAddJavaScriptToAjaxResponse(AScript, false, true);
 }
 
-void TIWZQCustomRegion::DispatchSubmitJavaScript(TIWCompContext* AContext, const std::string& AScript) {
+void TIWZQCustomRegion::DispatchSubmitJavaScript(TIWCompContext* AContext,
+                                                 const std::string& AScript) {
   if (AContext) ZQAddJavaScriptToSubmit(*AContext, AScript);
 }
 

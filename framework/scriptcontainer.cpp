@@ -148,7 +148,7 @@ void TIWZQJSContainer::Select() {
 }
 
 bool TIWZQJSContainer::JSonIdent() {
-  return ZQJSonIdent();
+  return ::zq::JSonIdent();
 }
 
 std::string TIWZQJSContainer::OptionText(TIWZQJSon* AJSon) {
@@ -284,10 +284,11 @@ std::string TIWZQJSContainer::GetHtmlReplaceWithTempIDJS() {
 
 void TIWZQJSContainer::DoAjaxBrowserDestroy() {
   if (FFlags & kRemovalSent) return;
-  if (!ZQIsCallBackProcessing() || !Dispatcher()) return;
+  if (!ZQIsCallBackProcessing()) return;
   const std::string script =
       GetHiddenInputsRemoveJs() + GetReleaseIWCLJs() + GetPluginDestroyJs() + GetHtmlRemoveJs();
-  AddJavaScriptToAjaxResponse(script, false, false);
+  // Into the session's response: the control's own list goes with it.
+  ZQAddJavaScriptToAjaxResponse(script, false);
   SetFlag(kRemovalSent, true);
 }
 

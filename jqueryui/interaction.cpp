@@ -207,14 +207,16 @@ void TIWZQJQSortableOptions::GetMemberSetterScriptParts(TIWZQResponseMemberList*
   if (!AMembers || !AScript) return;
   IIWZQJSContainer* c = GetZQJSContainer();
   const int first = AScript->Count();
+  // The literal leaves "disabled" out when it is false; a change back to
+  // enabled must still reach the widget. (Asked first: the writer below
+  // takes the members it handles off the list.)
+  TZQJSonMember* disabled = GetClassData()->Members().Items(kDisabled);
+  const bool enabledAgain = AMembers->HasMember(disabled) && !GetDisabled();
   for (const TIWZQMemberResponseRec& r : GetMembersJSon(AMembers, true, true)) {
     AScript->Add(Format("ui%s(\"option\",\"%s\",%s);", GetJsPrefix(), r.Name,
                         ZQOptionJSonText(r.JSon, false, JSonEscape(), JSonNameQuote())));
   }
-  // The literal leaves "disabled" out when it is false; a change back to
-  // enabled must still reach the widget.
-  TZQJSonMember* disabled = GetClassData()->Members().Items(kDisabled);
-  if (AMembers->HasMember(disabled) && !GetDisabled())
+  if (enabledAgain)
     AScript->Add(Format("ui%s(\"option\",\"%s\",false);", GetJsPrefix(), disabled->Name()));
   if (AScript->Count() > first)
     AScript->Insert(first, Format("var ui=%s;", c ? c->GetIDJQuery() : std::string()));
