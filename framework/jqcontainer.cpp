@@ -229,15 +229,7 @@ std::string TIWZQJQContainer::GetRenderExtraScript() {
   if (DragActive()) result += Block(element + ".draggable(" + OptionText(GetJQDragOptions()));
   if (DropActive()) result += Block(element + ".droppable(" + OptionText(GetJQDropOptions()));
   if (ResizeActive()) result += Block(element + ".resizable(" + OptionText(GetJQResizeOptions()));
-  if (EffectActive()) {
-    TIWZQJQEffects* e = GetJQEffects();
-    std::string call = GetIDJQuery() + ".effect('" +
-                       IWZQJQEffects()[static_cast<std::size_t>(e->GetEffect())] + "'," +
-                       OptionText(e->GetEffectOptions()) + "," + std::to_string(e->GetSpeed());
-    if (TIWZQJSonFunc* cb = e->GetOnCallback(); cb && cb->GetHasScript())
-      if (ISuperObject fn = cb->GetJSon()) call += "," + fn->AsString();
-    result += Block(call);
-  }
+  if (EffectActive()) result += Block(EffectCall());
   if (PositionActive())
     result += Block(GetIDJQuery() + ".position(" + OptionText(GetJQPositionOptions()));
   if (FJQEvents) {
@@ -246,6 +238,17 @@ std::string TIWZQJQContainer::GetRenderExtraScript() {
   }
   return result;
 }
+
+std::string TIWZQJQContainer::EffectCall() {
+  TIWZQJQEffects* e = GetJQEffects();
+  std::string call = GetIDJQuery() + ".effect('" + IWZQJQEffects()[static_cast<std::size_t>(e->GetEffect())] + "'," +
+                     OptionText(e->GetEffectOptions()) + "," + std::to_string(e->GetSpeed());
+  if (TIWZQJSonFunc* cb = e->GetOnCallback(); cb && cb->GetHasScript())
+    if (ISuperObject fn = cb->GetJSon()) call += "," + fn->AsString();
+  return call;
+}
+
+std::string TIWZQJQContainer::jsEffect() { return EffectCall() + ")"; }
 
 std::string TIWZQJQContainer::GetPluginDestroyJs() {
   std::string result = TIWZQJSContainer::GetPluginDestroyJs();

@@ -71,6 +71,11 @@ class TIWZQJQContainer : public TIWZQJSContainer, public IIWZQJQInteractionOwner
   virtual const ClassInfo& GetJQEventsClass() { return TIWZQJQEvents::StaticClass(); }
   virtual const ClassInfo& GetJQResizeOptionsClass() { return TIWZQJQResizeOptions::StaticClass(); }
 
+  // The effect call of JQEffects (without ";"), and running it now: into the
+  // ajax response during a callback, else into the page's initialisation.
+  std::string jsEffect();
+  void RunEffect() { AddJavaScriptToResponse(jsEffect() + ";", true, true); }
+
   // The body of a get/set value function: six lines on GetIDJQuery's val().
   std::string GetDefaultCustomValueScript();
 
@@ -89,6 +94,8 @@ class TIWZQJQContainer : public TIWZQJSContainer, public IIWZQJQInteractionOwner
  protected:
   // JQueryReady(false) + "function(){" B call ");" D "});" B.
   std::string Block(const std::string& ACall);
+  // GetIDJQuery + ".effect('name',options,speed[,callback]" (open).
+  std::string EffectCall();
   // The block with a script that is not a call (no ");").
   std::string ScriptBlock(const std::string& AScript);
 

@@ -98,7 +98,7 @@ void TIWZQJQDragOptions::SetDisabled(bool AValue) {
 }
 
 std::string TIWZQJQDragOptions::GetFixedScript(TObject* AFunc, bool& AFlag) {
-  (void)AFlag;
+  AFlag = true;  // first: the input holds the value before any callback of the handler
   // Only while the interaction is on, so that a disabled object writes "{}".
   if (GetDisabled() || !SavePosition() || !IsMemberFunc(this, AFunc, "stop")) return {};
   return SaveValuesScript("ui.position.left,ui.position.top", GetHTMLName(), "_POS");
@@ -144,7 +144,7 @@ void TIWZQJQResizeOptions::SetDisabled(bool AValue) {
 }
 
 std::string TIWZQJQResizeOptions::GetFixedScript(TObject* AFunc, bool& AFlag) {
-  (void)AFlag;
+  AFlag = true;
   if (GetDisabled() || !SaveSize() || !IsMemberFunc(this, AFunc, "stop")) return {};
   return SaveValuesScript("ui.size.width,ui.size.height", GetHTMLName(), "_SIZE");
 }

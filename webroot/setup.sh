@@ -40,6 +40,14 @@ place $nm/store/store.min.js                              jq/jquery_ui/plugins/s
 place $nm/jquery-ui-touch-punch/jquery.ui.touch-punch.js     jq/jquery.ui.touch-punch.js
 place $nm/jquery-ui-touch-punch/jquery.ui.touch-punch.min.js jq/jquery.ui.touch-punch.min.js
 
+# Plug-ins every jQuery container links (form, tabbable, throttle-debounce).
+place $nm/jquery-form/src/jquery.form.js                  jq/jquery.form.js
+place $nm/jquery-form/dist/jquery.form.min.js             jq/jquery.form.min.js
+place $nm/jquery.tabbable/jquery.tabbable.js              jq/jquery.tabbable.js
+place $nm/jquery.tabbable/jquery.tabbable.min.js          jq/jquery.tabbable.min.js
+place $nm/jquery-throttle-debounce/jquery.ba-throttle-debounce.js     jq/jquery_ui/plugins/jquery.ba-throttle-debounce.js
+place $nm/jquery-throttle-debounce/jquery.ba-throttle-debounce.min.js jq/jquery_ui/plugins/jquery.ba-throttle-debounce.min.js
+
 # The library stylesheet has one form; its ".min" name links the same rules.
 place css/zqcss.css css/zqcss.min.css
 
@@ -59,6 +67,7 @@ while IFS= read -r -d '' src; do
   case "$src" in
     jq/jquery.js|jq/jquery_ui/jquery-*.js) continue ;;
     jq/jquery_ui/plugins/store.js|jq/jquery.ui.touch-punch.js) continue ;;
+    jq/jquery.form.js|jq/jquery.tabbable.js|jq/jquery_ui/plugins/jquery.ba-throttle-debounce.js) continue ;;
   esac
   dst=${src%.js}.min.js
   if [ ! -e "$dst" ] || [ "$src" -nt "$dst" ]; then
