@@ -17,6 +17,7 @@ void TDemoForm::AfterConstruction() {
   sections_.push_back(NewHostControlsSection());
   sections_.push_back(NewStoreSection());
   sections_.push_back(NewHistorySection());
+  sections_.push_back(NewInteractionsSection());
   int top = 16;
   for (auto& s : sections_) top += s->Build(*this, top) + 24;
 }

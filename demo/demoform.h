@@ -35,5 +35,6 @@ class TDemoSection {
 std::unique_ptr<TDemoSection> NewHostControlsSection();
 std::unique_ptr<TDemoSection> NewStoreSection();
 std::unique_ptr<TDemoSection> NewHistorySection();
+std::unique_ptr<TDemoSection> NewInteractionsSection();
 
 }  // namespace zqdemo

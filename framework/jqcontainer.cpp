@@ -241,14 +241,17 @@ std::string TIWZQJQContainer::GetRenderExtraScript() {
 
 std::string TIWZQJQContainer::EffectCall() {
   TIWZQJQEffects* e = GetJQEffects();
-  std::string call = GetIDJQuery() + ".effect('" + IWZQJQEffects()[static_cast<std::size_t>(e->GetEffect())] + "'," +
+  std::string call = GetIDJQuery() + ".effect('" +
+                     IWZQJQEffects()[static_cast<std::size_t>(e->GetEffect())] + "'," +
                      OptionText(e->GetEffectOptions()) + "," + std::to_string(e->GetSpeed());
   if (TIWZQJSonFunc* cb = e->GetOnCallback(); cb && cb->GetHasScript())
     if (ISuperObject fn = cb->GetJSon()) call += "," + fn->AsString();
   return call;
 }
 
-std::string TIWZQJQContainer::jsEffect() { return EffectCall() + ")"; }
+std::string TIWZQJQContainer::jsEffect() {
+  return EffectCall() + ")";
+}
 
 std::string TIWZQJQContainer::GetPluginDestroyJs() {
   std::string result = TIWZQJSContainer::GetPluginDestroyJs();
