@@ -54,7 +54,8 @@ test('the jQuery UI widgets are on the page, the badge is placed, the screenshot
   const top = await page.locator('#LBLINTERACTIONSTITLE').boundingBox();
   await page.screenshot({
     path: path.join(shots, 'interactions.png'),
-    clip: { x: 0, y: Math.max(0, top.y - 8), width: 1000, height: 420 },
+    fullPage: true,
+    clip: { x: 0, y: Math.max(0, top.y - 8), width: 1000, height: 400 },
   });
   await page.close();
   assert.deepEqual(errors, []);

@@ -79,7 +79,7 @@ class TInteractionsSection : public TDemoSection {
         TIWZQEvent(this, [this](TObject*, TStringList*) {
           dragPos_->SetCaption(Format("%d,%d", drag_->Left, drag_->Top));
         }));
-    dragPos_ = Label("LblDragPos", "not moved", 16, top + 230, 200);
+    dragPos_ = Label("LblDragPos", "not moved", 16, top + 190, 200);
 
     // Resizable from its handles; the size comes back through RESIZEPANEL_SIZE.
     resize_ = Panel("ResizePanel", "Resize me", 200, top, 140, 80);
@@ -90,7 +90,7 @@ class TInteractionsSection : public TDemoSection {
         TIWZQEvent(this, [this](TObject*, TStringList*) {
           resizeSize_->SetCaption(Format("%d,%d", resize_->Width, resize_->Height));
         }));
-    resizeSize_ = Label("LblResizeSize", "not resized", 200, top + 230, 200);
+    resizeSize_ = Label("LblResizeSize", "not resized", 200, top + 190, 200);
 
     // Droppable target with a server handler, and a chip to drop on it.
     drop_ = Panel("DropTarget", "Drop here", 400, top, 160, 100);
@@ -100,7 +100,7 @@ class TInteractionsSection : public TDemoSection {
           ++drops_;
           dropLabel_->SetCaption(Format("dropped %d", drops_));
         }));
-    dropLabel_ = Label("LblDrop", "nothing dropped", 400, top + 230, 200);
+    dropLabel_ = Label("LblDrop", "nothing dropped", 400, top + 190, 200);
     auto* chip = Panel("DropChip", "Chip", 400, top + 140, 70, 30);
     chip->GetJQDragOptions()->SetDisabled(false);
 
@@ -125,12 +125,12 @@ class TInteractionsSection : public TDemoSection {
     update->SetOnEvent(TIWZQEvent(this, [this](TObject*, TStringList* AParams) {
       sortOrder_->SetCaption(AParams ? AParams->Values("order") : std::string());
     }));
-    sortOrder_ = Label("LblSortOrder", "ITEM1,ITEM2,ITEM3,ITEM4", 620, top + 230, 260);
+    sortOrder_ = Label("LblSortOrder", "ITEM1,ITEM2,ITEM3,ITEM4", 620, top + 190, 260);
     Button("BtnSortDelay", "Sort delay 150", 780, top, 130,
            [this] { sort_->GetJQSortableOptions()->SetDelay(150); });
 
     // Effects on a panel, one button each.
-    const int fxTop = top + 270;
+    const int fxTop = top + 226;
     fx_ = Panel("FxPanel", "Effects", 16, fxTop, 160, 60);
     struct Fx {
       const char* name;
@@ -178,6 +178,9 @@ class TInteractionsSection : public TDemoSection {
     p->SetParent(form_);
     p->Text = AText;
     p->SetCss("ui-widget-content zq-demo-panel");
+    p->GetStyle()->SetDeclaration("border", "1px solid #8a8a8a");
+    p->GetStyle()->SetDeclaration("background-color", "#eef3f8");
+    p->GetStyle()->SetDeclaration("padding", "4px");
     p->SetBounds(ALeft, ATop, AWidth, AHeight);
     return p;
   }
