@@ -1,6 +1,8 @@
 #include "framework/scriptcontainer.h"
 
 #include <algorithm>
+#include <map>
+#include <mutex>
 
 #include "events/func.h"
 #include "foundation/asciicase.h"
@@ -24,6 +26,10 @@ ZQ_IMPLEMENT_CLASS(TIWZQJSContainer) {
   c.Prop("Style", &TIWZQJSContainer::GetStyle, &TIWZQJSContainer::SetStyle)
       .Stored(&TIWZQJSContainer::IsStyleStored);
 }
+
+namespace {
+void RemoveFromTabOrder(const TIWZQJSContainer* AControl);
+}  // namespace
 
 TIWZQJSContainer::TIWZQJSContainer(TComponent* AOwner) : TIWZQCustomRegion(AOwner) {
   // FDisableAjaxResponseCount starts at 1: nothing set while the control is
@@ -61,6 +67,7 @@ void TIWZQJSContainer::BeforeDestruction() {
       ZQUnregisterCallBack(app, GetCallbackName());
   }
   FStyle.reset();
+  RemoveFromTabOrder(this);
   TIWZQCustomRegion::BeforeDestruction();
 }
 
@@ -362,6 +369,71 @@ void TIWZQJSContainer::AddJavaScriptToResponse(const std::string& AScript, bool 
     AddJavaScriptToAjaxResponse(AScript, false, ARaise);
   else
     AddJavaScriptToSubmitResponse(AScript, ACheck, ARaise);
+}
+
+// ---------------------------------------------------------------- tab order
+
+namespace {
+
+// The tab-order lists of the owners (frames and forms), by owner.
+struct TTabOrders {
+  std::mutex lock;
+  std::map<const TComponent*, std::vector<const TIWZQJSContainer*>> lists;
+};
+TTabOrders& TabOrders() {
+  static TTabOrders t;
+  return t;
+}
+
+const TComponent* TabOwner(const TIWZQJSContainer* AControl) {
+  for (TComponent* o = AControl->Owner(); o; o = o->Owner())
+    if (dynamic_cast<TIWFrame*>(o)) return o;
+  for (TComponent* o = AControl->Owner(); o; o = o->Owner())
+    if (dynamic_cast<TIWAppForm*>(o)) return o;
+  return nullptr;
+}
+
+void RemoveFromTabOrder(const TIWZQJSContainer* AControl) {
+  TTabOrders& t = TabOrders();
+  std::lock_guard<std::mutex> g(t.lock);
+  for (auto it = t.lists.begin(); it != t.lists.end();) {
+    auto& v = it->second;
+    v.erase(std::remove(v.begin(), v.end(), AControl), v.end());
+    it = v.empty() ? t.lists.erase(it) : std::next(it);
+  }
+}
+
+}  // namespace
+
+int TIWZQJSContainer::GetTabOrder() const {
+  const TComponent* owner = TabOwner(this);
+  if (!owner) return TabOrder;
+  TTabOrders& t = TabOrders();
+  std::lock_guard<std::mutex> g(t.lock);
+  auto it = t.lists.find(owner);
+  if (it == t.lists.end()) return TabOrder;
+  auto pos = std::find(it->second.begin(), it->second.end(), this);
+  return pos == it->second.end() ? TabOrder : static_cast<int>(pos - it->second.begin());
+}
+
+void TIWZQJSContainer::SetTabOrder(int AValue) {
+  const TComponent* owner = TabOwner(this);
+  if (owner == this) return;
+  if (!owner) {
+    TabOrder = AValue;
+    return;
+  }
+  RemoveFromTabOrder(this);
+  TTabOrders& t = TabOrders();
+  std::lock_guard<std::mutex> g(t.lock);
+  auto& list = t.lists[owner];
+  if (GetIsLoading() || AValue == -1 || AValue >= static_cast<int>(list.size())) {
+    list.push_back(this);
+    TabOrder = static_cast<int>(list.size()) - 1;
+  } else {
+    list.insert(list.begin() + std::max(0, AValue), this);
+  }
+  if (AValue != -1) TabOrder = AValue;
 }
 
 // ---------------------------------------------------------------- focus navigation

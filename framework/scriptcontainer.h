@@ -136,6 +136,15 @@ class TIWZQJSContainer : public TIWZQCustomRegion,
   // ResetProps of every published object property that writes option JSON.
   virtual void ResetJSonProps();
 
+  // ---- tab order (kept per owner frame, else owner form)
+  // The control's place in its owner's tab-order list; without an owner the
+  // stored value.
+  int GetTabOrder() const;
+  // Moves the control in the owner's list: appended when loading, for -1 or
+  // for a value beyond the list, else inserted at the value; the stored value
+  // becomes the value (or the new place for -1).
+  void SetTabOrder(int AValue);
+
   // ---- bounds
   virtual void BeforeSetBounds(int& ALeft, int& ATop, int& AWidth, int& AHeight) {
     (void)ALeft, (void)ATop, (void)AWidth, (void)AHeight;

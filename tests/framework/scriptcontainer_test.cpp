@@ -130,6 +130,39 @@ TEST(ScriptContainer, RenderScriptThenExtraOnceInThePage) {
   EXPECT_EQ(page.find("init(1);extra(2);", at + 1), std::string::npos);
 }
 
+TEST(ScriptContainer, TabOrderKeptPerOwner) {
+  Fixture fx;
+  TIWAppForm& form = fx.host.Form();
+  std::vector<TTestScriptBox*> boxes{fx.box};
+  for (const char* n : {"Second", "Third"}) {
+    auto* b = Create<TTestScriptBox>(&form);
+    b->SetName(n);
+    b->SetParent(&form);
+    boxes.push_back(b);
+  }
+  for (TTestScriptBox* b : boxes) b->SetTabOrder(-1);
+  EXPECT_EQ(boxes[0]->GetTabOrder(), 0);
+  EXPECT_EQ(boxes[2]->GetTabOrder(), 2);
+  // Inserted at 0: the others move up.
+  boxes[2]->SetTabOrder(0);
+  EXPECT_EQ(boxes[2]->GetTabOrder(), 0);
+  EXPECT_EQ(boxes[0]->GetTabOrder(), 1);
+  // Beyond the list: appended, and the stored value is the one written.
+  auto* fourth = Create<TTestScriptBox>(&form);
+  fourth->SetName("Fourth");
+  fourth->SetParent(&form);
+  fourth->SetTabOrder(99);
+  EXPECT_EQ(fourth->GetTabOrder(), 3);
+  EXPECT_EQ(fourth->TabOrder, 99);
+  Free(boxes[2]);  // leaves the list
+  EXPECT_EQ(boxes[0]->GetTabOrder(), 0);
+  EXPECT_EQ(fourth->GetTabOrder(), 2);
+  // Without an owner: the stored value.
+  Owned<TTestScriptBox> loose(Create<TTestScriptBox>(nullptr));
+  loose->SetTabOrder(7);
+  EXPECT_EQ(loose->GetTabOrder(), 7);
+}
+
 TEST(ScriptContainer, FocusNavigationHelpers) {
   Fixture fx;
   auto r = fx.InCallback([] {
