@@ -7,10 +7,11 @@ namespace zq {
 
 ZQ_IMPLEMENT_CLASS(TIWZQJQEffectOptionsBase) {}
 ZQ_IMPLEMENT_CLASS(TIWZQJQEffectOptions) {}
-ZQ_IMPLEMENT_CLASS(TIWZQJQEffectOptionsScaleFrom){
-    ZQ_ROWS_PROPS(TIWZQJQEffectOptionsScaleFrom,
-                  ZQ_SCALEFROM_ROWS)} ZQ_IMPLEMENT_CLASS(TIWZQJQEffects) {
-  ZQ_ROWS_PROPS(TIWZQJQEffects, ZQ_EFFECTS_ROWS)
+ZQ_IMPLEMENT_CLASS(TIWZQJQEffectOptionsScaleFrom) {
+  ZQ_ROWS_PROPS(TIWZQJQEffectOptionsScaleFrom, ZQ_SCALEFROM_ROWS);
+}
+ZQ_IMPLEMENT_CLASS(TIWZQJQEffects) {
+  ZQ_ROWS_PROPS(TIWZQJQEffects, ZQ_EFFECTS_ROWS);
   c.Prop("Enable", &TIWZQJQEffects::GetEnable, &TIWZQJQEffects::SetEnable);
 }
 
@@ -19,13 +20,13 @@ void TIWZQJQEffectOptionsScaleFrom::AddMembers() {
   ZQ_ROWS_ADD(ZQ_SCALEFROM_ROWS)
 }
 
-#define ZQ_EFFECT_OPTIONS_IMPL(NAME, ROWS)          \
-  ZQ_IMPLEMENT_CLASS(TIWZQJQEffectOptions##NAME) {  \
-    ZQ_ROWS_PROPS(TIWZQJQEffectOptions##NAME, ROWS) \
-  }                                                 \
-  void TIWZQJQEffectOptions##NAME::AddMembers() {   \
-    TIWZQJQEffectOptions::AddMembers();             \
-    ZQ_ROWS_ADD(ROWS)                               \
+#define ZQ_EFFECT_OPTIONS_IMPL(NAME, ROWS)           \
+  ZQ_IMPLEMENT_CLASS(TIWZQJQEffectOptions##NAME) {   \
+    ZQ_ROWS_PROPS(TIWZQJQEffectOptions##NAME, ROWS); \
+  }                                                  \
+  void TIWZQJQEffectOptions##NAME::AddMembers() {    \
+    TIWZQJQEffectOptions::AddMembers();              \
+    ZQ_ROWS_ADD(ROWS)                                \
   }
 ZQ_EFFECT_OPTIONS_IMPL(Blind, ZQ_BLIND_ROWS)
 ZQ_EFFECT_OPTIONS_IMPL(Clip, ZQ_CLIP_ROWS)
@@ -95,19 +96,6 @@ const ClassInfo& ZQEffectOptionsClass(TIWZQJQEffect AEffect) {
       break;
   }
   return TIWZQJQEffectOptions::StaticClass();
-}
-
-// ---------------------------------------------------------------- base
-
-TIWZQJQEffectOptionsBase::TIWZQJQEffectOptionsBase(TCollection* Collection)
-    : TIWZQJSon(Collection) {
-  // Installs the freed-object hook before any setter can be recorded.
-  ZQRegisterEventFunctions();
-}
-
-void TIWZQJQEffectOptionsBase::BeforeDestruction() {
-  ZQResponseObjectFreed(this);
-  TIWZQJSon::BeforeDestruction();
 }
 
 // ---------------------------------------------------------------- effects

@@ -58,11 +58,10 @@ enum TIWZQJQBounceMode { jqbmShow, jqbmHide, jqbmEffect };
 ZQ_ENUM_NAMES(TIWZQJQBounceMode, "jqbmShow", "jqbmHide", "jqbmEffect")
 ZQ_ENUM_TEXTS(TIWZQJQBounceMode, "show", "hide", "effect")
 
-// Drops the setters recorded for an effect option object when it is freed.
-class TIWZQJQEffectOptionsBase : public TIWZQJSon {
-  ZQ_CLASS(TIWZQJQEffectOptionsBase, TIWZQJSon)
-  explicit TIWZQJQEffectOptionsBase(TCollection* Collection = nullptr);
-  void BeforeDestruction() override;
+// The base of the effect option classes (and of the effects object).
+class TIWZQJQEffectOptionsBase : public TIWZQJQOptionSet {
+  ZQ_CLASS(TIWZQJQEffectOptionsBase, TIWZQJQOptionSet)
+  using TIWZQJQOptionSet::TIWZQJQOptionSet;
 };
 
 // The options of jqeNone (no members); the base of every effect's options.

@@ -7,28 +7,30 @@
 
 namespace zq {
 
-TZQJSonEnumMember* ZQAddEnumRow(TIWZQJSon* AJSon, std::string_view AName,
-                                const TZQStringArray& ATexts, std::uint8_t ADefVal,
-                                bool AGenerateJSon) {
-  return AJSon->GetClassData()->Members().AddEnum(AName, ATexts, ADefVal, false, AGenerateJSon);
+ZQ_IMPLEMENT_CLASS(TIWZQJQCursorAt) {
+  ZQ_ROWS_PROPS(TIWZQJQCursorAt, ZQ_CURSORAT_ROWS);
 }
-
-ZQ_IMPLEMENT_CLASS(TIWZQJQCursorAt){
-    ZQ_ROWS_PROPS(TIWZQJQCursorAt,
-                  ZQ_CURSORAT_ROWS)} ZQ_IMPLEMENT_CLASS(TIWZQJQInteractionOptions) {}
-ZQ_IMPLEMENT_CLASS(TIWZQJQDragOptions){
-    ZQ_ROWS_PROPS(TIWZQJQDragOptions, ZQ_DRAG_ROWS)} ZQ_IMPLEMENT_CLASS(TIWZQJQDropOptions){
-    ZQ_ROWS_PROPS(TIWZQJQDropOptions, ZQ_DROP_ROWS)} ZQ_IMPLEMENT_CLASS(TIWZQJQResizeOptions){
-    ZQ_ROWS_PROPS(TIWZQJQResizeOptions, ZQ_RESIZE_ROWS)} ZQ_IMPLEMENT_CLASS(TIWZQJQPositionOptions){
-    ZQ_ROWS_PROPS(TIWZQJQPositionOptions,
-                  ZQ_POSITION_ROWS)} ZQ_IMPLEMENT_CLASS(TIWZQJQValidateErrorPosOptions) {
+ZQ_IMPLEMENT_CLASS(TIWZQJQInteractionOptions) {}
+ZQ_IMPLEMENT_CLASS(TIWZQJQDragOptions) {
+  ZQ_ROWS_PROPS(TIWZQJQDragOptions, ZQ_DRAG_ROWS);
+}
+ZQ_IMPLEMENT_CLASS(TIWZQJQDropOptions) {
+  ZQ_ROWS_PROPS(TIWZQJQDropOptions, ZQ_DROP_ROWS);
+}
+ZQ_IMPLEMENT_CLASS(TIWZQJQResizeOptions) {
+  ZQ_ROWS_PROPS(TIWZQJQResizeOptions, ZQ_RESIZE_ROWS);
+}
+ZQ_IMPLEMENT_CLASS(TIWZQJQPositionOptions) {
+  ZQ_ROWS_PROPS(TIWZQJQPositionOptions, ZQ_POSITION_ROWS);
+}
+ZQ_IMPLEMENT_CLASS(TIWZQJQValidateErrorPosOptions) {
   c.Prop("My", kMy, &TIWZQJSon::GetEnumerValue, &TIWZQJSon::SetEnumerValue)
       .Stored(&TIWZQJQValidateErrorPosOptions::IsMyStored);
   c.Prop("At", kAt, &TIWZQJSon::GetEnumerValue, &TIWZQJSon::SetEnumerValue)
       .Stored(&TIWZQJQValidateErrorPosOptions::IsAtStored);
 }
 ZQ_IMPLEMENT_CLASS(TIWZQJQSortableOptions) {
-  ZQ_ROWS_PROPS(TIWZQJQSortableOptions, ZQ_SORTABLE_ROWS)
+  ZQ_ROWS_PROPS(TIWZQJQSortableOptions, ZQ_SORTABLE_ROWS);
 }
 
 namespace {
@@ -52,32 +54,12 @@ bool IsMemberFunc(TIWZQJSon* AOwner, TObject* AFunc, const char* AName) {
 
 // ---------------------------------------------------------------- cursor-at
 
-TIWZQJQCursorAt::TIWZQJQCursorAt(TCollection* Collection) : TIWZQJSon(Collection) {
-  ZQRegisterEventFunctions();
-}
-
-void TIWZQJQCursorAt::BeforeDestruction() {
-  ZQResponseObjectFreed(this);
-  TIWZQJSon::BeforeDestruction();
-}
-
 void TIWZQJQCursorAt::AddMembers() {
-  TIWZQJSon::AddMembers();
+  TIWZQJQOptionSet::AddMembers();
   ZQ_ROWS_ADD(ZQ_CURSORAT_ROWS)
 }
 
 // ---------------------------------------------------------------- base
-
-TIWZQJQInteractionOptions::TIWZQJQInteractionOptions(TCollection* Collection)
-    : TIWZQJSon(Collection) {
-  // Installs the freed-object hook before any setter can be recorded.
-  ZQRegisterEventFunctions();
-}
-
-void TIWZQJQInteractionOptions::BeforeDestruction() {
-  ZQResponseObjectFreed(this);
-  TIWZQJSon::BeforeDestruction();
-}
 
 std::string TIWZQJQInteractionOptions::GetHTMLName() {
   IIWZQJSContainer* c = GetZQJSContainer();

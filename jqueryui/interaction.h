@@ -93,23 +93,20 @@ ZQ_ENUM_TEXTS(TIWZQJQSortableOptionsTolerance, "intersect", "pointer")
   X(Integer, Bottom, "bottom", 0, 0)
 
 // The "cursorAt" sub-object of the drag and sortable options.
-class TIWZQJQCursorAt : public TIWZQJSon {
-  ZQ_CLASS(TIWZQJQCursorAt, TIWZQJSon)
+class TIWZQJQCursorAt : public TIWZQJQOptionSet {
+  ZQ_CLASS(TIWZQJQCursorAt, TIWZQJQOptionSet)
   ZQ_OPTION_ROWS(ZQ_CURSORAT_ROWS)
-  explicit TIWZQJQCursorAt(TCollection* Collection = nullptr);
-  void BeforeDestruction() override;
+  using TIWZQJQOptionSet::TIWZQJQOptionSet;
 
  protected:
   void AddMembers() override;
 };
 
-// The base of the interaction option classes: setters recorded for the
-// object are dropped when it is freed, and its element is the container's
-// jQuery element.
-class TIWZQJQInteractionOptions : public TIWZQJSon {
-  ZQ_CLASS(TIWZQJQInteractionOptions, TIWZQJSon)
-  explicit TIWZQJQInteractionOptions(TCollection* Collection = nullptr);
-  void BeforeDestruction() override;
+// The base of the interaction option classes: its element is the
+// container's jQuery element.
+class TIWZQJQInteractionOptions : public TIWZQJQOptionSet {
+  ZQ_CLASS(TIWZQJQInteractionOptions, TIWZQJQOptionSet)
+  using TIWZQJQOptionSet::TIWZQJQOptionSet;
   // The container's GetJQHTMLName (empty without a container).
   std::string GetHTMLName() override;
 };

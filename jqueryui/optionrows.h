@@ -40,6 +40,15 @@ namespace zq {
 inline constexpr int kRowFixed = 1;   // the function member has a fixed script
 inline constexpr int kRowNoJSon = 2;  // the member is not written into JSON
 
+// The base of the option classes of this folder: constructing one installs
+// the freed-object hook of the response lists (so no setter recorded during
+// a callback can outlive its object), and freeing one drops its setters.
+class TIWZQJQOptionSet : public TIWZQJSon {
+  ZQ_CLASS(TIWZQJQOptionSet, TIWZQJSon)
+  explicit TIWZQJQOptionSet(TCollection* Collection = nullptr);
+  void BeforeDestruction() override;
+};
+
 // Declares an enumeration member of AJSon with the JSON texts of E.
 TZQJSonEnumMember* ZQAddEnumRow(TIWZQJSon* AJSon, std::string_view AName,
                                 const TZQStringArray& ATexts, std::uint8_t ADefVal,
