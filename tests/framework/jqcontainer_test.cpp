@@ -115,6 +115,36 @@ TEST(JQContainer, BlocksInOrderWithAndWithoutScriptDebugging) {
             "$(function(){\r\n$(\"#BOX\").position({\r\n of: \"#OTHER\"\r\n});\r\n  });\r\n");
 }
 
+// Every block's exact text, with script debugging off and on.
+TEST(JQContainer, EachBlockExactText) {
+  auto build = [](TTestJQBox* b) {
+    b->GetJQDropOptions()->SetDisabled(false);
+    b->GetJQDropOptions()->SetActiveClass("on");
+    b->GetJQDropOptions()->SetHoverClass("over");
+    b->GetJQEvents()->OnClick()->SetScript("function(e){ go(); }");
+    b->GetJQSortableOptions()->SetDisabled(false);
+    b->GetJQSortableOptions()->SetAxis("y");
+  };
+  {
+    Fixture fx(build);
+    EXPECT_EQ(fx.box->GetRenderExtraScript(),
+              "$(function(){$(\"#BOX\").droppable({activeClass:\"on\",disabled:false,hoverClass:"
+              "\"over\"});});"
+              "$(function(){$(\"#BOX\").on(\"click\",function(e){ go(); }); });"
+              "$(function(){$(\"#BOX\").sortable({axis:\"y\"});});");
+  }
+  {
+    Fixture fx(build);
+    fx.host.Controller().JavaScriptDebug = true;
+    EXPECT_EQ(
+        fx.box->GetRenderExtraScript(),
+        "$(function(){\r\n$(\"#BOX\").droppable({\r\n activeClass: \"on\",\r\n disabled: false,\r\n"
+        " hoverClass: \"over\"\r\n});\r\n  });\r\n"
+        "$(function(){\r\n$(\"#BOX\").on(\"click\",function(e){ go(); });\r\n\r\n  });\r\n"
+        "$(function(){\r\n$(\"#BOX\").sortable({\r\n axis: \"y\"\r\n});\r\n  });\r\n");
+  }
+}
+
 TEST(JQContainer, EffectBlockCarriesOptionsSpeedAndCallback) {
   Fixture fx;
   TIWZQJQEffects* e = fx.box->GetJQEffects();

@@ -2,12 +2,14 @@
 // selection, removal during a callback, hidden-input removal, helpers.
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
 #include "foundation/properties.h"
 #include "framework/scriptcontainer.h"
 #include "host/application.h"
+#include "host/html.h"
 #include "host/testing.h"
 
 namespace zq {
@@ -31,14 +33,16 @@ using hosttest::THostFixture;
 
 struct Fixture {
   TTestScriptBox* box = nullptr;
+  std::function<void(TTestScriptBox*)> setup;
   THostFixture host;
-  Fixture()
-      : host([this](TIWApplication& app) {
+  explicit Fixture(std::function<void(TTestScriptBox*)> s = {})
+      : setup(std::move(s)), host([this](TIWApplication& app) {
           auto* f = Create<TIWAppForm>(&app);
           f->SetName("MainForm");
           box = Create<TTestScriptBox>(f);
           box->SetName("Panel");
           box->SetParent(f);
+          if (setup) setup(box);
           return f;
         }) {}
   hosttest::TCallbackResult InCallback(const std::function<void()>& AFn) {
@@ -161,6 +165,25 @@ TEST(ScriptContainer, TabOrderKeptPerOwner) {
   Owned<TTestScriptBox> loose(Create<TTestScriptBox>(nullptr));
   loose->SetTabOrder(7);
   EXPECT_EQ(loose->GetTabOrder(), 7);
+}
+
+TEST(ScriptContainer, StyleScrollStyleAndAfterRender) {
+  Fixture fx([](TTestScriptBox* b) {
+    b->GetStyle()->SetDeclaration("border", "1px solid red");
+    b->SetZQScrollStyle(zqsbsVerticalAuto);
+    b->OnAfterRenderHTML = TIWZQHTMLEvent(b, [](TObject*, std::unique_ptr<TIWHTMLTag>& ATag) {
+      if (ATag) ATag->AddStringParam("data-after", "yes");
+    });
+  });
+  const std::string& page = fx.host.FirstPage().Body();
+  const std::size_t at = page.find("id=\"PANEL\"");
+  ASSERT_NE(at, std::string::npos) << page;
+  const std::string tag =
+      page.substr(page.rfind('<', at), page.find('>', at) - page.rfind('<', at));
+  EXPECT_NE(tag.find("border:1px solid red;"), std::string::npos) << tag;
+  EXPECT_NE(tag.find("overflow-x:hidden;overflow-y:auto;"), std::string::npos) << tag;
+  EXPECT_NE(tag.find("data-after=\"yes\""), std::string::npos) << tag;
+  EXPECT_TRUE(fx.box->IsStyleStored());
 }
 
 TEST(ScriptContainer, FocusNavigationHelpers) {
