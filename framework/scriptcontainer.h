@@ -26,6 +26,9 @@
 #include <string>
 #include <vector>
 
+// First: the bases' inline functions return tags by value.
+#include "host/html.h"
+
 #include "foundation/delegate.h"
 #include "framework/region.h"
 #include "framework/style.h"
