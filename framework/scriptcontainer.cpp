@@ -262,6 +262,13 @@ std::unique_ptr<TIWHTMLTag> TIWZQJSContainer::RenderHTML(TIWCompContext& AContex
   }
 
   std::unique_ptr<TIWHTMLTag> result = DoRenderHTML(AContext);
+  if (result) {
+    if (TIWAppForm* form = GetRootForm()) {
+      const auto& order = form->RealTabOrders();
+      auto it = std::find(order.begin(), order.end(), static_cast<const TIWBaseControl*>(this));
+      if (it != order.end()) RenderRealTabIndex(*result, static_cast<int>(it - order.begin()) + 1);
+    }
+  }
   if (auto own = GetHtmlTag(AContext)) {
     if (result)
       result->AddTag(std::move(own));

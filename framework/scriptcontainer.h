@@ -122,6 +122,9 @@ class TIWZQJSContainer : public TIWZQCustomRegion,
   virtual void GetScriptLinksAfterJQM(TStringList& AList) { (void)AList; }
   virtual void RenderScriptLinks(TIWCompContext& AContext);
   virtual std::unique_ptr<TIWHTMLTag> DoRenderHTML(TIWCompContext& AContext);
+  // The control's tab index on its tag (AIndex: the place in the form's real
+  // tab order + 1). Base: nothing; controls with focusable elements write it.
+  virtual void RenderRealTabIndex(TIWHTMLTag& ATag, int AIndex) { (void)ATag, (void)AIndex; }
   virtual std::unique_ptr<TIWHTMLTag> GetHtmlTag(TIWCompContext& AContext) {
     (void)AContext;
     return nullptr;

@@ -19,6 +19,9 @@ class TTestScriptBox : public TIWZQJSContainer {
  public:
   using TIWZQJSContainer::TIWZQJSContainer;
   std::vector<std::string> Inputs;
+  void RenderRealTabIndex(TIWHTMLTag& ATag, int AIndex) override {
+    ATag.AddIntegerParam("tabindex", AIndex);
+  }
   std::string Render = "init(1);", Extra = "extra(2);";
   void GetInputControlNames(std::vector<std::string>& AList) override { AList = Inputs; }
   using TIWZQJSContainer::GetInputControlNames;
@@ -184,6 +187,17 @@ TEST(ScriptContainer, StyleScrollStyleAndAfterRender) {
   EXPECT_NE(tag.find("overflow-x:hidden;overflow-y:auto;"), std::string::npos) << tag;
   EXPECT_NE(tag.find("data-after=\"yes\""), std::string::npos) << tag;
   EXPECT_TRUE(fx.box->IsStyleStored());
+  EXPECT_EQ(tag.find("tabindex"), std::string::npos) << tag;  // no tab order
+}
+
+TEST(ScriptContainer, RealTabIndexFromTheFormsOrder) {
+  Fixture fx([](TTestScriptBox* b) { b->TabOrder = 4; });
+  const std::string& page = fx.host.FirstPage().Body();
+  const std::size_t at = page.find("id=\"PANEL\"");
+  ASSERT_NE(at, std::string::npos) << page;
+  const std::string tag =
+      page.substr(page.rfind('<', at), page.find('>', at) - page.rfind('<', at));
+  EXPECT_NE(tag.find("tabindex=\"1\""), std::string::npos) << tag;
 }
 
 TEST(ScriptContainer, FocusNavigationHelpers) {
