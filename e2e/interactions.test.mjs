@@ -6,7 +6,7 @@ import assert from 'node:assert/strict';
 import { mkdir } from 'node:fs/promises';
 import path from 'node:path';
 import { fileURLToPath } from 'node:url';
-import { openDemoPage, startAll } from './lib/harness.mjs';
+import { openDemoPage, startAll, startDemo, watchErrors } from './lib/harness.mjs';
 
 const here = path.dirname(fileURLToPath(import.meta.url));
 let env;
@@ -153,4 +153,27 @@ test('highlight changes the computed background colour, blind hides the panel', 
   }
   await page.close();
   assert.deepEqual(errors, []);
+});
+
+test('with script debugging (plain files, multi-line script) the widgets work the same', async () => {
+  const demo = await startDemo({ extraArgs: ['--debug'] });
+  try {
+    const page = await env.context.newPage();
+    const errors = watchErrors(page);
+    await page.goto(demo.url + '/');
+    const state = await page.evaluate(() => ({
+      drag: $('#DRAGPANEL').hasClass('ui-draggable'),
+      resize: $('#RESIZEPANEL').hasClass('ui-resizable'),
+      sort: $('#SORTLIST').sortable('option', 'items'),
+      plain: [...document.scripts].some((s) => /zq\.jquery\.helper\.js/.test(s.src)),
+    }));
+    assert.deepEqual(state, { drag: true, resize: true, sort: 'li', plain: true });
+    await dragBy(page, '#DRAGPANEL', 50, 30);
+    const moved = await page.evaluate(() => $('#DRAGPANEL').position());
+    assert.equal(await waitText(page, 'LBLDRAGPOS', 'not moved'), `${Math.round(moved.left)},${Math.round(moved.top)}`);
+    await page.close();
+    assert.deepEqual(errors, []);
+  } finally {
+    await demo.stop();
+  }
 });
