@@ -3,6 +3,7 @@
 
 #include <string>
 
+#include "events/response.h"
 #include "foundation/exception.h"
 #include "jqueryui/effect.h"
 
@@ -128,6 +129,32 @@ TEST(EffectOptions, EachEffectsOptions) {
   EXPECT_EQ(e->GetEffectOptionsDrop()->GetDirection(), jqodLeft);
   e->SetEffect(jqeClip);
   EXPECT_EQ(e->GetEffectOptionsClip()->GetDirection(), jqdVertical);
+}
+
+}  // namespace
+}  // namespace zq
+
+namespace zq {
+namespace {
+
+// A setter recorded for an option object goes when the object goes: freed by
+// its owner, or replaced by an effect class switch.
+TEST(EffectOptions, RecordedSettersNeverOutliveTheirObject) {
+  Owned<TIWZQResponseList> list(Create<TIWZQResponseList>(nullptr));
+  auto e = MakeEffects();
+  e->SetEffect(jqeBounce);
+  TIWZQJQEffectOptionsBounce* bounce = e->GetEffectOptionsBounce();
+  list->AddResponseMember(
+      bounce, bounce->GetClassData()->Members().Items(TIWZQJQEffectOptionsBounce::kTimes));
+  list->AddResponseMember(e.get(), e->GetClassData()->Members().Items(TIWZQJQEffects::kSpeed));
+  ASSERT_NE(list->GetItemByJSonObj(bounce), nullptr);
+  e->SetEffect(jqeShake);  // frees the bounce options
+  EXPECT_EQ(list->GetItemByJSonObj(bounce), nullptr);
+  EXPECT_NE(list->GetItemByJSonObj(e.get()), nullptr);
+  const TObject* gone = e.get();
+  e.reset();
+  EXPECT_EQ(list->GetItemByJSonObj(gone), nullptr);
+  EXPECT_EQ(list->Count(), 0);
 }
 
 }  // namespace
