@@ -8,7 +8,7 @@ BENCH_BUILD ?= build-bench
 FUZZ_SECONDS ?= 60
 PORT ?= 8080
 
-.PHONY: all setup build test unit fuzz e2e sanitize tsan bench demo format clean
+.PHONY: all setup build test unit fuzz e2e example sanitize tsan bench demo format clean
 
 all: build
 
@@ -26,6 +26,7 @@ test: build
 	cd $(BUILD) && ctest --output-on-failure -j$(JOBS)
 	$(MAKE) --no-print-directory fuzz
 	$(MAKE) --no-print-directory e2e
+	$(MAKE) --no-print-directory example
 
 unit: build
 	cd $(BUILD) && ctest --output-on-failure -j$(JOBS)
@@ -38,6 +39,10 @@ fuzz: setup
 
 e2e: build
 	@if [ -f e2e/package.json ]; then bash scripts/run-e2e.sh $(BUILD); else echo "e2e: no browser tests yet"; fi
+
+# examples/hello built against the library installed into a scratch prefix.
+example: build
+	bash scripts/check-install.sh $(BUILD)
 
 sanitize: setup
 	cmake -S . -B $(SAN_BUILD) -DCMAKE_BUILD_TYPE=Debug -DZQ_SANITIZE=ON -DZQ_BUILD_DEMO=OFF

@@ -19,6 +19,7 @@
 #include "foundation/properties.h"
 #include "options/jsonlist.h"
 #include "options/jsonobj.h"
+#include "options/optionrows.h"
 
 namespace zq {
 namespace {
@@ -28,7 +29,8 @@ using benchtiming::gSink;
 
 class TBenchFunc : public TPersistent, public IIWZQJSon {
   ZQ_CLASS(TBenchFunc, TPersistent)
-  TBenchFunc(TIWZQJSon* AOwner, std::string, TZQJSonFuncMember* AMember) : FOwner(AOwner), FMember(AMember) {}
+  TBenchFunc(TIWZQJSon* AOwner, std::string, TZQJSonFuncMember* AMember)
+      : FOwner(AOwner), FMember(AMember) {}
   TPersistent* GetOwner() const override { return FOwner; }
   bool GetIsStored() override { return !Script.empty(); }
   ISuperObject GetJSon() override {
@@ -41,120 +43,96 @@ class TBenchFunc : public TPersistent, public IIWZQJSon {
   TIWZQJSon* FOwner;
   TZQJSonFuncMember* FMember;
 };
-ZQ_IMPLEMENT_CLASS(TBenchFunc) { c.Factory<TPersistent, TIWZQJSon*, std::string, TZQJSonFuncMember*>(); }
+ZQ_IMPLEMENT_CLASS(TBenchFunc) {
+  c.Factory<TPersistent, TIWZQJSon*, std::string, TZQJSonFuncMember*>();
+}
+
+#define ZQ_BENCH_MARKER_STYLES(X)   \
+  X(msFilledCircle, "filledCircle") \
+  X(msCircle, "circle") X(msDiamond, "diamond") X(msSquare, "square")
+ZQ_OPTION_ENUM(TBenchMarkerStyle, ZQ_BENCH_MARKER_STYLES)
+#define ZQ_BENCH_LEGEND_LOCATIONS(X) \
+  X(llNE, "ne") X(llNW, "nw") X(llSE, "se") X(llSW, "sw") X(llN, "n") X(llS, "s")
+ZQ_OPTION_ENUM(TBenchLegendLocation, ZQ_BENCH_LEGEND_LOCATIONS)
+
+#define ZQ_BENCH_MARKER_ROWS(X)                                                 \
+  X(Boolean, Show, "show", true)                                                \
+  X(Enum, Style, "style", TBenchMarkerStyle, TBenchMarkerStyle::msFilledCircle) \
+  X(Double, LineWidth, "lineWidth", 2)                                          \
+  X(Integer, Size, "size", 9)                                                   \
+  X(Color, Color, "color", "")
 
 class TBenchMarker : public TIWZQJSon {
-  ZQ_CLASS(TBenchMarker, TIWZQJSon)
+  ZQ_OPTIONS(TBenchMarker, TIWZQJSon, ZQ_BENCH_MARKER_ROWS)
   using TIWZQJSon::TIWZQJSon;
-
- protected:
-  void AddMembers() override {
-    TIWZQJSon::AddMembers();
-    AddBooleanMember("show", true, false, true);
-    AddEnumMember("style", {"filledCircle", "circle", "diamond", "square"}, 0, false, true);
-    AddDoubleMember("lineWidth", 2, false, true);
-    AddIntegerMember("size", 9, false, true);
-    AddColorMember("color", "", false, true);
-  }
 };
-ZQ_IMPLEMENT_CLASS(TBenchMarker) {
-  ZQ_JSON_PROP(c, "Show", 0, Boolean);
-  ZQ_JSON_PROP(c, "Style", 1, Enumer);
-  ZQ_JSON_PROP(c, "LineWidth", 2, Double);
-  ZQ_JSON_PROP(c, "Size", 3, Integer);
-  ZQ_JSON_PROP(c, "Color", 4, Color);
-}
+ZQ_IMPLEMENT_OPTIONS(TBenchMarker) {}
+
+#define ZQ_BENCH_SERIES_ROWS(X)          \
+  X(String, Label, "label", "")          \
+  X(Boolean, ShowLine, "showLine", true) \
+  X(Integer, YAxis, "yaxis", 0)          \
+  X(Obj, MarkerOptions, "markerOptions", TBenchMarker)
 
 class TBenchSeries : public TIWZQJSon {
-  ZQ_CLASS(TBenchSeries, TIWZQJSon)
+  ZQ_OPTIONS(TBenchSeries, TIWZQJSon, ZQ_BENCH_SERIES_ROWS)
   using TIWZQJSon::TIWZQJSon;
-
- protected:
-  void AddMembers() override {
-    TIWZQJSon::AddMembers();
-    AddStringMember("label", "", false, true);
-    AddBooleanMember("showLine", true, false, true);
-    AddIntegerMember("yaxis", 0, false, true);
-    AddObjMember("markerOptions", TBenchMarker::StaticClass(), false, true, false);
-  }
 };
-ZQ_IMPLEMENT_CLASS(TBenchSeries) {
-  ZQ_JSON_PROP(c, "Label", 0, String);
-  ZQ_JSON_PROP(c, "ShowLine", 1, Boolean);
-  ZQ_JSON_PROP(c, "YAxis", 2, Integer);
-  ZQ_JSON_OBJPROP(c, "MarkerOptions", 3, Obj);
-}
+ZQ_IMPLEMENT_OPTIONS(TBenchSeries) {}
 
 class TBenchSeriesList : public TIWZQJSonList {
   ZQ_CLASS(TBenchSeriesList, TIWZQJSonList)
   TBenchSeriesList() : TIWZQJSonList(TBenchSeries::StaticClass(), 0) {}
+  TBenchSeries* Add() { return static_cast<TBenchSeries*>(TIWZQJSonList::Add()); }
 };
 ZQ_IMPLEMENT_CLASS(TBenchSeriesList) {}
 
-class TBenchChart : public TIWZQJSon {
-  ZQ_CLASS(TBenchChart, TIWZQJSon)
-  using TIWZQJSon::TIWZQJSon;
+#define ZQ_BENCH_CHART_ROWS(X)                                                                \
+  X(String, Title, "title", "")                                                               \
+  X(Boolean, Animate, "animate", false)                                                       \
+  X(Integer, AnimateDuration, "animateDuration", 400)                                         \
+  X(Double, BarWidth, "barWidth", 0)                                                          \
+  X(Enum, LegendLocation, "legendLocation", TBenchLegendLocation, TBenchLegendLocation::llNE) \
+  X(Color, BackgroundColor, "background-color", "#fffdf6")                                    \
+  X(Obj, SeriesDefaults, "seriesDefaults", TBenchSeries)                                      \
+  X(ObjList, Series, "series", TBenchSeriesList)                                              \
+  X(SimpleArray, Ticks, "ticks", false)                                                       \
+  X(DynObjList, Grid, "grid")                                                                 \
+  X(FuncOf, Highlighter, "highlighter", "str, seriesIndex, pointIndex", TBenchFunc)           \
+  X(String, Cursor, "cursor", "auto")                                                         \
+  X(Boolean, StackSeries, "stackSeries", false)                                               \
+  X(Integer, SortData, "sortData", 1)
 
- protected:
-  void AddMembers() override {
-    TIWZQJSon::AddMembers();
-    AddStringMember("title", "", false, true);                                  // 0
-    AddBooleanMember("animate", false, false, true);                            // 1
-    AddIntegerMember("animateDuration", 400, false, true);                      // 2
-    AddDoubleMember("barWidth", 0, false, true);                                // 3
-    AddEnumMember("legendLocation", {"ne", "nw", "se", "sw", "n", "s"}, 0, false, true);  // 4
-    AddColorMember("background-color", "#fffdf6", false, true);                // 5
-    AddObjMember("seriesDefaults", TBenchSeries::StaticClass(), false, true, false);  // 6
-    AddObjListMember("series", TBenchSeriesList::StaticClass(), false, true, false);  // 7
-    AddSimpleArrayMember("ticks", false, false, true);                          // 8
-    AddDynObjListMember("grid", false, true);                                   // 9
-    AddFuncMember("highlighter", "str, seriesIndex, pointIndex", "", false, nullptr, false, true);  // 10
-    AddStringMember("cursor", "auto", false, true);                             // 11
-    AddBooleanMember("stackSeries", false, false, true);                        // 12
-    AddIntegerMember("sortData", 1, false, true);                               // 13
-  }
+class TBenchChart : public TIWZQJSon {
+  ZQ_OPTIONS(TBenchChart, TIWZQJSon, ZQ_BENCH_CHART_ROWS)
+  using TIWZQJSon::TIWZQJSon;
 };
-ZQ_IMPLEMENT_CLASS(TBenchChart) {
-  ZQ_JSON_PROP(c, "Title", 0, String);
-  ZQ_JSON_PROP(c, "Animate", 1, Boolean);
-  ZQ_JSON_PROP(c, "AnimateDuration", 2, Integer);
-  ZQ_JSON_PROP(c, "BarWidth", 3, Double);
-  ZQ_JSON_PROP(c, "LegendLocation", 4, Enumer);
-  ZQ_JSON_PROP(c, "BackgroundColor", 5, Color);
-  ZQ_JSON_OBJPROP(c, "SeriesDefaults", 6, Obj);
-  ZQ_JSON_OBJPROP(c, "Series", 7, ObjList);
-  ZQ_JSON_OBJPROP(c, "Ticks", 8, SimpleArray);
-  ZQ_JSON_OBJPROP(c, "Grid", 9, DynObjList);
-  ZQ_JSON_FUNCPROP(c, "Highlighter", 10);
-  ZQ_JSON_PROP(c, "Cursor", 11, String);
-  ZQ_JSON_PROP(c, "StackSeries", 12, Boolean);
-  ZQ_JSON_PROP(c, "SortData", 13, Integer);
-}
+ZQ_IMPLEMENT_OPTIONS(TBenchChart) {}
 
 void Fill(TBenchChart* c, int i) {
-  c->SetStringValue(0, "Sales " + std::to_string(i));
-  c->SetBooleanValue(1, i % 2 == 0);
-  c->SetIntegerValue(2, 400 + i % 3);
-  c->SetDoubleValue(3, 12.5);
-  c->SetEnumerValue(4, i % 6);
-  c->SetColorValue(5, "#ffffff");
-  auto* defaults = c->GetObjValue(6);
-  defaults->SetBooleanValue(1, false);
-  static_cast<TBenchMarker*>(defaults->GetObjValue(3))->SetEnumerValue(1, 2);
-  auto* series = c->GetObjListValue(7);
+  c->SetTitle("Sales " + std::to_string(i));
+  c->SetAnimate(i % 2 == 0);
+  c->SetAnimateDuration(400 + i % 3);
+  c->SetBarWidth(12.5);
+  c->SetLegendLocation(static_cast<TBenchLegendLocation>(i % 6));
+  c->SetBackgroundColor("#ffffff");
+  TBenchSeries* defaults = c->GetSeriesDefaults();
+  defaults->SetShowLine(false);
+  defaults->GetMarkerOptions()->SetStyle(TBenchMarkerStyle::msDiamond);
+  TBenchSeriesList* series = c->GetSeries();
   for (int s = 0; s < 3; ++s) {
-    TIWZQJSon* item = series->Add();
-    item->SetStringValue(0, "Series \"" + std::to_string(s) + "\"");
-    item->SetIntegerValue(2, s);
-    item->GetObjValue(3)->SetIntegerValue(3, 5 + s);
+    TBenchSeries* item = series->Add();
+    item->SetLabel("Series \"" + std::to_string(s) + "\"");
+    item->SetYAxis(s);
+    item->GetMarkerOptions()->SetSize(5 + s);
   }
-  auto* ticks = c->GetSimpleArrayValue(8);
+  auto* ticks = c->GetTicks();
   for (int t = 0; t < 5; ++t) ticks->Add(std::to_string(t * 10));
-  auto* grid = c->GetDynObjListValue(9);
+  auto* grid = c->GetGrid();
   grid->Add("drawGridLines", Variant(true));
   grid->Add("shadow", Variant(false));
   grid->Add("borderWidth", Variant(1.5));
-  static_cast<TBenchFunc*>(c->GetFuncValue(10))->Script = "return str + ' (' + pointIndex + ')';";
+  c->GetHighlighter()->Script = "return str + ' (' + pointIndex + ')';";
 }
 
 }  // namespace
@@ -180,7 +158,8 @@ int main() {
   }
   if (ZQOptionJSonText(prebuilt.front(), false) != charts.front()->GetJSonText()) {
     std::fprintf(stderr, "options bench: prebuilt document differs from the literal\n%s\n%s\n",
-                 ZQOptionJSonText(prebuilt.front(), false).c_str(), charts.front()->GetJSonText().c_str());
+                 ZQOptionJSonText(prebuilt.front(), false).c_str(),
+                 charts.front()->GetJSonText().c_str());
     return 1;
   }
   double tOptions = Best(5, [&] {
@@ -193,9 +172,13 @@ int main() {
     for (auto& d : prebuilt) n += d->AsJSon(false, true, false).size();
     gSink = gSink + n;
   });
-  if (std::getenv("ZQ_OPTIONS_BENCH_PROFILE")) {
+  // Profiling: ZQ_OPTIONS_BENCH_PROFILE=build repeats building the literals,
+  // any other value repeats writing their text.
+  if (const char* what = std::getenv("ZQ_OPTIONS_BENCH_PROFILE")) {
+    const bool build = std::string(what) == "build";
     for (int r = 0; r < 30; ++r)
-      for (auto& c : charts) gSink = gSink + c->GetJSon()->AsObject()->count();
+      for (auto& c : charts)
+        gSink = gSink + (build ? c->GetJSon()->AsObject()->count() : c->GetJSonText().size());
     return 0;
   }
   double tBuild = Best(5, [&] {
@@ -208,9 +191,10 @@ int main() {
     for (auto& d : prebuilt) n += ZQOptionJSonText(d, false).size();
     gSink = gSink + n;
   });
-  std::printf("options: building the literals %.2f ms, writing them %.2f ms\n", tBuild * 1e3, tText * 1e3);
-  std::printf("options: %d objects, %zu bytes of literals; options %.2f ms, prebuilt %.2f ms\n", kCount, bytes,
-              tOptions * 1e3, tPrebuilt * 1e3);
+  std::printf("options: building the literals %.2f ms, writing them %.2f ms\n", tBuild * 1e3,
+              tText * 1e3);
+  std::printf("options: %d objects, %zu bytes of literals; options %.2f ms, prebuilt %.2f ms\n",
+              kCount, bytes, tOptions * 1e3, tPrebuilt * 1e3);
   std::printf("options write vs_prebuilt_json=%.2f\n", tOptions / tPrebuilt);
   return 0;
 }

@@ -1,8 +1,111 @@
 #include "demoform.h"
 
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <map>
+
+#include "foundation/object.h"
 #include "foundation/properties.h"
+#include "host/application.h"
+#include "host/http.h"
+#include "host/servercontroller.h"
 
 namespace zqdemo {
+
+namespace {
+
+constexpr std::string_view kPagePrefix = "/demo/";
+
+std::map<std::string, TDemoPageInfo, std::less<>>& Registry() {
+  static std::map<std::string, TDemoPageInfo, std::less<>> pages;
+  return pages;
+}
+
+bool IsPageName(std::string_view name) {
+  if (name.empty()) return false;
+  return std::all_of(name.begin(), name.end(), [](char c) {
+    return (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '_' || c == '-';
+  });
+}
+
+void PlainReply(zq::THTTPReply& AReply, int ACode, std::string_view AText) {
+  AReply.SetCode(ACode);
+  AReply.SetContentType("text/plain; charset=utf-8");
+  AReply.SetHeader("Cache-Control", "no-store");
+  AReply.SetBody(std::string(AText));
+}
+
+// The content handler on "/" and "/demo/": shows the requested page's form,
+// answers 404 for an unknown page. The host lets bodies sent to content
+// handlers grow to the upload limit; pages keep the request limit.
+class TDemoPageRouter : public zq::TContentBase {
+ public:
+  explicit TDemoPageRouter(const zq::TIWServerController& AController) : controller_(AController) {}
+
+  bool Execute(zq::THTTPRequest& ARequest, zq::THTTPReply& AReply, const std::string& APathName,
+               zq::TIWApplication* ASession) override {
+    if (ARequest.Content.size() > controller_.MaxRequestSize) {
+      PlainReply(AReply, 413, "Request body too large");
+      return true;
+    }
+    std::string page;
+    if (!DemoPageOfPath(APathName, page)) {
+      PlainReply(AReply, 404, "No such demo page");
+      return true;
+    }
+    // Without a session the host makes one; its first form builds the page
+    // of this path when it renders.
+    if (ASession) ShowDemoPage(*ASession, page);
+    return false;
+  }
+
+ private:
+  const zq::TIWServerController& controller_;
+};
+
+}  // namespace
+
+// ---------------------------------------------------------------- registry
+
+TDemoPageRegistrar::TDemoPageRegistrar(std::string AName, int AOrder,
+                                       std::function<std::unique_ptr<TDemoPage>()> AMake) {
+  if (!IsPageName(AName) || Registry().count(AName)) {
+    std::fprintf(stderr, "zq_demo: demo page name \"%s\" is malformed or taken\n", AName.c_str());
+    std::abort();
+  }
+  std::string key = AName;
+  Registry().emplace(std::move(key), TDemoPageInfo{std::move(AName), AOrder, std::move(AMake)});
+}
+
+std::vector<const TDemoPageInfo*> DemoPages() {
+  std::vector<const TDemoPageInfo*> r;
+  for (const auto& [name, info] : Registry()) r.push_back(&info);
+  std::stable_sort(r.begin(), r.end(), [](const TDemoPageInfo* a, const TDemoPageInfo* b) {
+    return a->order < b->order;
+  });
+  return r;
+}
+
+const TDemoPageInfo* FindDemoPage(std::string_view AName) {
+  auto it = Registry().find(AName);
+  return it == Registry().end() ? nullptr : &it->second;
+}
+
+bool DemoPageOfPath(std::string_view APath, std::string& APage) {
+  if (APath == "/") {
+    APage.clear();
+    return true;
+  }
+  if (APath.substr(0, kPagePrefix.size()) != kPagePrefix) return false;
+  std::string_view name = APath.substr(kPagePrefix.size());
+  if (!FindDemoPage(name)) return false;
+  APage = std::string(name);
+  return true;
+}
+
+// ---------------------------------------------------------------- forms
 
 ZQ_IMPLEMENT_CLASS(TDemoForm) {}
 
@@ -12,14 +115,60 @@ TDemoForm::~TDemoForm() = default;
 
 void TDemoForm::AfterConstruction() {
   zq::TIWAppForm::AfterConstruction();
-  SetName("DemoForm");
   Title = "zqjq demo";
-  sections_.push_back(NewHostControlsSection());
-  sections_.push_back(NewStoreSection());
-  sections_.push_back(NewHistorySection());
-  sections_.push_back(NewInteractionsSection());
+}
+
+void TDemoForm::DoRender() {
+  if (!built_) {
+    std::string page;
+    zq::THTTPRequest* req = Application() ? Application()->Request() : nullptr;
+    if (!req || !DemoPageOfPath(req->PathInfo(), page)) page.clear();
+    BuildPage(page);
+  }
+  zq::TIWAppForm::DoRender();
+}
+
+void TDemoForm::BuildPage(const std::string& APage) {
+  if (built_) return;
+  built_ = true;
+  page_ = APage;
+  SetName(APage.empty() ? std::string("DemoForm") : "DemoForm_" + APage);
+  if (APage.empty()) {
+    for (const TDemoPageInfo* info : DemoPages()) pages_.push_back(info->make());
+  } else if (const TDemoPageInfo* info = FindDemoPage(APage)) {
+    pages_.push_back(info->make());
+  }
   int top = 16;
-  for (auto& s : sections_) top += s->Build(*this, top) + 24;
+  for (auto& p : pages_) top += p->Build(*this, top) + 24;
+}
+
+void ShowDemoPage(zq::TIWApplication& AApplication, const std::string& APage) {
+  if (!AApplication.TryLock(std::chrono::seconds(30)))
+    return;  // the page request will wait and report
+  struct Unlock {
+    zq::TIWApplication& app;
+    ~Unlock() { app.Unlock(); }
+  } unlock{AApplication};
+  // A first form that has not rendered yet builds the page of its first request.
+  if (auto* active = dynamic_cast<TDemoForm*>(AApplication.GetActiveForm());
+      active && !active->IsBuilt())
+    return;
+  for (zq::TIWAppForm* f : AApplication.Forms())
+    if (auto* form = dynamic_cast<TDemoForm*>(f);
+        form && form->IsBuilt() && form->Page() == APage) {
+      form->Show();
+      return;
+    }
+  auto* form = zq::Create<TDemoForm>(&AApplication);
+  form->BuildPage(APage);
+  form->Show();
+}
+
+void InstallDemoPages(zq::TIWServerController& AController) {
+  AController.SetMainFormFactory(
+      [](zq::TIWApplication& app) -> zq::TIWAppForm* { return zq::Create<TDemoForm>(&app); });
+  AController.Handlers().Add("", "/", std::make_unique<TDemoPageRouter>(AController));
+  AController.Handlers().Add(kPagePrefix, "", std::make_unique<TDemoPageRouter>(AController));
 }
 
 }  // namespace zqdemo

@@ -1,40 +1,95 @@
-// The demo's main form: a page made of sections, one per demonstrated part of
-// the library. Each section builds its controls on the form (sections/*.h) and
-// keeps its own state; the form only lays them out one below the other.
+// The demo's forms and pages. Each demonstrated part of the library is a page
+// (demo/pages/<name>.cpp) that registers itself with ZQDEMO_PAGE; nothing else
+// lists the pages. "/" shows every page one below the other (in page order),
+// "/demo/<name>" shows one page alone, so that a browser test of a component
+// opens only its own page.
+//
+// A session keeps one form per URL it has opened: the page router (a content
+// handler on "/" and "/demo/") makes the form of the requested URL the
+// session's active one before the host serves the page.
 #pragma once
 
+#include <functional>
 #include <memory>
+#include <string>
+#include <string_view>
 #include <vector>
 
 #include "host/controls.h"
 
+namespace zq {
+class TIWServerController;
+}
+
 namespace zqdemo {
 
-class TDemoSection;
+class TDemoPage;
 
+// A form showing one page, or every page. The first form of a session is made
+// before its URL is known and builds its page on its first render.
 class TDemoForm : public zq::TIWAppForm {
   ZQ_CLASS(TDemoForm, zq::TIWAppForm)
  public:
   explicit TDemoForm(zq::TIWApplication* AApplication);
   ~TDemoForm() override;
   void AfterConstruction() override;
+  void DoRender() override;
+
+  // Builds the controls of the page of that name ("" for every page). A form
+  // builds once; later calls do nothing.
+  void BuildPage(const std::string& APage);
+  bool IsBuilt() const { return built_; }
+  // The page shown ("" for every page); meaningful once built.
+  const std::string& Page() const { return page_; }
 
  private:
-  std::vector<std::unique_ptr<TDemoSection>> sections_;
+  std::vector<std::unique_ptr<TDemoPage>> pages_;
+  std::string page_;
+  bool built_ = false;
 };
 
-// A part of the demo page. Build places its controls at the given top
-// position (pixels) and returns the height it used.
-class TDemoSection {
+// One demonstrated part of the library. Build places its controls on the
+// form at the given top position (pixels) and returns the height it used; the
+// page keeps its own state.
+class TDemoPage {
  public:
-  virtual ~TDemoSection() = default;
+  virtual ~TDemoPage() = default;
   virtual int Build(TDemoForm& AForm, int ATop) = 0;
 };
 
-// The sections, in page order (sections/*.cpp).
-std::unique_ptr<TDemoSection> NewHostControlsSection();
-std::unique_ptr<TDemoSection> NewStoreSection();
-std::unique_ptr<TDemoSection> NewHistorySection();
-std::unique_ptr<TDemoSection> NewInteractionsSection();
+struct TDemoPageInfo {
+  std::string name;  // the "<name>" of "/demo/<name>": a-z, 0-9, "_" and "-"
+  int order;         // place on the all-pages form (lowest first, then by name)
+  std::function<std::unique_ptr<TDemoPage>()> make;
+};
+
+// Registers a page at start-up (see ZQDEMO_PAGE). A malformed or repeated
+// name stops the program with a message.
+class TDemoPageRegistrar {
+ public:
+  TDemoPageRegistrar(std::string AName, int AOrder,
+                     std::function<std::unique_ptr<TDemoPage>()> AMake);
+};
+
+// The registered pages in page order.
+std::vector<const TDemoPageInfo*> DemoPages();
+const TDemoPageInfo* FindDemoPage(std::string_view AName);
+
+// The page a request path names: "/" gives "" (every page), "/demo/<name>" a
+// registered name; false for any other path.
+bool DemoPageOfPath(std::string_view APath, std::string& APage);
+
+// Makes the form of that page the session's active one, creating and building
+// it when the session has none yet. Takes the session lock.
+void ShowDemoPage(zq::TIWApplication& AApplication, const std::string& APage);
+
+// Installs the main-form factory and the page router on the controller.
+void InstallDemoPages(zq::TIWServerController& AController);
 
 }  // namespace zqdemo
+
+// Registers the TDemoPage class CLASS as page NAME with place ORDER; write it
+// once at namespace scope in the page's file.
+#define ZQDEMO_PAGE(CLASS, NAME, ORDER)                                  \
+  static const ::zqdemo::TDemoPageRegistrar zqdemoPageRegistrar_##CLASS( \
+      NAME, ORDER, [] { return std::unique_ptr<::zqdemo::TDemoPage>(new CLASS()); })

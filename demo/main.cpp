@@ -1,5 +1,6 @@
-// zq_demo: the demo application. Serves the demo page (demoform.h) through the
-// embedded HTTP server on 127.0.0.1 until SIGINT or SIGTERM.
+// zq_demo: the demo application. Serves the demo pages (demoform.h) through
+// the embedded HTTP server on 127.0.0.1 until SIGINT or SIGTERM: every page at
+// "/", each page alone at "/demo/<name>".
 //
 //   zq_demo [--port N] [--bind ADDRESS] [--webroot DIR] [--workers N] [--debug]
 #include <sys/stat.h>
@@ -84,8 +85,8 @@ int main(int argc, char** argv) {
     }
   }
   if (!IsFile(webroot + (debug ? "/zq.runtime.js" : "/zq.runtime.min.js"))) {
-    std::fprintf(stderr, "%s: \"%s\" holds no client runtime; run scripts/setup.sh first\n", argv[0],
-                 webroot.c_str());
+    std::fprintf(stderr, "%s: \"%s\" holds no client runtime; run scripts/setup.sh first\n",
+                 argv[0], webroot.c_str());
     return 1;
   }
 
@@ -97,17 +98,18 @@ int main(int argc, char** argv) {
   sigaddset(&stopSignals, SIGTERM);
   pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
 
-  auto controller = zq::Owned<zq::TIWServerController>(zq::Create<zq::TIWServerController>(nullptr));
+  auto controller =
+      zq::Owned<zq::TIWServerController>(zq::Create<zq::TIWServerController>(nullptr));
   controller->ContentPath = webroot;
   controller->JavaScriptDebug = debug;
-  controller->SetMainFormFactory(
-      [](zq::TIWApplication& app) -> zq::TIWAppForm* { return zq::Create<zqdemo::TDemoForm>(&app); });
+  zqdemo::InstallDemoPages(*controller);
   options.MaxRequestBytes = controller->MaxRequestSize;
   options.MaxUploadBytes = controller->MaxUploadSize;
   options.MaxFields = controller->MaxFields;
 
-  zq::TZQHTTPServer server([&](zq::THTTPRequest& req, zq::THTTPReply& reply) { controller->HandleRequest(req, reply); },
-                           options);
+  zq::TZQHTTPServer server(
+      [&](zq::THTTPRequest& req, zq::THTTPReply& reply) { controller->HandleRequest(req, reply); },
+      options);
   int port = 0;
   try {
     port = server.Start();
@@ -115,8 +117,8 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "%s: %s\n", argv[0], e.what());
     return 1;
   }
-  std::printf("zq_demo: serving http://%s:%d/ (web root \"%s\"); Ctrl+C stops\n", options.BindAddress.c_str(), port,
-              webroot.c_str());
+  std::printf("zq_demo: serving http://%s:%d/ (web root \"%s\"); Ctrl+C stops\n",
+              options.BindAddress.c_str(), port, webroot.c_str());
   std::fflush(stdout);
 
   int sig = 0;
@@ -125,6 +127,7 @@ int main(int argc, char** argv) {
   std::fflush(stdout);
   server.Stop();
   controller->EndAllSessions();
-  std::printf("zq_demo: stopped after %llu requests\n", static_cast<unsigned long long>(server.RequestsServed()));
+  std::printf("zq_demo: stopped after %llu requests\n",
+              static_cast<unsigned long long>(server.RequestsServed()));
   return 0;
 }

@@ -10,7 +10,7 @@ let env;
 before(async () => { env = await startAll(); });
 after(async () => { await env?.stop(); });
 
-const openDemo = () => openDemoPage(env);
+const openDemo = () => openDemoPage(env, 'history');
 
 const label = (page) => page.textContent('#LBLHISTORYHASH');
 async function waitHash(page, hash) {

@@ -8,7 +8,7 @@ let env;
 before(async () => { env = await startAll(); });
 after(async () => { await env?.stop(); });
 
-const openDemo = () => openDemoPage(env);
+const openDemo = () => openDemoPage(env, 'host_controls');
 
 test('the demo page loads its files with no console errors', async () => {
   const { page, errors } = await openDemo();

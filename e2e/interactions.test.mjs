@@ -6,7 +6,7 @@ import assert from 'node:assert/strict';
 import { mkdir } from 'node:fs/promises';
 import path from 'node:path';
 import { fileURLToPath } from 'node:url';
-import { openDemoPage, startAll, startDemo, watchErrors } from './lib/harness.mjs';
+import { demoPagePath, openDemoPage, startAll, startDemo, watchErrors } from './lib/harness.mjs';
 
 const here = path.dirname(fileURLToPath(import.meta.url));
 let env;
@@ -14,7 +14,7 @@ let env;
 before(async () => { env = await startAll(); });
 after(async () => { await env?.stop(); });
 
-const openDemo = () => openDemoPage(env);
+const openDemo = () => openDemoPage(env, 'interactions');
 const text = (page, id) => page.textContent(`#${id}`);
 
 // Drags from the centre of the element by (dx, dy) in small mouse steps.
@@ -160,7 +160,7 @@ test('with script debugging (plain files, multi-line script) the widgets work th
   try {
     const page = await env.context.newPage();
     const errors = watchErrors(page);
-    await page.goto(demo.url + '/');
+    await page.goto(demo.url + demoPagePath('interactions'));
     const state = await page.evaluate(() => ({
       drag: $('#DRAGPANEL').hasClass('ui-draggable'),
       resize: $('#RESIZEPANEL').hasClass('ui-resizable'),

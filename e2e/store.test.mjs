@@ -10,7 +10,7 @@ let env;
 before(async () => { env = await startAll(); });
 after(async () => { await env?.stop(); });
 
-const openDemo = () => openDemoPage(env);
+const openDemo = () => openDemoPage(env, 'store');
 
 async function saveAndReadBack(page, key, value) {
   await page.fill('#EDITSTOREKEY', key);

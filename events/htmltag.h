@@ -3,7 +3,7 @@
 
 #include <string_view>
 
-#include "host/html.h"
+#include "foundation/html.h"
 
 namespace zq {
 

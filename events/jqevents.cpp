@@ -11,51 +11,20 @@
 
 namespace zq {
 
-ZQ_IMPLEMENT_CLASS(TIWZQJQEvents) {
-  ZQ_JSON_FUNCPROP(c, "OnClick", 0);
-  ZQ_JSON_FUNCPROP(c, "OnDblClick", 1);
-  ZQ_JSON_FUNCPROP(c, "OnMouseOut", 2);
-  ZQ_JSON_FUNCPROP(c, "OnMouseOver", 3);
-  ZQ_JSON_FUNCPROP(c, "OnMouseUp", 4);
-  ZQ_JSON_FUNCPROP(c, "OnMouseWheel", 5);
-  ZQ_JSON_FUNCPROP(c, "OnKeyDown", 6);
-  ZQ_JSON_FUNCPROP(c, "OnKeyPress", 7);
-  ZQ_JSON_FUNCPROP(c, "OnKeyUp", 8);
-  ZQ_JSON_FUNCPROP(c, "OnChange", 9);
-  ZQ_JSON_FUNCPROP(c, "OnSelect", 10);
-  ZQ_JSON_FUNCPROP(c, "OnBlur", 11);
-  ZQ_JSON_FUNCPROP(c, "OnFocus", 12);
-}
+ZQ_IMPLEMENT_OPTIONS(TIWZQJQEvents) {}
 
-ZQ_IMPLEMENT_CLASS(TIWZQJQAjaxCookie) {
-  ZQ_JSON_PROP(c, "Expires", 0, Integer);
-  ZQ_JSON_PROP(c, "Path", 1, String);
-  ZQ_JSON_PROP(c, "Domain", 2, String);
-  ZQ_JSON_PROP(c, "Secure", 3, Boolean);
-  ZQ_JSON_PROP(c, "Raw", 4, Boolean);
-}
+ZQ_IMPLEMENT_OPTIONS(TIWZQJQAjaxCookie) {}
 
 ZQ_IMPLEMENT_CLASS(TIWZQJQAjaxCookieList) {}
 
 // ---------------------------------------------------------------------------
 // TIWZQJQEvents
 
-namespace {
-const char* const kDomEvents[TIWZQJQEvents::evCount] = {"click",   "dblclick", "mouseout", "mouseover", "mouseup",
-                                                       "mousewheel", "keydown", "keypress", "keyup",     "change",
-                                                       "select",  "blur",     "focus"};
-}  // namespace
-
 TIWZQJQEvents::TIWZQJQEvents(TCollection* Collection) : TIWZQJSon(Collection) { ZQRegisterEventFunctions(); }
-
-void TIWZQJQEvents::AddMembers() {
-  TIWZQJSon::AddMembers();
-  for (const char* name : kDomEvents) AddFuncMember(name, "e", "", true, nullptr, false, true);
-}
 
 void TIWZQJQEvents::Initialize() {
   TIWZQJSon::Initialize();
-  for (int i : {evKeyDown, evKeyPress, evKeyUp}) Event(i)->GetInternalBrowserParams()->AddParam("key", "(e.keyCode || e.which)");
+  for (int i : {kOnKeyDown, kOnKeyPress, kOnKeyUp}) Event(i)->GetInternalBrowserParams()->AddParam("key", "(e.keyCode || e.which)");
 }
 
 void TIWZQJQEvents::BeforeDestruction() {
@@ -117,15 +86,6 @@ void TIWZQJQEvents::GetMemberSetterScriptParts(TIWZQResponseMemberList* AMembers
 
 // ---------------------------------------------------------------------------
 // TIWZQJQAjaxCookie
-
-void TIWZQJQAjaxCookie::AddMembers() {
-  TIWZQJSon::AddMembers();
-  AddIntegerMember("expires", 0, false, true);
-  AddStringMember("path", "", false, true);
-  AddStringMember("domain", "", false, true);
-  AddBooleanMember("secure", false, false, true);
-  AddBooleanMember("raw", false, false, true);
-}
 
 void TIWZQJQAjaxCookie::BeforeDestruction() {
   ZQResponseObjectFreed(this);

@@ -16,36 +16,35 @@
 
 #include "options/jsonlist.h"
 #include "options/jsonobj.h"
+#include "options/optionrows.h"
 
 namespace zq {
 
 class TIWZQJSonFunc;
 
+#define ZQ_DOM_EVENT_ROWS(X)                              \
+  X(Func, OnClick, "click", "e", kZQFixedScript)         \
+  X(Func, OnDblClick, "dblclick", "e", kZQFixedScript)   \
+  X(Func, OnMouseOut, "mouseout", "e", kZQFixedScript)   \
+  X(Func, OnMouseOver, "mouseover", "e", kZQFixedScript) \
+  X(Func, OnMouseUp, "mouseup", "e", kZQFixedScript)     \
+  X(Func, OnMouseWheel, "mousewheel", "e", kZQFixedScript) \
+  X(Func, OnKeyDown, "keydown", "e", kZQFixedScript)     \
+  X(Func, OnKeyPress, "keypress", "e", kZQFixedScript)   \
+  X(Func, OnKeyUp, "keyup", "e", kZQFixedScript)         \
+  X(Func, OnChange, "change", "e", kZQFixedScript)       \
+  X(Func, OnSelect, "select", "e", kZQFixedScript)       \
+  X(Func, OnBlur, "blur", "e", kZQFixedScript)           \
+  X(Func, OnFocus, "focus", "e", kZQFixedScript)
+
 class TIWZQJQEvents : public TIWZQJSon {
-  ZQ_CLASS(TIWZQJQEvents, TIWZQJSon)
+  ZQ_OPTIONS(TIWZQJQEvents, TIWZQJSon, ZQ_DOM_EVENT_ROWS)
   explicit TIWZQJQEvents(TCollection* Collection = nullptr);
   void Initialize() override;
   void BeforeDestruction() override;
 
-  // Member positions, in property order.
-  enum TEvent {
-    evClick, evDblClick, evMouseOut, evMouseOver, evMouseUp, evMouseWheel, evKeyDown,
-    evKeyPress, evKeyUp, evChange, evSelect, evBlur, evFocus, evCount
-  };
+  // The function of the event at a member position (kOnClick ... kOnFocus).
   TIWZQJSonFunc* Event(int AIndex);
-  TIWZQJSonFunc* OnClick() { return Event(evClick); }
-  TIWZQJSonFunc* OnDblClick() { return Event(evDblClick); }
-  TIWZQJSonFunc* OnMouseOut() { return Event(evMouseOut); }
-  TIWZQJSonFunc* OnMouseOver() { return Event(evMouseOver); }
-  TIWZQJSonFunc* OnMouseUp() { return Event(evMouseUp); }
-  TIWZQJSonFunc* OnMouseWheel() { return Event(evMouseWheel); }
-  TIWZQJSonFunc* OnKeyDown() { return Event(evKeyDown); }
-  TIWZQJSonFunc* OnKeyPress() { return Event(evKeyPress); }
-  TIWZQJSonFunc* OnKeyUp() { return Event(evKeyUp); }
-  TIWZQJSonFunc* OnChange() { return Event(evChange); }
-  TIWZQJSonFunc* OnSelect() { return Event(evSelect); }
-  TIWZQJSonFunc* OnBlur() { return Event(evBlur); }
-  TIWZQJSonFunc* OnFocus() { return Event(evFocus); }
 
   // The owning control's element expression ($("#ID")).
   std::string GetJQElementID();
@@ -57,27 +56,20 @@ class TIWZQJQEvents : public TIWZQJSon {
   // event, then ".on" with the new function when it has script.
   bool SupportsSetter(TIWZQJSon* AObject, TZQJSonMember* AMember) override;
   void GetMemberSetterScriptParts(TIWZQResponseMemberList* AMembers, TStringList* AScript) override;
-
- protected:
-  void AddMembers() override;
 };
 using TIWZQJQEventsClass = const ClassInfo*;
 
+#define ZQ_AJAX_COOKIE_ROWS(X)       \
+  X(Integer, Expires, "expires", 0) \
+  X(String, Path, "path", "")       \
+  X(String, Domain, "domain", "")   \
+  X(Boolean, Secure, "secure", false) \
+  X(Boolean, Raw, "raw", false)
+
 class TIWZQJQAjaxCookie : public TIWZQJSon {
-  ZQ_CLASS(TIWZQJQAjaxCookie, TIWZQJSon)
+  ZQ_OPTIONS(TIWZQJQAjaxCookie, TIWZQJSon, ZQ_AJAX_COOKIE_ROWS)
   using TIWZQJSon::TIWZQJSon;
   void BeforeDestruction() override;
-
-  int GetExpires() { return GetIntegerValue(0); }
-  void SetExpires(int v) { SetIntegerValue(0, v); }
-  std::string GetPath() { return GetStringValue(1); }
-  void SetPath(const std::string& v) { SetStringValue(1, v); }
-  std::string GetDomain() { return GetStringValue(2); }
-  void SetDomain(const std::string& v) { SetStringValue(2, v); }
-  bool GetSecure() { return GetBooleanValue(3); }
-  void SetSecure(bool v) { SetBooleanValue(3, v); }
-  bool GetRaw() { return GetBooleanValue(4); }
-  void SetRaw(bool v) { SetBooleanValue(4, v); }
 
   // ZQJQuery + ".cookie".
   static std::string GetJsPrefix();
@@ -98,9 +90,6 @@ class TIWZQJQAjaxCookie : public TIWZQJSon {
                                  const std::string& ADomain = {}, bool ASecure = false, bool ARaw = false);
   static std::string JsDeleteCookie(const std::string& AName, const std::string& APath = {},
                                     const std::string& ADomain = {}, bool ASecure = false, bool ARaw = false);
-
- protected:
-  void AddMembers() override;
 
  private:
   // "," + the options JSON when it is a non-empty object.

@@ -464,7 +464,8 @@ struct SuperParser {
       Member& x = m[order[k]];
       if (k + 1 < n) {
         const Member& next = m[order[k + 1]];
-        if (x.hash == next.hash && x.name == next.name) continue;  // a repeated name keeps its last value
+        if (x.hash == next.hash && x.name == next.name)
+          continue;  // a repeated name keeps its last value
       }
       auto* e = new TSuperTableString::Entry;
       e->Name = std::move(x.name);

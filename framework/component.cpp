@@ -10,7 +10,7 @@
 #include "framework/region.h"
 #include "host/application.h"
 #include "host/context.h"
-#include "host/html.h"
+#include "foundation/html.h"
 #include "host/zqhelpers.h"
 #include "options/jsonmember.h"
 

@@ -27,7 +27,7 @@
 #include <vector>
 
 // First: the bases' inline functions return tags by value.
-#include "host/html.h"
+#include "foundation/html.h"
 
 #include "foundation/delegate.h"
 #include "framework/region.h"

@@ -3,7 +3,7 @@
 #include "foundation/format.h"
 #include "foundation/jqcommon.h"
 #include "foundation/properties.h"
-#include "host/html.h"
+#include "foundation/html.h"
 #include "host/zqhelpers.h"
 
 namespace zq {

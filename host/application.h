@@ -138,6 +138,13 @@ class TIWApplication : public TComponent {
   // Idle time-out bookkeeping (the server controller's clock).
   std::chrono::steady_clock::time_point LastAccess() const { return lastAccess_.load(); }
   void Touch(std::chrono::steady_clock::time_point now) { lastAccess_.store(now); }
+  // Whether the session has made a callback or submit with its token: a
+  // session that never did is the first to go when the session table is full.
+  bool Engaged() const { return engaged_.load(); }
+  void SetEngaged() { engaged_.store(true); }
+  // The client address that started the session (for the per-address quota).
+  const std::string& RemoteAddress() const { return remoteAddress_; }
+  void SetRemoteAddress(std::string a) { remoteAddress_ = std::move(a); }
 
  private:
   TIWServerController* controller_;
@@ -154,6 +161,8 @@ class TIWApplication : public TComponent {
   THTTPRequest* request_ = nullptr;
   THTTPReply* reply_ = nullptr;
   std::atomic<std::chrono::steady_clock::time_point> lastAccess_{};
+  std::atomic<bool> engaged_{false};
+  std::string remoteAddress_;
 };
 
 // The session serving the current thread, or none.

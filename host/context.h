@@ -13,7 +13,7 @@
 #include <string_view>
 #include <vector>
 
-#include "host/html.h"
+#include "foundation/html.h"
 
 namespace zq {
 

@@ -10,7 +10,7 @@
 #include "foundation/properties.h"
 #include "host/application.h"
 #include "host/context.h"
-#include "host/html.h"
+#include "foundation/html.h"
 #include "host/http.h"
 #include "host/servercontroller.h"
 

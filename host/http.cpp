@@ -1,8 +1,15 @@
 #include "host/http.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <cctype>
+#include <cerrno>
+#include <cstring>
 #include <ctime>
+#include <functional>
 
 #include "foundation/asciicase.h"
 #include "foundation/format.h"
@@ -24,8 +31,12 @@ std::string_view Trim(std::string_view s) {
   return s;
 }
 
-// The value of a "; name=value" parameter of a header such as Content-Type or
-// Content-Disposition, unquoted.
+const char* const kDays[] = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
+const char* const kMonths[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
+                               "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
+
+}  // namespace
+
 std::string HeaderParam(std::string_view header, std::string_view name) {
   size_t pos = 0;
   while ((pos = header.find(';', pos)) != std::string_view::npos) {
@@ -45,12 +56,6 @@ std::string HeaderParam(std::string_view header, std::string_view name) {
   }
   return {};
 }
-
-const char* const kDays[] = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
-const char* const kMonths[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
-                               "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
-
-}  // namespace
 
 std::string HTTPEncode(std::string_view text) {
   static const char* hex = "0123456789ABCDEF";
@@ -75,7 +80,8 @@ std::string HTTPDecode(std::string_view text) {
     char c = text[i];
     if (c == '+') {
       out.push_back(' ');
-    } else if (c == '%' && i + 2 < text.size() && HexValue(text[i + 1]) >= 0 && HexValue(text[i + 2]) >= 0) {
+    } else if (c == '%' && i + 2 < text.size() && HexValue(text[i + 1]) >= 0 &&
+               HexValue(text[i + 2]) >= 0) {
       out.push_back(static_cast<char>(HexValue(text[i + 1]) * 16 + HexValue(text[i + 2])));
       i += 2;
     } else {
@@ -103,37 +109,41 @@ std::string JSString(std::string_view s) {
   std::string r = "\"";
   for (char c : s) {
     switch (c) {
-      case '"': r += "\\\""; break;
-      case '\\': r += "\\\\"; break;
-      case '\n': r += "\\n"; break;
-      case '\r': r += "\\r"; break;
-      case '\t': r += "\\t"; break;
-      case '<': r += "\\x3C"; break;
-      case '>': r += "\\x3E"; break;
-      case '&': r += "\\x26"; break;
-      case '\'': r += "\\x27"; break;
+      case '"':
+        r += "\\\"";
+        break;
+      case '\\':
+        r += "\\\\";
+        break;
+      case '\n':
+        r += "\\n";
+        break;
+      case '\r':
+        r += "\\r";
+        break;
+      case '\t':
+        r += "\\t";
+        break;
+      case '<':
+        r += "\\x3C";
+        break;
+      case '>':
+        r += "\\x3E";
+        break;
+      case '&':
+        r += "\\x26";
+        break;
+      case '\'':
+        r += "\\x27";
+        break;
       default:
-        if (static_cast<unsigned char>(c) < 0x20) r += Format("\\x%0.2x", static_cast<unsigned>(c));
-        else r.push_back(c);
+        if (static_cast<unsigned char>(c) < 0x20)
+          r += Format("\\x%0.2x", static_cast<unsigned>(c));
+        else
+          r.push_back(c);
     }
   }
   return r + "\"";
-}
-
-std::string HTMLEscape(std::string_view text) {
-  std::string r;
-  r.reserve(text.size() + text.size() / 8);
-  for (char c : text) {
-    switch (c) {
-      case '&': r += "&amp;"; break;
-      case '<': r += "&lt;"; break;
-      case '>': r += "&gt;"; break;
-      case '"': r += "&quot;"; break;
-      case '\'': r += "&#39;"; break;
-      default: r.push_back(c);
-    }
-  }
-  return r;
 }
 
 std::string HTTPDate(std::chrono::system_clock::time_point when) {
@@ -141,8 +151,9 @@ std::string HTTPDate(std::chrono::system_clock::time_point when) {
   std::tm tm{};
   gmtime_r(&t, &tm);
   char buf[64];
-  std::snprintf(buf, sizeof buf, "%s, %02d %s %04d %02d:%02d:%02d GMT", kDays[tm.tm_wday], tm.tm_mday,
-                kMonths[tm.tm_mon], tm.tm_year + 1900, tm.tm_hour, tm.tm_min, tm.tm_sec);
+  std::snprintf(buf, sizeof buf, "%s, %02d %s %04d %02d:%02d:%02d GMT", kDays[tm.tm_wday],
+                tm.tm_mday, kMonths[tm.tm_mon], tm.tm_year + 1900, tm.tm_hour, tm.tm_min,
+                tm.tm_sec);
   return buf;
 }
 
@@ -151,8 +162,8 @@ std::optional<std::chrono::system_clock::time_point> ParseHTTPDate(std::string_v
   char mon[4] = {0};
   char day[4] = {0};
   std::string s(text);
-  if (std::sscanf(s.c_str(), "%3s, %d %3s %d %d:%d:%d GMT", day, &tm.tm_mday, mon, &tm.tm_year, &tm.tm_hour,
-                  &tm.tm_min, &tm.tm_sec) != 7)
+  if (std::sscanf(s.c_str(), "%3s, %d %3s %d %d:%d:%d GMT", day, &tm.tm_mday, mon, &tm.tm_year,
+                  &tm.tm_hour, &tm.tm_min, &tm.tm_sec) != 7)
     return std::nullopt;
   int m = -1;
   for (int i = 0; i < 12; ++i)
@@ -192,7 +203,8 @@ void THTTPFields::Set(std::string_view name, std::string value) {
 }
 
 void THTTPFields::Remove(std::string_view name) {
-  items_.erase(std::remove_if(items_.begin(), items_.end(), [&](const Item& it) { return Same(it.first, name); }),
+  items_.erase(std::remove_if(items_.begin(), items_.end(),
+                              [&](const Item& it) { return Same(it.first, name); }),
                items_.end());
 }
 
@@ -220,45 +232,192 @@ bool ParseURLEncoded(std::string_view text, THTTPFields& into, size_t maxFields)
   return true;
 }
 
-bool ParseMultipart(std::string_view body, std::string_view boundary, THTTPFields& fields,
-                    std::vector<THTTPFile>& files, size_t maxFields) {
-  if (boundary.empty()) return false;
-  const std::string delim = "--" + std::string(boundary);
-  size_t pos = body.find(delim);
-  if (pos == std::string_view::npos) return false;
+// ---------------------------------------------------------------- body sources
+
+size_t THTTPBodySource::Read(char* buffer, size_t size) {
+  if (end_ || size == 0) return 0;
+  if (read_ == 0) {
+    std::optional<uint64_t> declared = Length();
+    if (declared && *declared > limit_) throw EHTTPBodyError(413, "Request body too large");
+  }
+  // One byte past the limit is asked for, so that a body that is too long is
+  // noticed without handing any of the excess out.
+  const uint64_t room = limit_ - read_;
+  const size_t ask = room >= size ? size : static_cast<size_t>(room + 1);
+  const size_t n = ReadSome(buffer, ask);
+  if (n == 0) {
+    end_ = true;
+    return 0;
+  }
+  if (n > room) throw EHTTPBodyError(413, "Request body too large");
+  read_ += n;
+  return n;
+}
+
+void THTTPBodySource::Skip() {
+  char buf[16384];
+  while (Read(buf, sizeof buf) > 0) {
+  }
+}
+
+size_t TStringBodySource::ReadSome(char* buffer, size_t size) {
+  const size_t n = std::min(size, data_.size() - pos_);
+  std::memcpy(buffer, data_.data() + pos_, n);
+  pos_ += n;
+  return n;
+}
+
+namespace {
+
+// The parts of a multipart body, read from a source through one buffer. Each
+// byte is looked at a bounded number of times: the delimiter is searched only
+// in bytes not yet searched, plus the delimiter's length of overlap.
+class MultipartScanner {
+ public:
+  MultipartScanner(THTTPBodySource& body, std::string_view boundary)
+      : body_(body), delim_("\r\n--" + std::string(boundary)) {}
+
+  // Reads until `text` is at the start of the buffer's unread part; false at the end of the body.
+  bool Expect(std::string_view text) {
+    while (buf_.size() - pos_ < text.size())
+      if (!Fill()) return false;
+    if (std::string_view(buf_).substr(pos_, text.size()) != text) return false;
+    pos_ += text.size();
+    return true;
+  }
+  // Reads a part's header block up to and including the blank line.
+  bool Headers(std::string& out, size_t max) {
+    size_t scanned = 0;  // bytes after pos_ known to hold no blank line
+    for (;;) {
+      size_t e = buf_.find("\r\n\r\n", pos_ + scanned);
+      if (e != std::string::npos) {
+        out.assign(buf_, pos_, e + 2 - pos_);
+        pos_ = e + 4;
+        return true;
+      }
+      const size_t have = buf_.size() - pos_;
+      if (have > max) return false;
+      scanned = have >= 3 ? have - 3 : 0;
+      if (!Fill()) return false;
+    }
+  }
+  // Hands the content up to the next delimiter to `data`; the delimiter itself is consumed.
+  bool Content(const std::function<bool(std::string_view)>& data) {
+    for (;;) {
+      size_t e = std::string_view(buf_).find(delim_, searched_ > pos_ ? searched_ : pos_);
+      if (e != std::string::npos) {
+        if (e > pos_ && !data(std::string_view(buf_).substr(pos_, e - pos_))) return false;
+        pos_ = e + delim_.size();
+        searched_ = 0;
+        return true;
+      }
+      // Everything but a possible start of the delimiter is content.
+      const size_t keep = std::min(buf_.size() - pos_, delim_.size() - 1);
+      const size_t safe = buf_.size() - keep;
+      if (safe > pos_ && !data(std::string_view(buf_).substr(pos_, safe - pos_))) return false;
+      pos_ = safe;
+      searched_ = pos_;
+      if (!Fill()) return false;
+    }
+  }
+
+ private:
+  bool Fill() {
+    if (pos_ > 0) {
+      buf_.erase(0, pos_);
+      searched_ = searched_ > pos_ ? searched_ - pos_ : 0;
+      pos_ = 0;
+    }
+    char chunk[16384];
+    const size_t n = body_.Read(chunk, sizeof chunk);
+    if (n == 0) return false;
+    buf_.append(chunk, n);
+    return true;
+  }
+
+  THTTPBodySource& body_;
+  std::string delim_;
+  std::string buf_;
+  size_t pos_ = 0, searched_ = 0;
+};
+
+}  // namespace
+
+bool ParseMultipartStream(THTTPBodySource& body, std::string_view boundary, TMultipartSink& sink,
+                          size_t maxParts) {
+  if (boundary.empty() || boundary.size() > 200) return false;
+  MultipartScanner scan(body, boundary);
+  // The preamble, if any, ends at the first delimiter; a body may also start
+  // with it directly (no CRLF before it).
+  if (!scan.Expect("--" + std::string(boundary)) &&
+      !scan.Content([](std::string_view) { return true; }))
+    return false;
   size_t count = 0;
   for (;;) {
-    pos += delim.size();
-    if (body.substr(pos, 2) == "--") return true;  // closing delimiter
-    if (body.substr(pos, 2) != "\r\n") return false;
-    pos += 2;
-    size_t headEnd = body.find("\r\n\r\n", pos);
-    if (headEnd == std::string_view::npos) return false;
-    std::string_view head = body.substr(pos, headEnd - pos);
-    size_t dataStart = headEnd + 4;
-    size_t next = body.find("\r\n" + delim, dataStart);
-    if (next == std::string_view::npos) return false;
-    std::string_view data = body.substr(dataStart, next - dataStart);
-    std::string disposition, type;
-    while (!head.empty()) {
-      size_t e = head.find("\r\n");
-      std::string_view line = head.substr(0, e);
-      head = e == std::string_view::npos ? std::string_view() : head.substr(e + 2);
+    if (scan.Expect("--")) return true;  // closing delimiter
+    if (!scan.Expect("\r\n")) return false;
+    std::string head;
+    if (!scan.Headers(head, 16 * 1024)) return false;
+    TMultipartSink::TPart part;
+    std::string disposition;
+    std::string_view rest = head;
+    while (!rest.empty()) {
+      size_t e = rest.find("\r\n");
+      std::string_view line = rest.substr(0, e);
+      rest = e == std::string_view::npos ? std::string_view() : rest.substr(e + 2);
       size_t colon = line.find(':');
       if (colon == std::string_view::npos) continue;
       std::string name = LowerAscii(Trim(line.substr(0, colon)));
       if (name == "content-disposition") disposition = std::string(Trim(line.substr(colon + 1)));
-      if (name == "content-type") type = std::string(Trim(line.substr(colon + 1)));
+      if (name == "content-type") part.ContentType = std::string(Trim(line.substr(colon + 1)));
     }
-    if (++count > maxFields) return false;
-    std::string fieldName = HeaderParam(disposition, "name");
-    if (disposition.find("filename=") != std::string::npos) {
-      files.push_back({fieldName, HeaderParam(disposition, "filename"), type, std::string(data)});
-    } else {
-      fields.Add(fieldName, std::string(data));
-    }
-    pos = next + 2;
+    if (++count > maxParts) return false;
+    part.FieldName = HeaderParam(disposition, "name");
+    part.IsFile = disposition.find("filename=") != std::string::npos;
+    if (part.IsFile) part.FileName = HeaderParam(disposition, "filename");
+    if (!sink.Begin(part)) return false;
+    if (!scan.Content([&](std::string_view chunk) { return sink.Data(chunk); })) return false;
+    if (!sink.End()) return false;
   }
+}
+
+namespace {
+// Collects the parts in memory: text parts as fields, file parts as files.
+class CollectingSink : public TMultipartSink {
+ public:
+  CollectingSink(THTTPFields& fields, std::vector<THTTPFile>& files)
+      : fields_(fields), files_(files) {}
+  bool Begin(const TPart& part) override {
+    part_ = part;
+    data_.clear();
+    return true;
+  }
+  bool Data(std::string_view chunk) override {
+    data_ += chunk;
+    return true;
+  }
+  bool End() override {
+    if (part_.IsFile)
+      files_.push_back({part_.FieldName, part_.FileName, part_.ContentType, std::move(data_)});
+    else
+      fields_.Add(part_.FieldName, std::move(data_));
+    data_.clear();
+    return true;
+  }
+
+ private:
+  THTTPFields& fields_;
+  std::vector<THTTPFile>& files_;
+  TPart part_;
+  std::string data_;
+};
+}  // namespace
+
+bool ParseMultipart(std::string_view body, std::string_view boundary, THTTPFields& fields,
+                    std::vector<THTTPFile>& files, size_t maxFields) {
+  TStringBodySource source{std::string(body)};
+  CollectingSink sink(fields, files);
+  return ParseMultipartStream(source, boundary, sink, maxFields);
 }
 
 // ---------------------------------------------------------------- THTTPCookie
@@ -271,9 +430,12 @@ namespace {
 std::string CookieToken(std::string_view s) {
   std::string r;
   for (char c : StripCRLF(s)) {
-    if (c == ';') r += "%3B";
-    else if (c == ',') r += "%2C";
-    else r.push_back(c);
+    if (c == ';')
+      r += "%3B";
+    else if (c == ',')
+      r += "%2C";
+    else
+      r.push_back(c);
   }
   return r;
 }
@@ -303,6 +465,22 @@ std::string THTTPRequest::GetField(std::string_view name) const {
   return queryFields_.Get(name);
 }
 
+THTTPBodySource& THTTPRequest::BodySource() {
+  if (!bodySource_) bodySource_ = std::make_unique<TStringBodySource>(Content);
+  return *bodySource_;
+}
+
+void THTTPRequest::ReadContent(uint64_t limit) {
+  if (!BodyPending()) return;
+  bodySource_->SetLimit(std::min(limit, bodySource_->Limit()));
+  std::string data;
+  if (std::optional<uint64_t> n = bodySource_->Length(); n && *n <= limit)
+    data.reserve(static_cast<size_t>(*n));
+  char buf[16384];
+  while (size_t n = bodySource_->Read(buf, sizeof buf)) data.append(buf, n);
+  Content = std::move(data);
+}
+
 bool THTTPRequest::Parse(size_t maxFields, std::string* error, bool parseBody) {
   auto fail = [&](const char* why) {
     if (error) *error = why;
@@ -319,7 +497,8 @@ bool THTTPRequest::Parse(size_t maxFields, std::string* error, bool parseBody) {
     std::string raw = URL.substr(0, q);
     std::string p;
     for (size_t i = 0; i < raw.size(); ++i) {
-      if (raw[i] == '%' && i + 2 < raw.size() && HexValue(raw[i + 1]) >= 0 && HexValue(raw[i + 2]) >= 0) {
+      if (raw[i] == '%' && i + 2 < raw.size() && HexValue(raw[i + 1]) >= 0 &&
+          HexValue(raw[i + 2]) >= 0) {
         p.push_back(static_cast<char>(HexValue(raw[i + 1]) * 16 + HexValue(raw[i + 2])));
         i += 2;
       } else {
@@ -356,7 +535,8 @@ bool THTTPRequest::Parse(size_t maxFields, std::string* error, bool parseBody) {
   if (type == "application/x-www-form-urlencoded") {
     if (!ParseURLEncoded(Content, contentFields_, maxFields)) return fail("Too many form fields");
   } else if (type == "multipart/form-data") {
-    if (!ParseMultipart(Content, HeaderParam(contentType_, "boundary"), contentFields_, files_, maxFields))
+    if (!ParseMultipart(Content, HeaderParam(contentType_, "boundary"), contentFields_, files_,
+                        maxFields))
       return fail("Malformed multipart body");
   }
   return true;
@@ -388,6 +568,70 @@ void THTTPReply::ResetReplyType() {
   contentType_.clear();
   headers_.Clear();
   body_.clear();
+  stream_.reset();
+  streamLength_.reset();
+}
+
+void THTTPReply::SendStream(std::unique_ptr<THTTPReplyStream> stream,
+                            std::optional<uint64_t> length) {
+  body_.clear();
+  stream_ = std::move(stream);
+  streamLength_ = stream_ ? length : std::nullopt;
+}
+
+void THTTPReply::SendFile(const std::string& path, uint64_t offset,
+                          std::optional<uint64_t> length) {
+  auto file = std::make_unique<TFileReplyStream>(path, offset, length);
+  const uint64_t n = file->Length();
+  SendStream(std::move(file), n);
+}
+
+std::unique_ptr<THTTPReplyStream> THTTPReply::TakeStream() {
+  streamLength_.reset();
+  return std::move(stream_);
+}
+
+void THTTPReply::DrainStream() {
+  if (!stream_) return;
+  std::unique_ptr<THTTPReplyStream> s = TakeStream();
+  std::string data;
+  char buf[16384];
+  while (size_t n = s->Read(buf, sizeof buf)) data.append(buf, n);
+  body_ = std::move(data);
+}
+
+// ---------------------------------------------------------------- TFileReplyStream
+
+TFileReplyStream::TFileReplyStream(const std::string& path, uint64_t offset,
+                                   std::optional<uint64_t> length) {
+  fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  struct stat st {};
+  if (fd_ < 0 || ::fstat(fd_, &st) != 0 || !S_ISREG(st.st_mode)) {
+    if (fd_ >= 0) ::close(fd_);
+    fd_ = -1;
+    throw Exception("Cannot open \"" + path + "\"");
+  }
+  fileSize_ = static_cast<uint64_t>(st.st_size);
+  offset_ = std::min(offset, fileSize_);
+  length_ = std::min(length.value_or(UINT64_MAX), fileSize_ - offset_);
+}
+
+TFileReplyStream::~TFileReplyStream() {
+  if (fd_ >= 0) ::close(fd_);
+}
+
+size_t TFileReplyStream::Read(char* buffer, size_t size) {
+  const uint64_t left = length_ - sent_;
+  if (left == 0) return 0;
+  const size_t want = static_cast<size_t>(std::min<uint64_t>(size, left));
+  ssize_t n;
+  do {
+    n = ::pread(fd_, buffer, want, static_cast<off_t>(offset_ + sent_));
+  } while (n < 0 && errno == EINTR);
+  if (n < 0) throw Exception(std::string("Cannot read a file: ") + std::strerror(errno));
+  if (n == 0) throw Exception("The file became shorter while it was sent");
+  sent_ += static_cast<uint64_t>(n);
+  return static_cast<size_t>(n);
 }
 
 std::vector<std::pair<std::string, std::string>> THTTPReply::AllHeaders() const {
@@ -400,21 +644,44 @@ std::vector<std::pair<std::string, std::string>> THTTPReply::AllHeaders() const 
 
 std::string THTTPReply::StatusText(int code) {
   switch (code) {
-    case 200: return "OK";
-    case 204: return "No Content";
-    case 301: return "Moved Permanently";
-    case 302: return "Found";
-    case 304: return "Not Modified";
-    case 400: return "Bad Request";
-    case 403: return "Forbidden";
-    case 404: return "Not Found";
-    case 405: return "Method Not Allowed";
-    case 410: return "Gone";
-    case 413: return "Payload Too Large";
-    case 414: return "URI Too Long";
-    case 500: return "Internal Server Error";
-    case 503: return "Service Unavailable";
-    default: return "Status " + std::to_string(code);
+    case 200:
+      return "OK";
+    case 204:
+      return "No Content";
+    case 301:
+      return "Moved Permanently";
+    case 302:
+      return "Found";
+    case 304:
+      return "Not Modified";
+    case 400:
+      return "Bad Request";
+    case 403:
+      return "Forbidden";
+    case 404:
+      return "Not Found";
+    case 405:
+      return "Method Not Allowed";
+    case 410:
+      return "Gone";
+    case 206:
+      return "Partial Content";
+    case 408:
+      return "Request Timeout";
+    case 413:
+      return "Payload Too Large";
+    case 414:
+      return "URI Too Long";
+    case 416:
+      return "Range Not Satisfiable";
+    case 431:
+      return "Request Header Fields Too Large";
+    case 500:
+      return "Internal Server Error";
+    case 503:
+      return "Service Unavailable";
+    default:
+      return "Status " + std::to_string(code);
   }
 }
 

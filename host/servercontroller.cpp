@@ -4,6 +4,7 @@
 #include <cctype>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <sstream>
 
 #include "foundation/asciicase.h"
@@ -31,6 +32,35 @@ const char kTokenHeader[] = "X-ZQ-Token";
 const char kCallbackPath[] = "/$/callback";
 
 bool StartsWith(std::string_view s, std::string_view prefix) { return s.substr(0, prefix.size()) == prefix; }
+
+// A Range header of one byte range ("bytes=a-b", "bytes=a-", "bytes=-n") as
+// first and last byte, clipped to the file; nullopt when it is anything else
+// (several ranges, bad syntax), which is then ignored. A first byte past the
+// end is returned as it is (not satisfiable).
+std::optional<std::pair<uint64_t, uint64_t>> ParseByteRange(std::string_view h, uint64_t size) {
+  if (!StartsWith(h, "bytes=") || h.size() > 64) return std::nullopt;
+  h.remove_prefix(6);
+  const size_t dash = h.find('-');
+  if (dash == std::string_view::npos || h.find_first_not_of("0123456789-") != std::string_view::npos ||
+      h.find('-', dash + 1) != std::string_view::npos)
+    return std::nullopt;
+  auto number = [](std::string_view d, uint64_t& out) {
+    if (d.empty() || d.size() > 18) return false;
+    out = 0;
+    for (char c : d) out = out * 10 + static_cast<uint64_t>(c - '0');
+    return true;
+  };
+  uint64_t a = 0, b = 0;
+  const bool hasA = number(h.substr(0, dash), a), hasB = number(h.substr(dash + 1), b);
+  if (!hasA && !hasB) return std::nullopt;
+  if (!hasA) {  // the last b bytes
+    if (b == 0 || size == 0) return std::nullopt;
+    return std::make_pair(size - std::min(b, size), size - 1);
+  }
+  if (hasB && b < a) return std::nullopt;
+  if (a >= size) return std::make_pair(a, a);
+  return std::make_pair(a, std::min(hasB ? b : size - 1, size - 1));
+}
 
 // Holds a session's lock for the rest of the scope.
 class SessionLock {
@@ -163,13 +193,42 @@ std::string TIWServerController::CallbackURL() const {
   return base + ScriptName + kCallbackPath;
 }
 
+std::shared_ptr<TIWApplication> TIWServerController::Unlist(TSessionMap::iterator it) {
+  std::shared_ptr<TIWApplication> app = std::move(it->second);
+  sessions_.erase(it);
+  auto a = perAddress_.find(app->RemoteAddress());
+  if (a != perAddress_.end() && --a->second == 0) perAddress_.erase(a);
+  return app;
+}
+
+bool TIWServerController::EvictAnonymous(std::vector<std::shared_ptr<TIWApplication>>& gone) {
+  while (!newSessions_.empty()) {
+    std::shared_ptr<TIWApplication> app = newSessions_.front().lock();
+    newSessions_.pop_front();
+    if (!app || app->Engaged()) continue;
+    auto it = sessions_.find(app->AppID());
+    if (it == sessions_.end() || it->second != app) continue;
+    gone.push_back(Unlist(it));
+    return true;
+  }
+  return false;
+}
+
 std::shared_ptr<TIWApplication> TIWServerController::NewSession(const THTTPRequest* ARequest) {
+  const std::string address = ARequest ? ARequest->RemoteAddr : std::string();
+  std::vector<std::shared_ptr<TIWApplication>> gone;  // freed after the lock is released
   {
     std::lock_guard<std::mutex> g(sessionsLock_);
-    if (sessions_.size() >= MaxSessions) return nullptr;
+    if (MaxSessionsPerAddress && !address.empty()) {
+      auto a = perAddress_.find(address);
+      if (a != perAddress_.end() && a->second >= MaxSessionsPerAddress) return nullptr;
+    }
+    if (sessions_.size() >= MaxSessions && !EvictAnonymous(gone)) return nullptr;
   }
+  gone.clear();
   auto app = MakeSession(this, SecureRandomHex(16), SecureRandomHex(16));
   app->Touch(Now());
+  app->SetRemoteAddress(address);
   if (ARequest) app->SetBrowser(TBrowser::FromUserAgent(ARequest->UserAgent()));
   if (mainFormFactory_) {
     TIWThreadSessionSwitch sw(app.get());
@@ -177,7 +236,21 @@ std::shared_ptr<TIWApplication> TIWServerController::NewSession(const THTTPReque
     if (form && !app->GetActiveForm()) app->SetActiveForm(form);
   }
   std::lock_guard<std::mutex> g(sessionsLock_);
+  // The table may have filled while the form was made.
+  while (sessions_.size() >= MaxSessions && EvictAnonymous(gone)) {
+  }
+  if (sessions_.size() >= MaxSessions) return nullptr;
   sessions_[app->AppID()] = app;
+  ++perAddress_[address];
+  newSessions_.push_back(app);
+  // Entries of sessions that ended or made a callback are dropped now and
+  // then, so that the queue stays as long as the table at most.
+  if (newSessions_.size() > 2 * sessions_.size() + 16) {
+    std::deque<std::weak_ptr<TIWApplication>> keep;
+    for (auto& w : newSessions_)
+      if (auto a = w.lock(); a && !a->Engaged()) keep.push_back(w);
+    newSessions_.swap(keep);
+  }
   return app;
 }
 
@@ -187,8 +260,7 @@ std::shared_ptr<TIWApplication> TIWServerController::FindSession(std::string_vie
   auto it = sessions_.find(AppID);
   if (it == sessions_.end()) return nullptr;
   if (Now() - it->second->LastAccess() > SessionTimeout) {
-    gone = std::move(it->second);
-    sessions_.erase(it);
+    gone = Unlist(it);
     return nullptr;
   }
   return it->second;
@@ -206,8 +278,7 @@ size_t TIWServerController::ExpireSessions() {
     auto now = Now();
     for (auto it = sessions_.begin(); it != sessions_.end();) {
       if (now - it->second->LastAccess() > SessionTimeout) {
-        gone.push_back(std::move(it->second));
-        it = sessions_.erase(it);
+        gone.push_back(Unlist(it++));
       } else {
         ++it;
       }
@@ -220,16 +291,15 @@ void TIWServerController::EndSession(std::string_view AppID) {
   std::shared_ptr<TIWApplication> gone;
   std::lock_guard<std::mutex> g(sessionsLock_);
   auto it = sessions_.find(AppID);
-  if (it != sessions_.end()) {
-    gone = std::move(it->second);
-    sessions_.erase(it);
-  }
+  if (it != sessions_.end()) gone = Unlist(it);
 }
 
 void TIWServerController::EndAllSessions() {
-  std::map<std::string, std::shared_ptr<TIWApplication>, std::less<>> gone;
+  TSessionMap gone;
   std::lock_guard<std::mutex> g(sessionsLock_);
   gone.swap(sessions_);
+  perAddress_.clear();
+  newSessions_.clear();
 }
 
 std::shared_ptr<TIWApplication> TIWServerController::SessionOf(const THTTPRequest& req, bool* expired) {
@@ -245,6 +315,7 @@ void TIWServerController::SetSessionCookie(THTTPReply& reply, const TIWApplicati
   THTTPCookie c(kSessionCookie, app.AppID(), "/");
   c.HttpOnly = true;
   c.SameSite = "Lax";
+  c.Secure = BehindTLS;
   for (auto& existing : reply.Cookies())
     if (existing.Name == kSessionCookie) {
       existing = c;
@@ -256,7 +327,10 @@ void TIWServerController::SetSessionCookie(THTTPReply& reply, const TIWApplicati
 bool TIWServerController::CheckToken(const THTTPRequest& req, THTTPReply& reply, TIWApplication& app) {
   std::string sent = req.ContentFields().Get(kTokenField);
   if (sent.empty()) sent = req.GetHeader(kTokenHeader);
-  if (!sent.empty() && ConstantTimeEquals(sent, app.Token())) return true;
+  if (!sent.empty() && ConstantTimeEquals(sent, app.Token())) {
+    app.SetEngaged();
+    return true;
+  }
   SetErrorReply(reply, 403, "Invalid or missing session token");
   return false;
 }
@@ -311,7 +385,15 @@ void RefreshCycle(TIWAppForm& form, TIWApplication& app) {
 
 }  // namespace
 
+bool TIWServerController::IsPagePath(const std::string& path) const { return path == "/"; }
+
 void TIWServerController::HandleRequest(THTTPRequest& req, THTTPReply& reply) {
+  HandleRequestInner(req, reply);
+  // Every reply: browsers take the content type as given, never guess.
+  reply.SetHeader("X-Content-Type-Options", "nosniff");
+}
+
+void TIWServerController::HandleRequestInner(THTTPRequest& req, THTTPReply& reply) {
   TIWRequestScope outer(nullptr, &req, &reply);
   try {
     if (req.URL.size() > MaxURLLength) return SetErrorReply(reply, 414, "Request URL too long");
@@ -328,6 +410,15 @@ void TIWServerController::HandleRequest(THTTPRequest& req, THTTPReply& reply) {
     }
     size_t limit = handlerPath ? MaxUploadSize : MaxRequestSize;
     if (req.Content.size() > limit) return SetErrorReply(reply, 413, "Request body too large");
+    // A body the server has not read yet: content handlers read it as it
+    // streams; pages and callbacks take it whole (within their limit).
+    if (!handlerPath && req.BodyPending()) {
+      try {
+        req.ReadContent(limit);
+      } catch (const EHTTPBodyError& e) {
+        return SetErrorReply(reply, e.Code(), e.Code() == 413 ? "Request body too large" : e.what());
+      }
+    }
     // A content parser may take the body (an upload); the URL and cookies
     // are read in any case.
     bool bodyTaken = contentParser_ && contentParser_(req);
@@ -348,6 +439,9 @@ void TIWServerController::HandleRequest(THTTPRequest& req, THTTPReply& reply) {
     if (path == kCallbackPath) return ServeCallback(req, reply);
     if (ServeContentHandler(req, reply, path)) return;
     if ((req.Method == "GET" || req.Method == "HEAD") && ServeStaticFile(req, reply, path)) return;
+    // Only the application's page makes or finds a session: other paths are
+    // not found, and cost nothing.
+    if (!IsPagePath(path)) return SetErrorReply(reply, 404, "Not found");
     if (req.Method != "GET" && req.Method != "POST" && req.Method != "HEAD")
       return SetErrorReply(reply, 405, "Method not allowed");
     bool expired = false;
@@ -371,10 +465,10 @@ void TIWServerController::ServePage(THTTPRequest& req, THTTPReply& reply, std::s
   SessionLock lock(*app);
   if (!lock.Acquire(SessionLockTimeout)) return SetErrorReply(reply, 503, "Server busy, please retry");
   TIWRequestScope scope(app.get(), &req, &reply);
-  app->Touch(Now());
   app->SetIsCallBack(false);
   TIWAppForm* form = app->GetActiveForm();
   if (submit) {
+    // A wrong token changes nothing, not even the idle time.
     if (!CheckToken(req, reply, *app)) return;
     if (form) {
       DeliverInputs(*form, req);
@@ -384,6 +478,7 @@ void TIWServerController::ServePage(THTTPRequest& req, THTTPReply& reply, std::s
     }
     form = app->GetActiveForm();
   }
+  app->Touch(Now());
   SetSessionCookie(reply, *app);
   reply.SetHeader("Cache-Control", "no-store");
   if (!form) return SetErrorReply(reply, 500, "The application has no form to show");
@@ -414,8 +509,8 @@ void TIWServerController::ServeCallback(THTTPRequest& req, THTTPReply& reply) {
   SessionLock lock(*app);
   if (!lock.Acquire(SessionLockTimeout)) return xmlError(503, "Server busy, please retry");
   TIWRequestScope scope(app.get(), &req, &reply);
+  if (!CheckToken(req, reply, *app)) return;  // changes nothing, not even the idle time
   app->Touch(Now());
-  if (!CheckToken(req, reply, *app)) return;
   TIWAppForm* form = app->GetActiveForm();
   if (!form) return xmlError(500, "The application has no active form");
   std::string name = req.QueryFields().Get("callback");
@@ -486,30 +581,76 @@ bool TIWServerController::ServeStaticFile(THTTPRequest& req, THTTPReply& reply, 
   if (part == "package.json" || part == "package-lock.json" ||
       (part.size() > 3 && part.compare(part.size() - 3, 3, ".sh") == 0))
     return false;
-  std::filesystem::path file = std::filesystem::path(ContentPath) / rel;
+  // The file as it really is, links resolved: it must lie inside the web
+  // root (itself resolved), so that no link leads out of it.
   std::error_code ec;
+  const std::filesystem::path root = std::filesystem::canonical(ContentPath, ec);
+  if (ec) return false;
+  const std::filesystem::path file = std::filesystem::canonical(root / rel, ec);
+  if (ec) return false;
+  {
+    const std::string r = root.string(), f = file.string();
+    if (f.size() <= r.size() || f.compare(0, r.size(), r) != 0 || (r.back() != '/' && f[r.size()] != '/'))
+      return false;
+  }
   if (!std::filesystem::is_regular_file(file, ec)) return false;
+  const uint64_t size = std::filesystem::file_size(file, ec);
+  if (ec) return false;
   auto mtime = std::filesystem::last_write_time(file, ec);
   if (ec) return false;
-  auto sysTime = std::chrono::time_point_cast<std::chrono::seconds>(
-      std::chrono::file_clock::to_sys(mtime));
+  auto sysTime = std::chrono::time_point_cast<std::chrono::seconds>(std::chrono::file_clock::to_sys(mtime));
   reply.SetContentType(mimeTypes_.TypeOf(rel));
+  reply.SetHeader("Accept-Ranges", "bytes");
   if (req.QueryFields().Has("v")) {
+    // A versioned URL names one content for good.
     reply.SetHeader("Cache-Control", "public, max-age=31536000, immutable");
   } else {
+    // Others are checked on every use: Last-Modified and ETag, 304 when unchanged.
+    const std::string etag =
+        Format("\"%llx-%llx\"", static_cast<unsigned long long>(size),
+               static_cast<unsigned long long>(sysTime.time_since_epoch().count()));
     reply.SetHeader("Cache-Control", "no-cache");
     reply.SetHeader("Last-Modified", HTTPDate(sysTime));
-    auto since = ParseHTTPDate(req.GetHeader("If-Modified-Since"));
-    if (since && sysTime <= *since) {
+    reply.SetHeader("ETag", etag);
+    const std::string match = req.GetHeader("If-None-Match");
+    bool fresh = false;
+    if (!match.empty()) {
+      fresh = match == "*" || match.find(etag) != std::string::npos;
+    } else if (auto since = ParseHTTPDate(req.GetHeader("If-Modified-Since"))) {
+      fresh = sysTime <= *since;
+    }
+    if (fresh) {
       reply.SetCode(304);
       return true;
     }
   }
-  std::ifstream in(file, std::ios::binary);
-  if (!in) return false;
-  std::string data((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  reply.SetCode(200);
-  if (req.Method != "HEAD") reply.SetBody(std::move(data));
+  // One byte range is answered with 206; anything else (several ranges, an
+  // If-Range, a syntax this does not know) is ignored and the whole file sent.
+  uint64_t offset = 0, length = size;
+  const std::string range = req.GetHeader("Range");
+  if (!range.empty() && req.GetHeader("If-Range").empty()) {
+    if (auto r = ParseByteRange(range, size)) {
+      if (r->first >= size) {
+        SetErrorReply(reply, 416, "Range not satisfiable");
+        reply.SetHeader("Content-Range", "bytes */" + std::to_string(size));
+        return true;
+      }
+      offset = r->first;
+      length = r->second - r->first + 1;
+      reply.SetCode(206);
+      reply.SetHeader("Content-Range", "bytes " + std::to_string(offset) + "-" + std::to_string(r->second) + "/" +
+                                           std::to_string(size));
+      // A part is never cached as if it were the file.
+      reply.SetHeader("Cache-Control", "no-store");
+    }
+  }
+  try {
+    reply.SendFile(file.string(), offset, length);
+  } catch (const Exception&) {
+    reply.ResetReplyType();
+    return false;
+  }
+  if (reply.Code() != 206) reply.SetCode(200);
   return true;
 }
 

@@ -11,6 +11,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <deque>
 #include <functional>
 #include <map>
 #include <memory>
@@ -103,6 +104,11 @@ class TIWServerController : public TComponent {
   size_t MaxURLLength = 8192;
   size_t MaxFields = 10000;
   size_t MaxSessions = 10000;
+  // Sessions one client address may hold; 0: no quota.
+  size_t MaxSessionsPerAddress = 0;
+  // The server runs behind TLS (a proxy that terminates it): the session
+  // cookie is marked Secure.
+  bool BehindTLS = false;
   std::string GetVersion() const { return Version; }
 
   // The application's main form, made for every new session.
@@ -146,6 +152,15 @@ class TIWServerController : public TComponent {
   bool ServeStaticFile(THTTPRequest& req, THTTPReply& reply, const std::string& path);
   bool CheckToken(const THTTPRequest& req, THTTPReply& reply, TIWApplication& app);
   std::shared_ptr<TIWApplication> SessionOf(const THTTPRequest& req, bool* expired);
+  bool IsPagePath(const std::string& path) const;
+  void HandleRequestInner(THTTPRequest& req, THTTPReply& reply);
+  using TSessionMap = std::map<std::string, std::shared_ptr<TIWApplication>, std::less<>>;
+  // Takes a session out of the table (sessionsLock_ held); returns it so that
+  // it is freed after the lock is released.
+  std::shared_ptr<TIWApplication> Unlist(TSessionMap::iterator it);
+  // Makes room for one session when the table is full (sessionsLock_ held):
+  // the oldest session that never made a callback goes. False when none can.
+  bool EvictAnonymous(std::vector<std::shared_ptr<TIWApplication>>& gone);
   void SetSessionCookie(THTTPReply& reply, const TIWApplication& app) const;
 
   TMainFormFactory mainFormFactory_;
@@ -154,7 +169,9 @@ class TIWServerController : public TComponent {
   TMimeTypes mimeTypes_;
   TClock clock_;
   mutable std::mutex sessionsLock_;
-  std::map<std::string, std::shared_ptr<TIWApplication>, std::less<>> sessions_;
+  TSessionMap sessions_;
+  std::deque<std::weak_ptr<TIWApplication>> newSessions_;  // in order of creation
+  std::map<std::string, size_t, std::less<>> perAddress_;
   std::atomic<std::chrono::steady_clock::time_point> lastSweep_{};
 };
 

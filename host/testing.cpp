@@ -115,6 +115,7 @@ THTTPRequest THostFixture::MakeRequest(const std::string& method, const std::str
 THTTPReply THostFixture::Send(THTTPRequest& request) {
   THTTPReply reply;
   controller_->HandleRequest(request, reply);
+  reply.DrainStream();  // a streamed body is read here as a server would send it
   return reply;
 }
 

@@ -23,7 +23,7 @@
 #include "host/application.h"
 #include "host/context.h"
 #include "host/controls.h"
-#include "host/html.h"
+#include "foundation/html.h"
 #include "host/http.h"
 #include "host/servercontroller.h"
 

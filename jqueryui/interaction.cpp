@@ -24,9 +24,11 @@ ZQ_IMPLEMENT_CLASS(TIWZQJQPositionOptions) {
   ZQ_ROWS_PROPS(TIWZQJQPositionOptions, ZQ_POSITION_ROWS);
 }
 ZQ_IMPLEMENT_CLASS(TIWZQJQValidateErrorPosOptions) {
-  c.Prop("My", kMy, &TIWZQJSon::GetEnumerValue, &TIWZQJSon::SetEnumerValue)
+  c.Prop("My", kMy, &TIWZQJSon::GetEnumerAs<TIWZQJQPositionOptionsPos>,
+         &TIWZQJSon::SetEnumerAs<TIWZQJQPositionOptionsPos>)
       .Stored(&TIWZQJQValidateErrorPosOptions::IsMyStored);
-  c.Prop("At", kAt, &TIWZQJSon::GetEnumerValue, &TIWZQJSon::SetEnumerValue)
+  c.Prop("At", kAt, &TIWZQJSon::GetEnumerAs<TIWZQJQPositionOptionsPos>,
+         &TIWZQJSon::SetEnumerAs<TIWZQJQPositionOptionsPos>)
       .Stored(&TIWZQJQValidateErrorPosOptions::IsAtStored);
 }
 ZQ_IMPLEMENT_CLASS(TIWZQJQSortableOptions) {

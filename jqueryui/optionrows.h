@@ -94,22 +94,24 @@ TZQJSonEnumMember* ZQAddEnumRow(TIWZQJSon* AJSon, std::string_view AName,
     ROWS(ZQ_ROW_PROP_OF)                   \
   }
 #define ZQ_ROW_PROP_OF(Kind, Name, Json, Def, Arg) \
-  ZQ_ROW_PROP_##Kind(#Name, ZqRowClass::k##Name, Name);
-#define ZQ_ROW_PROP_Boolean(N, I, P) ZQ_JSON_PROP(c, N, I, Boolean)
-#define ZQ_ROW_PROP_BooleanNoJSon(N, I, P) ZQ_JSON_PROP(c, N, I, Boolean)
-#define ZQ_ROW_PROP_Integer(N, I, P) ZQ_JSON_PROP(c, N, I, Integer)
-#define ZQ_ROW_PROP_String(N, I, P) ZQ_JSON_PROP(c, N, I, String)
-#define ZQ_ROW_PROP_Variant(N, I, P) ZQ_JSON_PROP(c, N, I, Variant)
-#define ZQ_ROW_PROP_Enumer(N, I, P) ZQ_JSON_PROP(c, N, I, Enumer)
-#define ZQ_ROW_PROP_Obj(N, I, P) ZQ_JSON_OBJPROP(c, N, I, Obj)
-#define ZQ_ROW_PROP_DynObjList(N, I, P) ZQ_JSON_OBJPROP(c, N, I, DynObjList)
-#define ZQ_ROW_PROP_SimpleArray(N, I, P) ZQ_JSON_OBJPROP(c, N, I, SimpleArray)
-#define ZQ_ROW_PROP_Func(N, I, P) ZQ_JSON_FUNCPROP(c, N, I)
-#define ZQ_ROW_PROP_BooleanOwn(N, I, P)                          \
+  ZQ_ROW_PROP_##Kind(#Name, ZqRowClass::k##Name, Name, Arg);
+#define ZQ_ROW_PROP_Boolean(N, I, P, A) ZQ_JSON_PROP(c, N, I, Boolean)
+#define ZQ_ROW_PROP_BooleanNoJSon(N, I, P, A) ZQ_JSON_PROP(c, N, I, Boolean)
+#define ZQ_ROW_PROP_Integer(N, I, P, A) ZQ_JSON_PROP(c, N, I, Integer)
+#define ZQ_ROW_PROP_String(N, I, P, A) ZQ_JSON_PROP(c, N, I, String)
+#define ZQ_ROW_PROP_Variant(N, I, P, A) ZQ_JSON_PROP(c, N, I, Variant)
+#define ZQ_ROW_PROP_Enumer(N, I, P, A)                                             \
+  c.Prop(N, I, &::zq::TIWZQJSon::GetEnumerAs<A>, &::zq::TIWZQJSon::SetEnumerAs<A>) \
+      .Stored(&::zq::TIWZQJSon::IsEnumerStored)
+#define ZQ_ROW_PROP_Obj(N, I, P, A) ZQ_JSON_OBJPROP(c, N, I, Obj)
+#define ZQ_ROW_PROP_DynObjList(N, I, P, A) ZQ_JSON_OBJPROP(c, N, I, DynObjList)
+#define ZQ_ROW_PROP_SimpleArray(N, I, P, A) ZQ_JSON_OBJPROP(c, N, I, SimpleArray)
+#define ZQ_ROW_PROP_Func(N, I, P, A) ZQ_JSON_FUNCPROP(c, N, I)
+#define ZQ_ROW_PROP_BooleanOwn(N, I, P, A)                       \
   c.Prop(N, I, &ZqRowClass::Get##P##At, &ZqRowClass::Set##P##At) \
       .Stored(&ZqRowClass::Is##P##StoredAt)
-#define ZQ_ROW_PROP_BooleanNoJSonOwn(N, I, P) ZQ_ROW_PROP_BooleanOwn(N, I, P)
-#define ZQ_ROW_PROP_EnumerOwn(N, I, P)                           \
+#define ZQ_ROW_PROP_BooleanNoJSonOwn(N, I, P, A) ZQ_ROW_PROP_BooleanOwn(N, I, P, A)
+#define ZQ_ROW_PROP_EnumerOwn(N, I, P, A)                        \
   c.Prop(N, I, &ZqRowClass::Get##P##At, &ZqRowClass::Set##P##At) \
       .Stored(&ZqRowClass::Is##P##StoredAt)
 
@@ -145,8 +147,8 @@ TZQJSonEnumMember* ZQAddEnumRow(TIWZQJSon* AJSon, std::string_view AName,
   A Get##N() { return GetEnumerAs<A>(k##N); }                                                    \
   virtual void Set##N(A AValue);                                                                 \
   virtual bool Is##N##Stored();                                                                  \
-  int Get##N##At(int) { return GetEnumerValue(k##N); }                                           \
-  void Set##N##At(int, int AValue) { Set##N(static_cast<A>(AValue)); }                           \
+  A Get##N##At(int) { return Get##N(); }                                                         \
+  void Set##N##At(int, A AValue) { Set##N(AValue); }                                             \
   bool Is##N##StoredAt(int) { return Is##N##Stored(); }
 #define ZQ_ROW_ACC_Obj(N, D, A)                                                                  \
   A* Get##N() { return static_cast<A*>(GetObjValue(k##N)); }                                     \

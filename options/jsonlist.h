@@ -44,6 +44,12 @@ class TIWZQJSonList : public TZQIndexedCollection, public IIWZQJSon, public IIWZ
   bool GetIsStored() override { return Count() > 0; }
   ISuperObject GetJSon() override { return GetJSonEx(false, false, nullptr, false); }
   ISuperObject GetJSonEx(bool AllProps, bool ForceVal, TIWZQResponseMemberList* Members, bool OnlyCount) override;
+  // An array-layout list whose class keeps GetJSonEx: its text can be
+  // written straight from its items (see TIWZQJSon::WriteDirect).
+  bool CanWriteDirect();
+  // Appends the text of GetJSon() without indentation; false when the list
+  // writes no value (no items).
+  bool WriteDirect(std::string& AOut, bool AEscape, bool ANameQuote);
   void ResetProps() override { Clear(); }
 
   // IIWZQFuncAdapter

@@ -159,6 +159,24 @@ struct TIWZQMemberResponseRec {
 };
 using TIWZQMemberResponseTab = std::vector<TIWZQMemberResponseRec>;
 
+// One property of an option class as the writer visits it (built once with
+// the class data, in property-table order).
+struct TZQJSonWriteStep {
+  const PropInfo* Prop = nullptr;
+  TZQJSonMember* Member = nullptr;  // null: a property without member
+  // The stored rule is the member's own (value differs from the default), so
+  // the writer decides it from the one document lookup that gives the value.
+  bool MemberRule = false;
+  // An object property whose declared class is an option class or list.
+  bool MayHoldMembers = false;
+  // The name the value is written under (the member's, else the property's
+  // in lower case), its hash, and whether it is an ASCII identifier, which
+  // is written bare and unescaped when names are not quoted.
+  std::string Name;
+  std::uint32_t Hash = 0;
+  bool AsciiBare = false;
+};
+
 // The per-class cache entry: members and property table, built once.
 class TZQJSonClassData : public TObject {
   ZQ_CLASS(TZQJSonClassData, TObject)
@@ -179,6 +197,12 @@ class TZQJSonClassData : public TObject {
   TZQJSonMember* MemberOfProp(const PropInfo* P) const;
   // The member of the property at a position of PropList, or null.
   TZQJSonMember* MemberOfPropAt(std::size_t APos) const { return FMemberOfProp[APos]; }
+  const std::vector<TZQJSonWriteStep>& WriteSteps() const { return FSteps; }
+  // Positions in WriteSteps in the order an stObject writes their names.
+  const std::vector<std::size_t>& WriteOrder() const { return FWriteOrder; }
+  // Whether two steps write under one name (the later value replaces the
+  // earlier one in the literal).
+  bool SharedNames() const { return FSharedNames; }
 
  private:
   friend class TIWZQJSon;
@@ -189,8 +213,24 @@ class TZQJSonClassData : public TObject {
   std::vector<const PropInfo*> FPropOfMember;
   std::vector<TZQJSonMember*> FMembers;           // by position
   std::vector<TZQJSonMember*> FMemberOfProp;      // parallel to FPropList
+  std::vector<TZQJSonWriteStep> FSteps;           // parallel to FPropList
+  std::vector<std::size_t> FWriteOrder;
+  bool FSharedNames = false;
   int FUsedCount = 0;
 };
+
+// The option classes declared with rows (ZQ_IMPLEMENT_OPTIONS registers each
+// while the program starts), in registration order.
+struct TZQOptionClassEntry {
+  const ClassInfo& (*Class)();
+  int RowsEnd;  // the class's member count
+};
+bool ZQRegisterOptionClass(const ClassInfo& (*AClass)(), int ARowsEnd);
+std::vector<TZQOptionClassEntry> ZQRegisteredOptionClasses();
+// Builds the class data of every registered option class, so that a row out
+// of step or a property whose kind does not accept its member's kind raises
+// now rather than at first use. Returns the number of classes checked.
+int ZQCheckOptionClasses();
 
 // Number of option classes in the process-wide cache.
 int ZQJSonClassCacheCount();
@@ -266,6 +306,9 @@ class TIWZQJSon : public TZQIndexedCollectionItem, public IIWZQJSon, public IIWZ
   void AfterConstruction() override;
   void BeforeDestruction() override;
 
+  // Rows of optionrows.h continue the numbering from here.
+  static constexpr int kZQRowsEnd = 0;
+
   // Creates an option object of class AClass held by AOwner's property APropName.
   static TIWZQJSon* CreateSingle(const ClassInfo& AClass, TPersistent* AOwner, std::string_view APropName);
   template <class T>
@@ -325,6 +368,12 @@ class TIWZQJSon : public TZQIndexedCollectionItem, public IIWZQJSon, public IIWZ
   ISuperObject GetJSonEvents(const std::string& APageID = {});
   // The literal as script text (JSonIdent, JSonEscape, JSonNameQuote).
   std::string GetJSonText();
+  // Whether the literal's text can be written straight from the rows: the
+  // class keeps the writer's hooks (GetJSon, GetJSonEx, GetCustomJq, IsArray)
+  // as they are, so the text equals that of the node GetJSon builds.
+  bool CanWriteDirect();
+  // Appends that text without indentation; gives the number of members.
+  int WriteDirect(std::string& AOut, bool AEscape, bool ANameQuote);
   // The value of one member (searched in nested option objects and lists too).
   ISuperObject GetMemberJSon(TZQJSonMember* AMember, const ISuperObject& AValue, std::string& AName);
   TIWZQMemberResponseTab GetMembersJSon(TIWZQResponseMemberList* Members, bool AllProps, bool ForceVal);
@@ -450,6 +499,10 @@ class TIWZQJSon : public TZQIndexedCollectionItem, public IIWZQJSon, public IIWZ
   TZQJSonEnumSetMember* AddEnumSetMember(std::string_view AName, std::initializer_list<std::string_view> ATexts,
                                          const void* ADefBuf, std::uint16_t ASize, bool AUnchangeable,
                                          bool AGenerateJSon);
+  TZQJSonEnumMember* AddEnumMember(std::string_view AName, const TZQStringArray& ATexts, std::uint8_t ADefVal,
+                                   bool AUnchangeable, bool AGenerateJSon);
+  TZQJSonEnumSetMember* AddEnumSetMember(std::string_view AName, const TZQStringArray& ATexts, const void* ADefBuf,
+                                         std::uint16_t ASize, bool AUnchangeable, bool AGenerateJSon);
   TZQJSonFuncMember* AddFuncMember(std::string_view AName, std::string_view AArgs, std::string_view AFuncName,
                                    bool AHasFixedScript, const ClassInfo* AFuncClass, bool AUnchangeable,
                                    bool AGenerateJSon);
@@ -464,6 +517,10 @@ class TIWZQJSon : public TZQIndexedCollectionItem, public IIWZQJSon, public IIWZ
   bool IsEventFunctionProp(const PropInfo* P, const TZQJSonMember* M) const;
   bool StoreProperty(const PropInfo* P);
   ISuperObject PropValue(const PropInfo* P, TZQJSonMember* M, bool AForce, TEachPropJsonRec& Rec, bool& ANoObject);
+  ISuperObject RowValue(const struct TZQJSonWriteStep& S, TEachPropJsonRec& Rec);
+  // The document node of a scalar row's value when it differs from the
+  // default (not for JSon and Variant members), else null; not shared.
+  TSuperObject* StoredNode(const TZQJSonWriteStep& S) const;
   void Bookkeep(TEachPropJsonRec& Rec, TZQJSonMember* M);
   bool ObjectPropMayHoldMembers(const PropInfo* P) const;
   bool DesignMode();
@@ -475,10 +532,6 @@ class TIWZQJSon : public TZQIndexedCollectionItem, public IIWZQJSon, public IIWZ
   std::vector<std::unique_ptr<TIWZQJSonInstObjItem>> FInstList;
   IIWZQJSContainer* FDisabledContainer = nullptr;
   bool FDestroying = false;
-  // Last document lookup while a value is produced for the writer.
-  mutable bool FWriting = false;
-  mutable const TZQJSonMember* FLastMember = nullptr;
-  mutable TSuperObject* FLastNode = nullptr;  // not owned: valid while FWriting
 };
 
 // The option literal of a node as script text. With name quoting off, member

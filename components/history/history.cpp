@@ -7,7 +7,7 @@
 #include "foundation/properties.h"
 #include "foundation/stringlist.h"
 #include "framework/links.h"
-#include "host/html.h"
+#include "foundation/html.h"
 
 namespace zq {
 

@@ -10,7 +10,7 @@
 #include "framework/links.h"
 #include "host/application.h"
 #include "host/context.h"
-#include "host/html.h"
+#include "foundation/html.h"
 #include "host/zqhelpers.h"
 
 namespace zq {

@@ -128,16 +128,23 @@ export function watchErrors(page) {
   return errors;
 }
 
-// A new page of the environment's browser on the demo's start page, with its
-// errors watched and the statuses of its callback responses recorded.
-export async function openDemoPage(env) {
+// The path of a demo page: "/demo/<name>" shows that page alone (the page a
+// component's test opens); no name gives "/", every page together.
+export function demoPagePath(name) {
+  return name ? `/demo/${encodeURIComponent(name)}` : '/';
+}
+
+// A new page of the environment's browser on the demo page of that name (see
+// demoPagePath), with its errors watched and the statuses of its callback
+// responses recorded.
+export async function openDemoPage(env, name) {
   const page = await env.context.newPage();
   const errors = watchErrors(page);
   const callbacks = [];
   page.on('response', (res) => {
     if (res.url().includes('/$/callback')) callbacks.push(res.status());
   });
-  await page.goto(env.demo.url + '/');
+  await page.goto(env.demo.url + demoPagePath(name));
   return { page, errors, callbacks };
 }
 

@@ -1,230 +1,733 @@
-// The embedded HTTP server on cpp-httplib (Debian's libcpp-httplib).
+// The embedded HTTP server on Boost.Asio, with Beast's parser (Debian's
+// libboost-dev).
 //
-// Every method and path goes to the one handler; bodies are read through the
-// library's content reader so that this file decides the limits:
-// - a body longer than the limit of its kind (uploads: multipart/form-data and
-//   application/octet-stream; everything else: MaxRequestBytes) is read and
-//   dropped, and the answer is 413, so a kept-alive connection stays usable;
-// - multipart bodies arrive from the library already split into parts; they
-//   are written back into one multipart body (with a boundary of our own) so
-//   that THTTPRequest::Parse sees what the browser sent.
+// Threads: IOThreads run every socket and timer through asynchronous
+// operations and never wait for a handler; Workers (an asio::thread_pool) run
+// the handler, read streamed request bodies and produce streamed reply
+// chunks. Each connection works on its own strand and goes through
+//   Idle -> Head -> [Body] -> Handling -> Writing -> Idle (keep-alive) | closed
+// with one timer: KeepAliveTimeout while idle, HeaderTimeout for the whole
+// head from its first byte, ReadTimeout between body reads, WriteTimeout
+// between writes.
+//
+// Bodies: a body of pages, callbacks and other posts (MaxRequestBytes) and an
+// upload body up to MaxBufferedBodyBytes are read on the I/O side into
+// THTTPRequest::Content before the handler runs; a longer upload, or one of
+// unknown length, is handed to the handler as a body source fed through a
+// bounded pipe (at most two chunks ahead of the handler). A declared length
+// over the limit is answered 413 at once (the body is read and dropped when
+// it is short, so the connection stays usable; otherwise the connection is
+// closed), a chunked body is cut off when it passes the limit.
 // HEAD is answered as GET without the body.
 #include "host/server/server.h"
 
-#include <httplib.h>
-#include <sys/socket.h>
+#include <utility>  // before Asio, whose coroutine header needs std::exchange
 
-#include <algorithm>
 #include <atomic>
-#include <chrono>
+#include <boost/asio.hpp>
+#include <boost/beast/core/flat_buffer.hpp>
+#include <boost/beast/http/error.hpp>
 #include <condition_variable>
 #include <cstdio>
-#include <cstdlib>
+#include <cstring>
+#include <future>
 #include <mutex>
+#include <optional>
 #include <thread>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
 #include "foundation/asciicase.h"
 #include "host/http.h"
+#include "host/server/requestparser.h"
 
 namespace zq {
 
 namespace {
 
-bool IsMultipart(std::string_view contentType) { return StartsWithTextAscii(contentType, "multipart/form-data"); }
+namespace asio = boost::asio;
+namespace bhttp = boost::beast::http;
+using tcp = asio::ip::tcp;
+using boost::system::error_code;
+
+constexpr size_t kChunk = 64 * 1024;           // read size and reply chunk size
+constexpr size_t kPipeBytes = 2 * kChunk;      // streamed body bytes read ahead of the handler
+constexpr uint64_t kDrainBytes = 1024 * 1024;  // a refused body this short is read and dropped
+
+bool IsMultipart(std::string_view contentType) {
+  return StartsWithTextAscii(contentType, "multipart/form-data");
+}
 
 bool IsUpload(std::string_view contentType) {
   return IsMultipart(contentType) || StartsWithTextAscii(contentType, "application/octet-stream");
 }
 
-struct Part {
-  std::string Name, FileName, ContentType, Data;
-  bool IsFile = false;
+std::string PlainReply(int code, std::string_view text, bool close) {
+  std::string body = std::string(text) + "\n";
+  return "HTTP/1.1 " + std::to_string(code) + " " + THTTPReply::StatusText(code) +
+         "\r\nContent-Type: text/plain; charset=utf-8\r\nX-Content-Type-Options: "
+         "nosniff\r\nContent-Length: " +
+         std::to_string(body.size()) + (close ? "\r\nConnection: close" : "") + "\r\n\r\n" + body;
+}
+
+// Streamed request body bytes between the I/O side (producer) and the
+// handler's body source (consumer).
+struct BodyPipe {
+  std::mutex m;
+  std::condition_variable cv;
+  std::string data;
+  size_t pos = 0;
+  bool done = false;
+  int error = 0;                 // status to answer: 400 broken off, 408 too slow, 413 too long
+  bool paused = false;           // the producer waits for room
+  std::function<void()> resume;  // restarts the producer (posted to its strand)
+
+  size_t Room() const {
+    return data.size() - pos >= kPipeBytes ? 0 : kPipeBytes - (data.size() - pos);
+  }
 };
 
-// A quoted-string parameter value as browsers write it: CR, LF and '"' are
-// percent-encoded.
-std::string QuoteParam(std::string_view value) {
-  std::string out = "\"";
-  for (char c : value) {
-    if (c == '"') {
-      out += "%22";
-    } else if (c == '\r') {
-      out += "%0D";
-    } else if (c == '\n') {
-      out += "%0A";
-    } else {
-      out += c;
-    }
-  }
-  return out + "\"";
-}
+class PipeSource : public THTTPBodySource {
+ public:
+  PipeSource(std::shared_ptr<BodyPipe> pipe, std::optional<uint64_t> length,
+             std::chrono::seconds timeout)
+      : pipe_(std::move(pipe)), length_(length), timeout_(timeout) {}
+  std::optional<uint64_t> Length() const override { return length_; }
 
-// One multipart/form-data body of the parts; the boundary is chosen so that
-// it occurs in none of them.
-std::string BuildMultipart(const std::vector<Part>& parts, std::string& boundary) {
-  for (unsigned n = 0;; ++n) {
-    boundary = "----zqpart" + std::to_string(n) + "x7Rq2";
-    bool clash = false;
-    for (const Part& p : parts) {
-      if (p.Data.find(boundary) != std::string::npos) {
-        clash = true;
-        break;
+ protected:
+  size_t ReadSome(char* buffer, size_t size) override {
+    std::function<void()> resume;
+    size_t n = 0;
+    {
+      std::unique_lock<std::mutex> lock(pipe_->m);
+      BodyPipe& p = *pipe_;
+      if (!p.cv.wait_for(lock, timeout_,
+                         [&p] { return p.pos < p.data.size() || p.done || p.error; }))
+        throw EHTTPBodyError(408, "The request body stopped arriving");
+      if (p.pos == p.data.size()) {
+        if (p.error == 413) throw EHTTPBodyError(413, "Request body too large");
+        if (p.error) throw EHTTPBodyError(p.error, "The request body was broken off");
+        return 0;
+      }
+      n = std::min(size, p.data.size() - p.pos);
+      std::memcpy(buffer, p.data.data() + p.pos, n);
+      p.pos += n;
+      if (p.pos == p.data.size()) {
+        p.data.clear();
+        p.pos = 0;
+      }
+      if (p.paused && p.Room() >= kChunk) {
+        p.paused = false;
+        resume = p.resume;
       }
     }
-    if (!clash) break;
+    if (resume) resume();
+    return n;
   }
-  std::string body;
-  for (const Part& p : parts) {
-    body += "--" + boundary + "\r\nContent-Disposition: form-data; name=" + QuoteParam(p.Name);
-    if (p.IsFile) body += "; filename=" + QuoteParam(p.FileName);
-    body += "\r\n";
-    if (!p.ContentType.empty()) body += "Content-Type: " + StripCRLF(p.ContentType) + "\r\n";
-    body += "\r\n";
-    body += p.Data;
-    body += "\r\n";
-  }
-  body += "--" + boundary + "--\r\n";
-  return body;
-}
+
+ private:
+  std::shared_ptr<BodyPipe> pipe_;
+  std::optional<uint64_t> length_;
+  std::chrono::seconds timeout_;
+};
 
 }  // namespace
+
+class ServerConnection;
 
 struct TZQHTTPServer::Impl {
   Handler handler;
   TServerOptions opt;
-  httplib::Server svr;
-  std::thread thread;
-  std::atomic<int> port{0};
-  std::atomic<uint64_t> served{0}, refused{0}, errors{0};
-  std::mutex m;
+  // Declared before the I/O context: connections still queued in it when it
+  // is destroyed unregister themselves here.
+  std::mutex m;  // guards started, stopped, conns and perAddress
   std::condition_variable cv;
   bool started = false;
   bool stopped = false;
+  std::unordered_map<ServerConnection*, std::weak_ptr<ServerConnection>> conns;
+  std::unordered_map<std::string, size_t> perAddress;
 
-  void Refuse(httplib::Response& res, int code, const std::string& text) {
-    ++refused;
-    res.status = code;
-    res.set_content(text + "\n", "text/plain; charset=utf-8");
-  }
+  asio::io_context ioc;
+  std::optional<asio::executor_work_guard<asio::io_context::executor_type>> work;
+  std::optional<asio::strand<asio::io_context::executor_type>> acceptStrand;
+  std::optional<tcp::acceptor> acceptor;
+  std::optional<asio::steady_timer> acceptRetry;
+  std::unique_ptr<asio::thread_pool> pool;
+  std::vector<std::thread> ioThreads;
+  std::atomic<int> port{0};
+  std::atomic<uint64_t> served{0}, refused{0}, errors{0}, connRefused{0};
+  std::atomic<bool> running{false}, stopping{false};
 
-  void Serve(const httplib::Request& req, httplib::Response& res, std::string body,
-             const std::string* contentType) {
-    THTTPRequest r;
-    r.Method = req.method == "HEAD" ? "GET" : req.method;
-    r.URL = req.target.empty() ? req.path : req.target;
-    for (const auto& [name, value] : req.headers) {
-      if (contentType && (SameTextAscii(name, "content-type") || SameTextAscii(name, "content-length"))) {
-        continue;  // replaced below for a rebuilt multipart body
-      }
-      r.Headers().Add(name, StripCRLF(value));
-    }
-    if (contentType) {
-      r.Headers().Add("Content-Type", *contentType);
-      r.Headers().Add("Content-Length", std::to_string(body.size()));
-    }
-    r.Host = StripCRLF(req.get_header_value("Host"));
-    r.ServerPort = port.load();
-    r.RemoteAddr = req.remote_addr;
-    r.ScriptName = opt.ScriptName;
-    r.Content = std::move(body);
-    std::string why;
-    if (!r.Parse(opt.MaxFields, &why)) {
-      Refuse(res, 400, why.empty() ? std::string("Bad Request") : why);
-      return;
-    }
-    THTTPReply reply;
-    try {
-      handler(r, reply);
-    } catch (const std::exception& e) {
-      ++errors;
-      std::fprintf(stderr, "zq server: %s %s: %s\n", r.Method.c_str(), r.PathInfo().c_str(), e.what());
-      reply = THTTPReply();
-      reply.SetCode(500);
-      reply.SetContentType("text/plain; charset=utf-8");
-      reply.WriteString("Internal Server Error\n");
-    } catch (...) {
-      ++errors;
-      reply = THTTPReply();
-      reply.SetCode(500);
-      reply.SetContentType("text/plain; charset=utf-8");
-      reply.WriteString("Internal Server Error\n");
-    }
-    ++served;
-    res.status = reply.Code();
-    for (const auto& [name, value] : reply.AllHeaders()) res.set_header(name, value);
-    res.body = reply.Body();
-  }
-
-  void ServeWithBody(const httplib::Request& req, httplib::Response& res, const httplib::ContentReader& reader) {
-    const std::string ctype = req.get_header_value("Content-Type");
-    const size_t limit = IsUpload(ctype) ? opt.MaxUploadBytes : opt.MaxRequestBytes;
-    if (req.has_header("Content-Length")) {
-      const std::string declared = req.get_header_value("Content-Length");
-      char* end = nullptr;
-      const unsigned long long length = std::strtoull(declared.c_str(), &end, 10);
-      if (end != declared.c_str() && length > limit) {
-        // not read: the connection cannot carry on after an unread body
-        res.set_header("Connection", "close");
-        return Refuse(res, 413, "Payload Too Large");
-      }
-    }
-    size_t total = 0;
-    bool over = false;
-    if (IsMultipart(ctype)) {
-      std::vector<Part> parts;
-      bool ok = reader(
-          [&](const httplib::MultipartFormData& header) {
-            Part p;
-            p.Name = header.name;
-            p.FileName = header.filename;
-            p.ContentType = header.content_type;
-            p.IsFile = !header.filename.empty() || !header.content_type.empty();
-            parts.push_back(std::move(p));
-            return true;
-          },
-          [&](const char* data, size_t n) {
-            total += n;
-            if (total > limit) {
-              over = true;  // keep reading, drop the data
-              parts.clear();
-            } else if (!parts.empty()) {
-              parts.back().Data.append(data, n);
-            }
-            return true;
-          });
-      if (over || (!ok && total >= limit)) return Refuse(res, 413, "Payload Too Large");
-      if (!ok) return Refuse(res, 400, "Malformed multipart body");
-      std::string boundary;
-      std::string body = BuildMultipart(parts, boundary);
-      const std::string type = "multipart/form-data; boundary=" + boundary;
-      return Serve(req, res, std::move(body), &type);
-    }
-    std::string body;
-    bool ok = reader([&](const char* data, size_t n) {
-      total += n;
-      if (total > limit) {
-        over = true;
-        body.clear();
-        body.shrink_to_fit();
-      } else {
-        body.append(data, n);
-      }
-      return true;
-    });
-    if (over || (!ok && total >= limit)) return Refuse(res, 413, "Payload Too Large");
-    if (!ok) return Refuse(res, 400, "Bad Request");
-    Serve(req, res, std::move(body), nullptr);
+  void Accept();
+  void OnAccepted(tcp::socket socket);
+  void Forget(ServerConnection* c, const std::string& address) {
+    std::lock_guard<std::mutex> lock(m);
+    conns.erase(c);
+    auto it = perAddress.find(address);
+    if (it != perAddress.end() && --it->second == 0) perAddress.erase(it);
+    cv.notify_all();
   }
 };
 
-TZQHTTPServer::TZQHTTPServer(Handler handler, TServerOptions options) : impl_(std::make_unique<Impl>()) {
+class ServerConnection : public std::enable_shared_from_this<ServerConnection> {
+ public:
+  using Impl = TZQHTTPServer::Impl;
+  ServerConnection(Impl& srv, tcp::socket socket, std::string address)
+      : srv_(srv),
+        opt_(srv.opt),
+        socket_(std::move(socket)),
+        timer_(socket_.get_executor()),
+        address_(std::move(address)) {}
+  ~ServerConnection() { srv_.Forget(this, address_); }
+
+  void Start() {
+    error_code ec;
+    socket_.set_option(tcp::no_delay(true), ec);
+    NewRequest();
+    Arm(opt_.HeaderTimeoutSeconds);  // the first request must come soon
+    phase_ = Phase::Head;
+    ReadHead();
+  }
+
+  // On the strand: the server stops. Connections between requests close now,
+  // the others once their reply is out.
+  void OnStop() {
+    closeAfter_ = true;
+    if (phase_ == Phase::Idle || phase_ == Phase::Head) Close();
+  }
+  void ForceClose() { Close(); }
+  auto Executor() { return socket_.get_executor(); }
+
+ private:
+  enum class Phase { Idle, Head, Body, Handling, Writing, Closed };
+
+  void NewRequest() {
+    req_ = std::make_unique<THTTPRequest>();
+    TRequestLimits limits;
+    limits.MaxRequestLine = opt_.MaxRequestLineBytes;
+    limits.MaxHeaderCount = opt_.MaxHeaderCount;
+    limits.MaxHeaderBytes = opt_.MaxHeaderBytes;
+    parser_.emplace(*req_, limits);
+    pipe_.reset();
+    streamed_ = false;
+    drain_ = false;
+  }
+
+  // The timer closes the socket when it fires; every re-arm or disarm makes
+  // the pending wait void.
+  void Arm(int seconds) {
+    const uint64_t gen = ++timerGen_;
+    timer_.expires_after(std::chrono::seconds(std::max(1, seconds)));
+    timer_.async_wait([self = shared_from_this(), gen](error_code ec) {
+      if (!ec && gen == self->timerGen_) self->Close();
+    });
+  }
+  void Disarm() {
+    ++timerGen_;
+    timer_.cancel();
+  }
+
+  void Close() {
+    if (phase_ == Phase::Closed) return;
+    phase_ = Phase::Closed;
+    Disarm();
+    error_code ec;
+    socket_.shutdown(tcp::socket::shutdown_both, ec);
+    socket_.close(ec);
+    FailPipe(400);
+  }
+
+  void FailPipe(int code) {
+    if (!pipe_) return;
+    std::lock_guard<std::mutex> lock(pipe_->m);
+    if (!pipe_->done && !pipe_->error) pipe_->error = code;
+    pipe_->cv.notify_all();
+  }
+
+  // Reads into the buffer, then calls `next`; a failure or a time-out closes.
+  template <class Next>
+  void ReadMore(Next next) {
+    auto space = buffer_.prepare(buffer_.size() < kChunk ? 4096 : kChunk);
+    socket_.async_read_some(space, [self = shared_from_this(), next](error_code ec, size_t n) {
+      if (self->phase_ == Phase::Closed) return;
+      if (ec) {
+        self->FailPipe(400);
+        return self->Close();
+      }
+      self->buffer_.commit(n);
+      next();
+    });
+  }
+
+  // ------------------------------------------------------------ head
+  void ReadHead() {
+    if (buffer_.size() > 0) {
+      if (phase_ == Phase::Idle) {
+        phase_ = Phase::Head;
+        Arm(opt_.HeaderTimeoutSeconds);
+      }
+      error_code ec;
+      const size_t n = parser_->put(buffer_.data(), ec);
+      buffer_.consume(n);
+      if (ec && ec != bhttp::error::need_more)
+        return Refuse(parser_->FailureStatus(ec), "Bad Request", true);
+      if (parser_->is_header_done()) return OnHead();
+    }
+    ReadMore([this] { ReadHead(); });
+  }
+
+  void OnHead() {
+    const std::string ctype = req_->GetHeader("Content-Type");
+    const bool upload = IsUpload(ctype);
+    const uint64_t limit = upload ? opt_.MaxUploadBytes : opt_.MaxRequestBytes;
+    keepAlive_ = parser_->keep_alive();
+    http10_ = parser_->Version() == 10;
+    head_ = parser_->Method() == "HEAD";
+    if (parser_->is_done()) return Dispatch();
+    const auto length = parser_->content_length();
+    if (length && *length > limit) {
+      if (*length > kDrainBytes) return Refuse(413, "Payload Too Large", true);
+      drain_ = true;  // read and dropped, then 413 on a usable connection
+    }
+    parser_->body_limit(drain_ ? kDrainBytes : limit);
+    parser_->eager(true);
+    if (!drain_ && upload && (!length || *length > opt_.MaxBufferedBodyBytes)) streamed_ = true;
+    if (drain_) {
+      parser_->SetBodySink([](std::string_view b) { return b.size(); });
+    } else if (streamed_) {
+      pipe_ = std::make_shared<BodyPipe>();
+      std::weak_ptr<ServerConnection> weak = shared_from_this();
+      pipe_->resume = [weak] {
+        if (auto self = weak.lock()) asio::post(self->Executor(), [self] { self->FeedBody(); });
+      };
+      parser_->SetBodySink([this](std::string_view b) {
+        std::lock_guard<std::mutex> lock(pipe_->m);
+        const size_t n = std::min(b.size(), pipe_->Room());
+        pipe_->data.append(b.data(), n);
+        if (n) pipe_->cv.notify_all();
+        return n;
+      });
+    } else {
+      if (length) req_->Content.reserve(static_cast<size_t>(*length));
+      parser_->SetBodySink([this](std::string_view b) {
+        req_->Content.append(b.data(), b.size());
+        return b.size();
+      });
+    }
+    phase_ = Phase::Body;
+    Arm(opt_.ReadTimeoutSeconds);
+    auto go = [this] {
+      if (streamed_) {
+        const auto declared = parser_->content_length();
+        req_->SetBodySource(std::make_unique<PipeSource>(
+            pipe_, declared ? std::optional<uint64_t>(*declared) : std::nullopt,
+            std::chrono::seconds(opt_.ReadTimeoutSeconds + 1)));
+        Dispatch();
+        FeedBody();
+      } else {
+        ReadBody();
+      }
+    };
+    if (parser_->ExpectsContinue() && !drain_) {
+      auto text = std::make_shared<std::string>("HTTP/1.1 100 Continue\r\n\r\n");
+      asio::async_write(socket_, asio::buffer(*text),
+                        [self = shared_from_this(), text, go](error_code ec, size_t) {
+                          if (self->phase_ == Phase::Closed) return;
+                          if (ec) return self->Close();
+                          go();
+                        });
+      return;
+    }
+    go();
+  }
+
+  // ------------------------------------------------------------ body
+  bool PutBody(error_code& ec) {
+    const size_t n = parser_->put(buffer_.data(), ec);
+    buffer_.consume(n);
+    if (ec == bhttp::error::need_more) ec = {};
+    return n > 0;
+  }
+
+  void ReadBody() {
+    if (buffer_.size() > 0) {
+      error_code ec;
+      PutBody(ec);
+      if (ec)
+        return Refuse(parser_->FailureStatus(ec),
+                      ec == bhttp::error::body_limit ? "Payload Too Large" : "Bad Request", true);
+      if (parser_->is_done()) {
+        Disarm();
+        if (drain_) return Refuse(413, "Payload Too Large", !keepAlive_);
+        return Dispatch();
+      }
+    }
+    Arm(opt_.ReadTimeoutSeconds);
+    ReadMore([this] { ReadBody(); });
+  }
+
+  // Streamed body: feeds the pipe while it has room, on the strand.
+  void FeedBody() {
+    if (phase_ == Phase::Closed || abandoned_ || !pipe_) return;
+    for (;;) {
+      if (buffer_.size() > 0) {
+        {
+          std::lock_guard<std::mutex> lock(pipe_->m);
+          if (pipe_->Room() == 0) {
+            pipe_->paused = true;
+            Disarm();  // waiting for the handler is not the client's fault
+            return;
+          }
+        }
+        error_code ec;
+        PutBody(ec);
+        if (ec) {
+          std::lock_guard<std::mutex> lock(pipe_->m);
+          pipe_->error = parser_->FailureStatus(ec) == 413 ? 413 : 400;
+          pipe_->cv.notify_all();
+          closeAfter_ = true;
+          return;
+        }
+        if (parser_->is_done()) {
+          Disarm();
+          std::lock_guard<std::mutex> lock(pipe_->m);
+          pipe_->done = true;
+          pipe_->cv.notify_all();
+          return;
+        }
+        if (buffer_.size() > 0) continue;  // more parsed bytes wait for room
+      }
+      break;
+    }
+    Arm(opt_.ReadTimeoutSeconds);
+    auto self = shared_from_this();
+    auto space = buffer_.prepare(kChunk);
+    socket_.async_read_some(space, [self](error_code ec, size_t n) {
+      if (self->phase_ == Phase::Closed || self->abandoned_) return;
+      if (ec) {
+        self->FailPipe(ec == asio::error::operation_aborted ? 408 : 400);
+        self->closeAfter_ = true;
+        return;
+      }
+      self->buffer_.commit(n);
+      self->FeedBody();
+    });
+  }
+
+  // ------------------------------------------------------------ handling
+  void Dispatch() {
+    if (!streamed_) Disarm();
+    phase_ = Phase::Handling;
+    asio::post(*srv_.pool, [self = shared_from_this()] { self->Handle(); });
+  }
+
+  // On a worker.
+  void Handle() {
+    THTTPRequest& r = *req_;
+    r.ServerPort = srv_.port.load();
+    r.RemoteAddr = address_;
+    r.ScriptName = opt_.ScriptName;
+    auto reply = std::make_shared<THTTPReply>();
+    bool closeAfter = false;
+    std::string why;
+    if (!r.Parse(opt_.MaxFields, &why, !streamed_)) {
+      ++srv_.refused;
+      SetPlain(*reply, 400, why.empty() ? std::string("Bad Request") : why);
+    } else {
+      try {
+        srv_.handler(r, *reply);
+      } catch (const EHTTPBodyError& e) {
+        ++srv_.refused;
+        SetPlain(*reply, e.Code(), e.what());
+        closeAfter = true;
+      } catch (const std::exception& e) {
+        ++srv_.errors;
+        std::fprintf(stderr, "zq server: %s %s: %s\n", r.Method.c_str(), r.PathInfo().c_str(),
+                     e.what());
+        SetPlain(*reply, 500, "Internal Server Error");
+      } catch (...) {
+        ++srv_.errors;
+        SetPlain(*reply, 500, "Internal Server Error");
+      }
+      ++srv_.served;
+    }
+    auto stream = std::make_shared<StreamState>();
+    if (reply->HasStream()) {
+      stream->length = reply->StreamLength();
+      stream->source = reply->TakeStream();
+      if (head_) stream->source.reset();
+    }
+    asio::post(Executor(), [self = shared_from_this(), reply, stream, closeAfter] {
+      self->WriteReply(*reply, stream, closeAfter);
+    });
+  }
+
+  static void SetPlain(THTTPReply& reply, int code, const std::string& text) {
+    reply.ResetReplyType();
+    reply.Cookies().clear();
+    reply.SetCode(code);
+    reply.SetContentType("text/plain; charset=utf-8");
+    reply.WriteString(text + "\n");
+  }
+
+  struct StreamState {
+    std::unique_ptr<THTTPReplyStream> source;
+    std::optional<uint64_t> length;
+    uint64_t sent = 0;
+    bool chunked = false;
+    bool untilClose = false;  // HTTP/1.0 without a length: the end is the close
+    std::vector<char> buf;
+    size_t n = 0;
+    std::string prefix;  // head, chunk size line
+  };
+
+  // ------------------------------------------------------------ writing
+  void WriteReply(THTTPReply& reply, std::shared_ptr<StreamState> stream, bool closeAfter) {
+    if (phase_ == Phase::Closed) return;
+    if (streamed_) {
+      std::lock_guard<std::mutex> lock(pipe_->m);
+      if (!pipe_->done) {
+        // The handler left body bytes unread: they cannot be told from the
+        // next request, so the connection ends with this reply.
+        abandoned_ = true;
+        closeAfter = true;
+        error_code ec;
+        socket_.cancel(ec);
+      }
+    }
+    phase_ = Phase::Writing;
+    if (closeAfter || closeAfter_ || srv_.stopping || !keepAlive_ ||
+        ++count_ >= opt_.KeepAliveMaxCount)
+      closing_ = true;
+    const int code = reply.Code();
+    const bool noBody = code == 204 || code == 304 || (code >= 100 && code < 200);
+    std::string head;
+    head.reserve(512);
+    head += "HTTP/1.1 ";
+    head += std::to_string(code);
+    head += ' ';
+    head += reply.CodeText();
+    head += "\r\n";
+    bool nosniff = false;
+    for (const auto& [name, value] : reply.AllHeaders()) {
+      if (SameTextAscii(name, "Content-Length") || SameTextAscii(name, "Transfer-Encoding") ||
+          SameTextAscii(name, "Connection"))
+        continue;
+      if (SameTextAscii(name, "X-Content-Type-Options")) nosniff = true;
+      head += name;
+      head += ": ";
+      head += value;
+      head += "\r\n";
+    }
+    if (!nosniff) head += "X-Content-Type-Options: nosniff\r\n";
+    const bool streaming = stream->source != nullptr;
+    if (!noBody) {
+      if (streaming || (head_ && stream->length)) {
+        if (stream->length) {
+          head += "Content-Length: " + std::to_string(*stream->length) + "\r\n";
+        } else if (http10_) {
+          stream->untilClose = true;
+          closing_ = true;
+        } else {
+          stream->chunked = true;
+          head += "Transfer-Encoding: chunked\r\n";
+        }
+      } else {
+        head += "Content-Length: " + std::to_string(reply.Body().size()) + "\r\n";
+      }
+    }
+    if (closing_)
+      head += "Connection: close\r\n";
+    else if (http10_)
+      head += "Connection: keep-alive\r\n";
+    head += "\r\n";
+    Arm(opt_.WriteTimeoutSeconds);
+    if (streaming && !noBody) {
+      stream->prefix = std::move(head);
+      stream->buf.resize(kChunk);
+      return NextChunk(stream);
+    }
+    auto headText = std::make_shared<std::string>(std::move(head));
+    auto body =
+        std::make_shared<std::string>(head_ || noBody ? std::string() : std::move(reply.Body()));
+    std::vector<asio::const_buffer> bufs{asio::buffer(*headText), asio::buffer(*body)};
+    asio::async_write(
+        socket_, bufs,
+        [self = shared_from_this(), headText, body](error_code ec, size_t) { self->Written(ec); });
+  }
+
+  // Asks a worker for the next chunk of a streamed reply.
+  void NextChunk(std::shared_ptr<StreamState> st) {
+    asio::post(*srv_.pool, [self = shared_from_this(), st] {
+      bool failed = false;
+      try {
+        size_t want = kChunk;
+        if (st->length)
+          want = static_cast<size_t>(std::min<uint64_t>(want, *st->length - st->sent));
+        st->n = want ? st->source->Read(st->buf.data(), want) : 0;
+      } catch (const std::exception& e) {
+        std::fprintf(stderr, "zq server: reply stream: %s\n", e.what());
+        failed = true;
+      }
+      asio::post(self->Executor(), [self, st, failed] { self->WriteChunk(st, failed); });
+    });
+  }
+
+  void WriteChunk(std::shared_ptr<StreamState> st, bool failed) {
+    if (phase_ == Phase::Closed) return;
+    if (failed || (st->n == 0 && st->length && st->sent < *st->length)) {
+      // The client cannot be told once the head has gone: the connection
+      // ends, so the short reply cannot pass for a complete one.
+      st->source.reset();
+      return Close();
+    }
+    std::vector<asio::const_buffer> bufs;
+    if (st->n == 0) {
+      st->source.reset();
+      if (st->chunked) st->prefix += "0\r\n\r\n";
+      if (st->prefix.empty()) return Written({});
+      bufs.push_back(asio::buffer(st->prefix));
+      asio::async_write(socket_, bufs, [self = shared_from_this(), st](error_code ec, size_t) {
+        self->Written(ec);
+      });
+      return;
+    }
+    if (st->chunked) {
+      char line[24];
+      std::snprintf(line, sizeof line, "%zx\r\n", st->n);
+      st->prefix += line;
+    }
+    bufs.push_back(asio::buffer(st->prefix));
+    bufs.push_back(asio::buffer(st->buf.data(), st->n));
+    if (st->chunked) bufs.push_back(asio::buffer("\r\n", 2));
+    Arm(opt_.WriteTimeoutSeconds);
+    asio::async_write(socket_, bufs, [self = shared_from_this(), st](error_code ec, size_t) {
+      if (self->phase_ == Phase::Closed) return;
+      if (ec) return self->Close();
+      st->sent += st->n;
+      st->prefix.clear();
+      if (st->length && st->sent >= *st->length) {
+        st->source.reset();
+        return self->Written({});
+      }
+      self->NextChunk(st);
+    });
+  }
+
+  void Written(error_code ec) {
+    if (phase_ == Phase::Closed) return;
+    if (ec || closing_) return Linger();
+    phase_ = Phase::Idle;
+    NewRequest();
+    if (buffer_.size() == 0) buffer_.shrink_to_fit();  // an idle connection keeps no buffer
+    Arm(opt_.KeepAliveTimeoutSeconds);
+    ReadHead();
+  }
+
+  // Ends a connection whose last reply has gone: no more sending, what the
+  // client still sends is read and dropped for a moment (closing a socket
+  // with unread bytes would reset it and could destroy the reply in flight).
+  void Linger() {
+    Disarm();
+    error_code ec;
+    socket_.shutdown(tcp::socket::shutdown_send, ec);
+    if (ec) return Close();
+    phase_ = Phase::Writing;
+    Arm(2);
+    lingerBytes_ = 0;
+    LingerRead();
+  }
+  void LingerRead() {
+    buffer_.clear();
+    socket_.async_read_some(buffer_.prepare(kChunk),
+                            [self = shared_from_this()](error_code ec, size_t n) {
+                              if (self->phase_ == Phase::Closed) return;
+                              self->lingerBytes_ += n;
+                              if (ec || self->lingerBytes_ > kDrainBytes) return self->Close();
+                              self->LingerRead();
+                            });
+  }
+
+  // Answers on the I/O side without the handler.
+  void Refuse(int code, const char* text, bool close) {
+    ++srv_.refused;
+    Disarm();
+    phase_ = Phase::Writing;
+    closing_ = close || closeAfter_ || !keepAlive_;
+    auto reply = std::make_shared<std::string>(PlainReply(code, text, closing_));
+    Arm(opt_.WriteTimeoutSeconds);
+    asio::async_write(
+        socket_, asio::buffer(*reply),
+        [self = shared_from_this(), reply](error_code ec, size_t) { self->Written(ec); });
+  }
+
+  Impl& srv_;
+  const TServerOptions& opt_;
+  tcp::socket socket_;
+  asio::steady_timer timer_;
+  std::string address_;
+  boost::beast::flat_buffer buffer_{64 * 1024 * 1024};
+  std::unique_ptr<THTTPRequest> req_;
+  std::optional<TRequestParser> parser_;
+  std::shared_ptr<BodyPipe> pipe_;
+  Phase phase_ = Phase::Idle;
+  uint64_t timerGen_ = 0;
+  uint64_t lingerBytes_ = 0;
+  int count_ = 0;
+  bool keepAlive_ = true, http10_ = false, head_ = false;
+  bool streamed_ = false, drain_ = false, abandoned_ = false;
+  bool closeAfter_ = false, closing_ = false;
+};
+
+void TZQHTTPServer::Impl::Accept() {
+  acceptor->async_accept(asio::make_strand(ioc), [this](error_code ec, tcp::socket socket) {
+    if (stopping || !acceptor->is_open()) return;
+    if (ec) {
+      // Out of descriptors or the like: try again shortly instead of spinning.
+      acceptRetry->expires_after(std::chrono::milliseconds(50));
+      acceptRetry->async_wait([this](error_code e) {
+        if (!e && !stopping) Accept();
+      });
+      return;
+    }
+    OnAccepted(std::move(socket));
+    Accept();
+  });
+}
+
+void TZQHTTPServer::Impl::OnAccepted(tcp::socket socket) {
+  error_code ec;
+  auto remote = socket.remote_endpoint(ec);
+  if (ec) return;
+  std::string address = remote.address().to_string();
+  std::shared_ptr<ServerConnection> c;
+  {
+    std::lock_guard<std::mutex> lock(m);
+    size_t& mine = perAddress[address];
+    if (conns.size() >= opt.MaxConnections ||
+        (opt.MaxConnectionsPerAddress && mine >= opt.MaxConnectionsPerAddress)) {
+      if (mine == 0) perAddress.erase(address);
+      ++connRefused;
+      socket.close(ec);
+      return;
+    }
+    ++mine;
+    c = std::make_shared<ServerConnection>(*this, std::move(socket), std::move(address));
+    conns[c.get()] = c;
+  }
+  asio::post(c->Executor(), [c] { c->Start(); });
+}
+
+TZQHTTPServer::TZQHTTPServer(Handler handler, TServerOptions options)
+    : impl_(std::make_unique<Impl>()) {
   impl_->handler = std::move(handler);
   impl_->opt = std::move(options);
 }
 
-TZQHTTPServer::~TZQHTTPServer() { Stop(); }
+TZQHTTPServer::~TZQHTTPServer() {
+  Stop();
+}
 
 int TZQHTTPServer::Start() {
   Impl& d = *impl_;
@@ -234,55 +737,36 @@ int TZQHTTPServer::Start() {
     d.started = true;
   }
   const TServerOptions& o = d.opt;
-  const size_t workers = static_cast<size_t>(std::max(1, o.Workers));
-  d.svr.new_task_queue = [workers] { return new httplib::ThreadPool(workers); };
-  d.svr.set_payload_max_length(std::max(o.MaxRequestBytes, o.MaxUploadBytes));
-  d.svr.set_keep_alive_max_count(static_cast<size_t>(std::max(1, o.KeepAliveMaxCount)));
-  d.svr.set_keep_alive_timeout(std::max(1, o.KeepAliveTimeoutSeconds));
-  d.svr.set_read_timeout(std::max(1, o.ReadTimeoutSeconds), 0);
-  d.svr.set_write_timeout(std::max(1, o.WriteTimeoutSeconds), 0);
-  d.svr.set_tcp_nodelay(true);  // headers and body go out in two writes: no Nagle delay
-  // SO_REUSEADDR only: a restart may bind at once, but a second server on the
-  // same port is an error (the library's default, SO_REUSEPORT, would let two
-  // processes share the port silently).
-  d.svr.set_socket_options([](int sock) {
-    int yes = 1;
-    ::setsockopt(sock, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
-  });
-
-  auto plain = [&d](const httplib::Request& req, httplib::Response& res) { d.Serve(req, res, std::string(), nullptr); };
-  auto withBody = [&d](const httplib::Request& req, httplib::Response& res, const httplib::ContentReader& reader) {
-    d.ServeWithBody(req, res, reader);
+  error_code ec;
+  auto address = asio::ip::make_address(o.BindAddress, ec);
+  if (ec) throw EServerError("Cannot listen on " + o.BindAddress);
+  d.acceptStrand.emplace(asio::make_strand(d.ioc));
+  d.acceptor.emplace(*d.acceptStrand);
+  d.acceptRetry.emplace(*d.acceptStrand);
+  tcp::endpoint endpoint(address, static_cast<unsigned short>(o.Port));
+  auto fail = [&] {
+    d.acceptor->close(ec);
+    throw EServerError(o.Port == 0
+                           ? "Cannot listen on " + o.BindAddress
+                           : "Cannot listen on " + o.BindAddress + ":" + std::to_string(o.Port));
   };
-  const std::string any = ".*";
-  d.svr.Get(any, plain);
-  d.svr.Options(any, plain);
-  d.svr.Post(any, withBody);
-  d.svr.Put(any, withBody);
-  d.svr.Patch(any, withBody);
-  d.svr.Delete(any, withBody);
-
-  int port = o.Port;
-  if (port == 0) {
-    port = d.svr.bind_to_any_port(o.BindAddress);
-    if (port <= 0) throw EServerError("Cannot listen on " + o.BindAddress);
-  } else if (!d.svr.bind_to_port(o.BindAddress, port)) {
-    throw EServerError("Cannot listen on " + o.BindAddress + ":" + std::to_string(port));
-  }
-  d.port = port;
-  d.thread = std::thread([&d] { d.svr.listen_after_bind(); });
-  // The library's stop() does nothing before its loop runs: wait for the loop,
-  // so that a Stop() right after Start() cannot be lost.
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-  while (!d.svr.is_running()) {
-    if (std::chrono::steady_clock::now() > deadline) {
-      d.svr.stop();
-      d.thread.join();
-      throw EServerError("The server did not start on " + o.BindAddress + ":" + std::to_string(port));
-    }
-    std::this_thread::sleep_for(std::chrono::milliseconds(1));
-  }
-  return port;
+  d.acceptor->open(endpoint.protocol(), ec);
+  if (ec) fail();
+  // SO_REUSEADDR only: a restart may bind at once, but a second server on the
+  // same port is an error.
+  d.acceptor->set_option(asio::socket_base::reuse_address(true), ec);
+  d.acceptor->bind(endpoint, ec);
+  if (ec) fail();
+  d.acceptor->listen(std::max(16, o.ListenBacklog), ec);
+  if (ec) fail();
+  d.port = d.acceptor->local_endpoint().port();
+  d.pool = std::make_unique<asio::thread_pool>(static_cast<size_t>(std::max(1, o.Workers)));
+  d.work.emplace(d.ioc.get_executor());
+  d.running = true;
+  asio::post(*d.acceptStrand, [&d] { d.Accept(); });
+  for (int i = 0; i < std::max(1, o.IOThreads); ++i)
+    d.ioThreads.emplace_back([&d] { d.ioc.run(); });
+  return d.port;
 }
 
 void TZQHTTPServer::Stop() {
@@ -291,23 +775,82 @@ void TZQHTTPServer::Stop() {
     std::lock_guard<std::mutex> lock(d.m);
     if (d.stopped) return;
     d.stopped = true;
+    if (d.ioThreads.empty()) {  // never started, or Start() failed
+      d.cv.notify_all();
+      return;
+    }
   }
-  d.svr.stop();
-  if (d.thread.joinable()) d.thread.join();
+  d.stopping = true;
+  // No new connections: the acceptor is closed on its strand, and waited for.
+  {
+    std::promise<void> closed;
+    asio::post(*d.acceptStrand, [&d, &closed] {
+      error_code ec;
+      d.acceptor->close(ec);
+      d.acceptRetry->cancel();
+      closed.set_value();
+    });
+    closed.get_future().wait();
+  }
+  auto each = [&d](auto f) {
+    std::vector<std::shared_ptr<ServerConnection>> all;
+    {
+      std::lock_guard<std::mutex> lock(d.m);
+      for (auto& [p, w] : d.conns)
+        if (auto c = w.lock()) all.push_back(std::move(c));
+    }
+    for (auto& c : all) asio::post(c->Executor(), [c, f] { f(*c); });
+  };
+  each([](ServerConnection& c) { c.OnStop(); });
+  {
+    std::unique_lock<std::mutex> lock(d.m);
+    d.cv.wait_for(lock, std::chrono::seconds(std::max(1, d.opt.StopTimeoutSeconds)),
+                  [&d] { return d.conns.empty(); });
+  }
+  each([](ServerConnection& c) { c.ForceClose(); });
+  {
+    std::unique_lock<std::mutex> lock(d.m);
+    d.cv.wait_for(lock, std::chrono::seconds(5), [&d] { return d.conns.empty(); });
+  }
+  d.work.reset();
+  d.pool->join();
+  d.ioc.stop();
+  for (auto& t : d.ioThreads) t.join();
+  d.running = false;
+  std::lock_guard<std::mutex> lock(d.m);
   d.cv.notify_all();
 }
 
 void TZQHTTPServer::Wait() {
   Impl& d = *impl_;
   std::unique_lock<std::mutex> lock(d.m);
-  d.cv.wait(lock, [&d] { return d.stopped; });
+  d.cv.wait(lock, [&d] { return d.stopped && !d.running; });
 }
 
-bool TZQHTTPServer::Running() const { return impl_->svr.is_running(); }
-int TZQHTTPServer::Port() const { return impl_->port.load(); }
-const TServerOptions& TZQHTTPServer::Options() const { return impl_->opt; }
-uint64_t TZQHTTPServer::RequestsServed() const { return impl_->served.load(); }
-uint64_t TZQHTTPServer::RequestsRefused() const { return impl_->refused.load(); }
-uint64_t TZQHTTPServer::HandlerErrors() const { return impl_->errors.load(); }
+bool TZQHTTPServer::Running() const {
+  return impl_->running.load();
+}
+int TZQHTTPServer::Port() const {
+  return impl_->port.load();
+}
+const TServerOptions& TZQHTTPServer::Options() const {
+  return impl_->opt;
+}
+uint64_t TZQHTTPServer::RequestsServed() const {
+  return impl_->served.load();
+}
+uint64_t TZQHTTPServer::RequestsRefused() const {
+  return impl_->refused.load();
+}
+uint64_t TZQHTTPServer::HandlerErrors() const {
+  return impl_->errors.load();
+}
+uint64_t TZQHTTPServer::ConnectionsRefused() const {
+  return impl_->connRefused.load();
+}
+size_t TZQHTTPServer::OpenConnections() const {
+  std::lock_guard<std::mutex> lock(impl_->m);
+  return impl_->conns.size();
+}
 
 }  // namespace zq

@@ -2,14 +2,10 @@
 
 namespace zq::test {
 
-ZQ_IMPLEMENT_CLASS(TTestOptions) {
-  ZQ_JSON_PROP(c, "Title", 0, String);
-  ZQ_JSON_PROP(c, "Width", 1, Integer);
-  ZQ_JSON_FUNCPROP(c, "OnClick", 2);
-}
+ZQ_IMPLEMENT_OPTIONS(TTestOptions) {}
 
 ZQ_IMPLEMENT_CLASS(TTestIndicator) {}
-ZQ_IMPLEMENT_CLASS(TFixedOptions) { ZQ_JSON_FUNCPROP(c, "Go", 0); }
+ZQ_IMPLEMENT_OPTIONS(TFixedOptions) {}
 ZQ_IMPLEMENT_CLASS(TTestButtonList) {}
 
 ZQ_IMPLEMENT_CLASS(TTestControl) {

@@ -18,19 +18,20 @@
 #include "host/zqhelpers.h"
 #include "options/jsonlist.h"
 #include "options/jsonobj.h"
+#include "options/optionrows.h"
 
 namespace zq::test {
 
 // An option class with a title, a width and a click function; it writes one
 // setter statement per recorded member, reading the current value.
+#define ZQ_TEST_OPTIONS_ROWS(X)      \
+  X(String, Title, "title", "")     \
+  X(Integer, Width, "width", 0)     \
+  X(Func, OnClick, "click", "event, ui")
+
 class TTestOptions : public TIWZQJSon {
-  ZQ_CLASS(TTestOptions, TIWZQJSon)
+  ZQ_OPTIONS(TTestOptions, TIWZQJSon, ZQ_TEST_OPTIONS_ROWS)
   using TIWZQJSon::TIWZQJSon;
-  std::string GetTitle() { return GetStringValue(0); }
-  void SetTitle(const std::string& v) { SetStringValue(0, v); }
-  int GetWidth() { return GetIntegerValue(1); }
-  void SetWidth(int v) { SetIntegerValue(1, v); }
-  TIWZQJSonFunc* OnClick() { return static_cast<TIWZQJSonFunc*>(GetFuncValue(2)); }
 
   bool SupportsSetter(TIWZQJSon*, TZQJSonMember*) override { return true; }
   void GetMemberSetterScriptParts(TIWZQResponseMemberList* AMembers, TStringList* AScript) override {
@@ -38,14 +39,6 @@ class TTestOptions : public TIWZQJSon {
       AScript->Add(Format("%s.opt(\"%s\",%s);", Name, rec.Name, rec.JSon->AsJSon()));
   }
   std::string Name = "A";
-
- protected:
-  void AddMembers() override {
-    TIWZQJSon::AddMembers();
-    AddStringMember("title", "", false, true);
-    AddIntegerMember("width", 0, false, true);
-    AddFuncMember("click", "event, ui", "", false, nullptr, false, true);
-  }
 };
 
 // A list of option objects of that class.
@@ -57,19 +50,14 @@ class TTestButtonList : public TIWZQJSonList {
 };
 
 // An option class with a function member that has a fixed script.
+#define ZQ_FIXED_OPTIONS_ROWS(X) X(FuncNamed, Go, "go", "a,b", "go", kZQFixedScript)
+
 class TFixedOptions : public TIWZQJSon {
-  ZQ_CLASS(TFixedOptions, TIWZQJSon)
+  ZQ_OPTIONS(TFixedOptions, TIWZQJSon, ZQ_FIXED_OPTIONS_ROWS)
   using TIWZQJSon::TIWZQJSon;
-  TIWZQJSonFunc* Go() { return static_cast<TIWZQJSonFunc*>(GetFuncValue(0)); }
   std::string GetFixedScript(TObject*, bool& AtStart) override {
     AtStart = false;
     return "fixed();";
-  }
-
- protected:
-  void AddMembers() override {
-    TIWZQJSon::AddMembers();
-    AddFuncMember("go", "a,b", "go", true, nullptr, false, true);
   }
 };
 

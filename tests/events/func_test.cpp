@@ -124,13 +124,13 @@ TEST_F(FuncTest, DesignStateGivesNoScript) {
 
 TEST_F(FuncTest, EventIdentifiersWalkThePropertyPath) {
   EXPECT_EQ(click()->GetEventID(), "OnClick");
-  EXPECT_EQ(ctl->GetJQEvents()->OnClick()->GetEventID(), "JQEvents.OnClick");
-  EXPECT_EQ(ctl->GetOptions()->OnClick()->GetEventID(), "Options.OnClick");
+  EXPECT_EQ(ctl->GetJQEvents()->GetOnClick()->GetEventID(), "JQEvents.OnClick");
+  EXPECT_EQ(ctl->GetOptions()->GetOnClick()->GetEventID(), "Options.OnClick");
   auto* list = ctl->GetButtons();
   list->Add();
   list->Add();
   auto* third = list->Add();
-  EXPECT_EQ(third->OnClick()->GetEventID(), "Buttons.Items[2].OnClick");
+  EXPECT_EQ(third->GetOnClick()->GetEventID(), "Buttons.Items[2].OnClick");
 }
 
 TEST_F(FuncTest, ConstructionNeedsTheAdapterAndDisablesTheResponse) {
@@ -243,7 +243,7 @@ TEST_F(FuncTest, IndicatorIndexIsParkedWhileLoading) {
 // ---- TIWZQJSonFunc
 
 TEST_F(FuncTest, JsonFunctionDeclarationArgumentsAndStored) {
-  TIWZQJSonFunc* f = ctl->GetOptions()->OnClick();
+  TIWZQJSonFunc* f = ctl->GetOptions()->GetOnClick();
   EXPECT_TRUE(f->GetAjax());  // the JSON function's default
   EXPECT_EQ(f->GetArguments(), "event, ui");
   EXPECT_FALSE(f->GetIsStored());
@@ -261,7 +261,7 @@ TEST_F(FuncTest, JsonFunctionDeclarationArgumentsAndStored) {
 }
 
 TEST_F(FuncTest, SendAllArgumentsSkipsPublishedParameterNames) {
-  TIWZQJSonFunc* f = ctl->GetOptions()->OnClick();
+  TIWZQJSonFunc* f = ctl->GetOptions()->GetOnClick();
   f->SetOnEvent(log.Event());
   f->SetSendAllArguments(true);
   f->GetBrowserParams()->AddParam("ui", "ui.item");
@@ -273,7 +273,7 @@ TEST_F(FuncTest, SendAllArgumentsSkipsPublishedParameterNames) {
 }
 
 TEST_F(FuncTest, ChangingAJsonFunctionDuringACallbackRecordsItsMember) {
-  TIWZQJSonFunc* f = ctl->GetOptions()->OnClick();
+  TIWZQJSonFunc* f = ctl->GetOptions()->GetOnClick();
   ctl->InCallback = true;
   f->SetScript("function(e){ go(); }");
   ASSERT_NE(ctl->AjaxList(), nullptr);

@@ -64,14 +64,14 @@ TEST_F(JQEventsTest, BrowserParameterNames) {
 
 TEST_F(JQEventsTest, ParameterChangesOfAJsonFunctionAreRecorded) {
   ctl->InCallback = true;
-  ctl->GetOptions()->OnClick()->GetBrowserParams()->AddParam("v", "this.value");
+  ctl->GetOptions()->GetOnClick()->GetBrowserParams()->AddParam("v", "this.value");
   ASSERT_NE(ctl->AjaxList(), nullptr);
   EXPECT_EQ(ctl->AjaxList()->Count(), 1);
   // A DOM event changed in a callback is bound again.
   ctl->Dispatcher().ClearAjax();
-  ev()->OnChange()->SetScript("function(e){ changed(); }");
-  ev()->OnBlur()->SetScript("x");
-  ev()->OnBlur()->SetScript("");
+  ev()->GetOnChange()->SetScript("function(e){ changed(); }");
+  ev()->GetOnBlur()->SetScript("x");
+  ev()->GetOnBlur()->SetScript("");
   EXPECT_EQ(ctl->AjaxList()->GetScript(),
             "$(\"#BTN1\").off(\"change\"); $(\"#BTN1\").on(\"change\",function(e){ changed(); }); "
             "$(\"#BTN1\").off(\"blur\");");
@@ -83,7 +83,7 @@ TEST_F(JQEventsTest, NothingToBind) {
 }
 
 TEST_F(JQEventsTest, BindAndUnbind) {
-  ev()->OnClick()->SetOnEvent(log.Event());
+  ev()->GetOnClick()->SetOnEvent(log.Event());
   EXPECT_EQ(ev()->GetRenderJavascript(true),
             "$(\"#BTN1\").on(\"click\",function (e){   var url = \"&ajaxevent=JQEvents.OnClick\";   " + kCall +
                 " } ); ");
@@ -91,25 +91,25 @@ TEST_F(JQEventsTest, BindAndUnbind) {
 }
 
 TEST_F(JQEventsTest, KeyEventsMarkTheContentAndSendTheKey) {
-  ev()->OnKeyUp()->SetOnEvent(log.Event());
-  EXPECT_EQ(ev()->OnKeyUp()->GetScriptToExecute(),
+  ev()->GetOnKeyUp()->SetOnEvent(log.Event());
+  EXPECT_EQ(ev()->GetOnKeyUp()->GetScriptToExecute(),
             "function (e){OnControlContentChange(e);   var url = \"&ajaxevent=JQEvents.OnKeyUp\"; "
             "url = url + \"&key=\"+encodeURIComponent((e.keyCode || e.which));   " +
                 kCall + " }");
   // A key event with only user script: the call comes first in the body.
-  ev()->OnKeyDown()->SetScript("function(e){ check(e); }");
-  EXPECT_EQ(ev()->OnKeyDown()->GetScriptToExecute(), "function(e){OnControlContentChange(e); check(e); }");
+  ev()->GetOnKeyDown()->SetScript("function(e){ check(e); }");
+  EXPECT_EQ(ev()->GetOnKeyDown()->GetScriptToExecute(), "function(e){OnControlContentChange(e); check(e); }");
   // Other events get no fixed script; key events without script none either.
-  ev()->OnClick()->SetScript("function(e){ a(); }");
-  EXPECT_EQ(ev()->OnClick()->GetScriptToExecute(), "function(e){ a(); }");
-  EXPECT_EQ(ev()->OnKeyPress()->GetScriptToExecute(), "");
+  ev()->GetOnClick()->SetScript("function(e){ a(); }");
+  EXPECT_EQ(ev()->GetOnClick()->GetScriptToExecute(), "function(e){ a(); }");
+  EXPECT_EQ(ev()->GetOnKeyPress()->GetScriptToExecute(), "");
   bool at = false;
-  EXPECT_EQ(ev()->GetFixedScript(ev()->OnKeyPress(), at), "");
+  EXPECT_EQ(ev()->GetFixedScript(ev()->GetOnKeyPress(), at), "");
 }
 
 TEST_F(JQEventsTest, FixedScriptSplicing) {
   Owned<TIWZQJSon> o(TIWZQJSon::CreateSingle<test::TFixedOptions>(ctl.get(), "Fixed"));
-  auto* f = static_cast<test::TFixedOptions*>(o.get())->Go();
+  auto* f = static_cast<test::TFixedOptions*>(o.get())->GetGo();
   // Nothing but the fixed script: the declaration, the fixed script, "}".
   EXPECT_EQ(f->GetScriptToExecute(), "function go(a,b){fixed();}");
   EXPECT_EQ(f->GetScript(false), "{fixed();}");
@@ -127,8 +127,8 @@ TEST_F(JQEventsTest, FixedScriptSplicing) {
 TEST_F(JQEventsTest, FixedScriptLinesUnderDebugging) {
   auto sc = CreateOwned<TIWServerController>();
   sc->JavaScriptDebug = true;
-  ev()->OnKeyDown()->SetScript("function(e){ check(e); }");
-  EXPECT_EQ(ev()->OnKeyDown()->GetScriptToExecute(), "function(e){\r\nOnControlContentChange(e);\r\n check(e); }");
+  ev()->GetOnKeyDown()->SetScript("function(e){ check(e); }");
+  EXPECT_EQ(ev()->GetOnKeyDown()->GetScriptToExecute(), "function(e){\r\nOnControlContentChange(e);\r\n check(e); }");
 }
 
 // ---- cookies

@@ -29,7 +29,7 @@ class ServerEventTest : public ::testing::Test {
 };
 
 TEST_F(ServerEventTest, AjaxRequestCallsTheHandlerWithTheControlsName) {
-  ctl->GetJQEvents()->OnKeyUp()->SetOnEvent(log.Event());
+  ctl->GetJQEvents()->GetOnKeyUp()->SetOnEvent(log.Event());
   TStringList params;
   Fill(params, {"ajaxevent= JQEvents.OnKeyUp ", "key=13", "ComponentName=Evil"});
   ZQDoAjaxRequest(ctl.get(), &params);
@@ -81,10 +81,10 @@ TEST_F(ServerEventTest, SimpleHandlerSeesTheParametersWhileItRuns) {
 
 TEST_F(ServerEventTest, OnlyEventFunctionsTheControlOwnsResolve) {
   ctl->GetButtons()->Add();
-  ctl->GetButtons()->Add()->OnClick();
+  ctl->GetButtons()->Add()->GetOnClick();
   EXPECT_EQ(ZQResolveEventFunc(ctl.get(), "Buttons.Items[1].OnClick", true),
-            ctl->GetButtons()->Items(1)->OnClick());
-  EXPECT_EQ(ZQResolveEventFunc(ctl.get(), "jqevents.onclick", true), ctl->GetJQEvents()->OnClick());
+            ctl->GetButtons()->Items(1)->GetOnClick());
+  EXPECT_EQ(ZQResolveEventFunc(ctl.get(), "jqevents.onclick", true), ctl->GetJQEvents()->GetOnClick());
   // Another control reached through a reference property.
   Owned<TTestControl> other(Create<TTestControl>());
   ctl->SetOther(other.get());
@@ -110,7 +110,7 @@ TEST_F(ServerEventTest, OnlyEventFunctionsTheControlOwnsResolve) {
         << id;
   }
   // "Name[index]" indexes the list the property holds.
-  EXPECT_EQ(ZQResolveEventFunc(ctl.get(), "Buttons[0].OnClick", true), ctl->GetButtons()->Items(0)->OnClick());
+  EXPECT_EQ(ZQResolveEventFunc(ctl.get(), "Buttons[0].OnClick", true), ctl->GetButtons()->Items(0)->GetOnClick());
   EXPECT_TRUE(log.Calls.empty());
 }
 
@@ -148,7 +148,7 @@ class FullSubmitTest : public ServerEventTest {
 };
 
 TEST_F(FullSubmitTest, AjaxEventTurnsIntoASubmitAndRunsAgain) {
-  TIWZQJSonFunc* f = ctl->GetOptions()->OnClick();
+  TIWZQJSonFunc* f = ctl->GetOptions()->GetOnClick();
   f->GetBrowserParams()->AddParam("v", "getV()");
   f->GetBrowserParams()->AddParam("w", "getW()");
   std::vector<std::string> kinds;

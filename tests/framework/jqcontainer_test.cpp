@@ -95,7 +95,7 @@ TEST(JQContainer, BlocksInOrderWithAndWithoutScriptDebugging) {
   EnableResize(fx.box);
   fx.box->GetJQEffects()->SetEnable(true);
   fx.box->GetJQEffects()->SetEffect(jqeHighlight);
-  fx.box->GetJQEvents()->OnClick()->SetScript("function(e){ go(); }");
+  fx.box->GetJQEvents()->GetOnClick()->SetScript("function(e){ go(); }");
   fx.box->GetJQSortableOptions()->SetDisabled(false);
   const std::string all = fx.box->GetRenderExtraScript();
   std::vector<std::size_t> at;
@@ -121,7 +121,7 @@ TEST(JQContainer, EachBlockExactText) {
     b->GetJQDropOptions()->SetDisabled(false);
     b->GetJQDropOptions()->SetActiveClass("on");
     b->GetJQDropOptions()->SetHoverClass("over");
-    b->GetJQEvents()->OnClick()->SetScript("function(e){ go(); }");
+    b->GetJQEvents()->GetOnClick()->SetScript("function(e){ go(); }");
     b->GetJQSortableOptions()->SetDisabled(false);
     b->GetJQSortableOptions()->SetAxis("y");
   };
@@ -327,7 +327,7 @@ TEST(JQContainer, EffectSwitchDuringCallbackDropsTheOldOptions) {
 TEST(JQContainer, RemovalDuringCallbackUnbindsEventsOnce) {
   Fixture fx([](TTestJQBox* b) {
     EnableDrag(b);
-    b->GetJQEvents()->OnClick()->SetScript("function(e){ go(); }");
+    b->GetJQEvents()->GetOnClick()->SetScript("function(e){ go(); }");
   });
   auto r = fx.InCallback([&] {
     fx.box->DoAjaxBrowserDestroy();

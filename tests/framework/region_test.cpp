@@ -11,7 +11,7 @@
 #include "framework/region.h"
 #include "host/application.h"
 #include "host/context.h"
-#include "host/html.h"
+#include "foundation/html.h"
 #include "host/testing.h"
 
 namespace zq {

@@ -9,7 +9,7 @@
 #include "foundation/properties.h"
 #include "framework/scriptcontainer.h"
 #include "host/application.h"
-#include "host/html.h"
+#include "foundation/html.h"
 #include "host/testing.h"
 
 namespace zq {

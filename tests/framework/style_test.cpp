@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "foundation/properties.h"
-#include "host/html.h"
+#include "foundation/html.h"
 
 namespace zq {
 namespace {

@@ -183,10 +183,11 @@ TEST(HostSession, ContentHandlersByPathPrefix) {
   anon.URL = "/app/IWZQJQ/x";
   host.Send(anon);
   EXPECT_EQ(h->Session, nullptr);
-  // A handler that declines lets the page answer.
+  // A handler that declines lets the host go on: that path is no page, so
+  // it is not found.
   h->Handle = false;
   THTTPReply page = host.Get("/app/IWZQJQ/y");
-  EXPECT_EQ(page.Body().substr(0, 15), "<!DOCTYPE html>");
+  EXPECT_EQ(page.Code(), 404);
   host.Controller().Handlers().Remove(h);
   host.Controller().Handlers().Remove(exact);
   EXPECT_EQ(host.Controller().Handlers().Count(), 0u);
@@ -240,13 +241,14 @@ TEST(HostSession, StaticFilesFromTheWebRoot) {
   EXPECT_EQ(notModified.Body(), "");
   THTTPReply versioned = host.Get("/css/site.css?v=1.0.0");
   EXPECT_EQ(versioned.GetHeader("Cache-Control"), "public, max-age=31536000, immutable");
-  // Hidden files and parent references are never served.
-  EXPECT_EQ(host.Get("/.secret").Body().substr(0, 15), "<!DOCTYPE html>");
-  EXPECT_EQ(host.Get("/css/../.secret").Body().substr(0, 15), "<!DOCTYPE html>");
-  EXPECT_EQ(host.Get("/css/%2e%2e/.secret").Body().substr(0, 15), "<!DOCTYPE html>");
+  // Hidden files and parent references are never served (nor answered with
+  // a page: they are not found).
+  EXPECT_EQ(host.Get("/.secret").Code(), 404);
+  EXPECT_EQ(host.Get("/css/../.secret").Code(), 404);
+  EXPECT_EQ(host.Get("/css/%2e%2e/.secret").Code(), 404);
   // Nor are the build inputs that live beside the client files.
   for (const char* p : {"/node_modules/jquery/x.js", "/package.json", "/setup.sh"})
-    EXPECT_EQ(host.Get(p).Body().substr(0, 15), "<!DOCTYPE html>") << p;
+    EXPECT_EQ(host.Get(p).Code(), 404) << p;
   host.Controller().MimeTypes().Register("bmp", "image/bmp");
   EXPECT_EQ(host.Controller().MimeTypes().TypeOf("a/b.BMP"), "image/bmp");
   EXPECT_EQ(host.Controller().MimeTypes().TypeOf("noext"), "application/octet-stream");

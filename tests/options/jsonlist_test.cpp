@@ -11,30 +11,24 @@ namespace {
 std::string Text(const ISuperObject& n) { return ZQOptionJSonText(n, false); }
 
 // An axis: writes its name as its only member, holding min and max.
+#define ZQ_TEST_AXIS_ROWS(X) \
+  X(Integer, Min, "min", -1) \
+  X(Integer, Max, "max", -1)
+
 class TTestAxis : public TIWZQJSon {
-  ZQ_CLASS(TTestAxis, TIWZQJSon)
+  ZQ_OPTIONS(TTestAxis, TIWZQJSon, ZQ_TEST_AXIS_ROWS)
   using TIWZQJSon::TIWZQJSon;
   std::string Axis = "xaxis";
   bool GetCustomJq(const std::string& APropName, const ISuperObject& AJSon) override {
     if (APropName != "Min") return APropName == "Max";
     ISuperObject inner = SO();
-    if (IsIntegerStored(0)) inner->PutI("min", GetIntegerValue(0));
-    if (IsIntegerStored(1)) inner->PutI("max", GetIntegerValue(1));
+    if (IsIntegerStored(kMin)) inner->PutI("min", GetMin());
+    if (IsIntegerStored(kMax)) inner->PutI("max", GetMax());
     if (!inner->AsObject()->IsEmpty()) AJSon->AsObject()->PutO(Axis, inner);
     return true;
   }
-
- protected:
-  void AddMembers() override {
-    TIWZQJSon::AddMembers();
-    AddIntegerMember("min", -1, false, true);
-    AddIntegerMember("max", -1, false, true);
-  }
 };
-ZQ_IMPLEMENT_CLASS(TTestAxis) {
-  ZQ_JSON_PROP(c, "Min", 0, Integer);
-  ZQ_JSON_PROP(c, "Max", 1, Integer);
-}
+ZQ_IMPLEMENT_OPTIONS(TTestAxis) {}
 
 class TTestAxes : public TIWZQJSonList {
   ZQ_CLASS(TTestAxes, TIWZQJSonList)

@@ -5,7 +5,7 @@
 
 #include "foundation/exception.h"
 #include "foundation/jqcommon.h"
-#include "host/html.h"
+#include "foundation/html.h"
 #include "options/options_support.h"
 
 namespace zq::test {
@@ -17,7 +17,7 @@ using OptionsTest = TMenuOptionsTest;
 
 // The worked example: animation options inside the menu options.
 TEST_F(OptionsTest, WorkedExampleAnimationInsideMenuOptions) {
-  TIWZQJQContextMenuAnimation* a = opts->Animation();
+  TIWZQJQContextMenuAnimation* a = opts->GetAnimation();
   EXPECT_EQ(a->PropName(), "Animation");
   EXPECT_EQ(a->Owner(), opts.get());
   EXPECT_EQ(Text(a->GetJSon()), "{}");
@@ -40,14 +40,14 @@ TEST_F(OptionsTest, WorkedExampleAnimationInsideMenuOptions) {
 }
 
 TEST_F(OptionsTest, WorkedExampleOrderDoesNotDependOnAssignments) {
-  TIWZQJQContextMenuAnimation* a = opts->Animation();
+  TIWZQJQContextMenuAnimation* a = opts->GetAnimation();
   a->SetShow("fadeIn");
   a->SetDuration(300);
   EXPECT_EQ(Text(a->GetJSon()), "{duration:300,show:\"fadeIn\"}");
 }
 
 TEST_F(OptionsTest, AssignmentsDuringCallbackReachTheContainer) {
-  TIWZQJQContextMenuAnimation* a = opts->Animation();
+  TIWZQJQContextMenuAnimation* a = opts->GetAnimation();
   a->SetDuration(300);
   EXPECT_TRUE(ctl->Recorded.empty());  // not in a callback
 
@@ -71,11 +71,11 @@ TEST_F(OptionsTest, AssignmentsDuringCallbackReachTheContainer) {
 TEST_F(OptionsTest, NothingIsRecordedWithoutHandlerOrWhileDisabled) {
   ctl->InCallback = true;
   opts->UseSetter = false;
-  opts->Animation()->SetDuration(1);
+  opts->GetAnimation()->SetDuration(1);
   EXPECT_TRUE(ctl->Recorded.empty());
   opts->UseSetter = true;
   ctl->DisableAjaxResponse();
-  opts->Animation()->SetDuration(2);
+  opts->GetAnimation()->SetDuration(2);
   EXPECT_TRUE(ctl->Recorded.empty());
   ctl->EnableAjaxResponse();
   // A server-side-only member is never recorded nor written.
@@ -90,7 +90,7 @@ TEST_F(OptionsTest, ConstructionDisablesResponsesOfTheContainer) {
   EXPECT_EQ(ctl->DisableCount, 0);
   ctl->InCallback = true;
   ctl->MaxDisableCount = 0;
-  opts->Animation();  // created during the callback: construction records nothing
+  opts->GetAnimation();  // created during the callback: construction records nothing
   EXPECT_EQ(ctl->MaxDisableCount, 1);
   EXPECT_TRUE(ctl->Recorded.empty());
   EXPECT_EQ(ctl->DisableCount, 0);
@@ -178,7 +178,7 @@ TEST_F(OptionsTest, PropertyWithoutIndexWrittenLowerCased) {
 }
 
 TEST_F(OptionsTest, EventFunctionsFollowTheEventsSwitch) {
-  opts->OnShow()->Script = "go();";
+  opts->GetOnShow<TTestFunc>()->Script = "go();";
   opts->SetIntegerValue(2, 5);
   EXPECT_EQ(Text(opts->GetJSonEvents()), "{show:function(opt) {go();}}");
   EXPECT_EQ(Text(opts->GetJSonByType(true, false)), "{delay:5}");
@@ -242,12 +242,12 @@ TEST_F(OptionsTest, NamesAndLookups) {
   EXPECT_EQ(opts->GetPropIndexByName("animation"), -1);
   EXPECT_EQ(opts->GetPropNameByIndex(12), "Points");
   EXPECT_EQ(opts->GetPropNameByIndex(40), "");
-  EXPECT_EQ(opts->Animation()->GetHTMLName(), "MENU1");
+  EXPECT_EQ(opts->GetAnimation()->GetHTMLName(), "MENU1");
 }
 
 TEST_F(OptionsTest, WithoutContainerEverythingWorksAndNothingIsRecorded) {
   auto lone = Owned<TTestMenuOptions>(TIWZQJSon::CreateSingle<TTestMenuOptions>(nullptr, ""));
-  lone->Animation()->SetDuration(1);
+  lone->GetAnimation()->SetDuration(1);
   EXPECT_EQ(Text(lone->GetJSon()), "{animation:{duration:1}}");
   EXPECT_EQ(lone->GetHTMLName(), "");
   EXPECT_EQ(lone->GetIWCLName(), "");
@@ -256,13 +256,13 @@ TEST_F(OptionsTest, WithoutContainerEverythingWorksAndNothingIsRecorded) {
 
 TEST_F(OptionsTest, ResetAndAssign) {
   opts->SetIntegerValue(2, 9);
-  opts->Animation()->SetShow("fadeIn");
+  opts->GetAnimation()->SetShow("fadeIn");
   opts->GetSimpleArrayValue(12)->Add("4");
-  opts->OnShow()->Script = "x();";
+  opts->GetOnShow<TTestFunc>()->Script = "x();";
   auto copy = Owned<TTestMenuOptions>(TIWZQJSon::CreateSingle<TTestMenuOptions>(ctl.get(), "Copy"));
   copy->Assign(opts.get());
   EXPECT_EQ(Text(copy->GetJSon()), Text(opts->GetJSon()));
-  EXPECT_NE(copy->Animation(), opts->Animation());  // sub-objects are copied, not shared
+  EXPECT_NE(copy->GetAnimation(), opts->GetAnimation());  // sub-objects are copied, not shared
 
   opts->ResetProps();
   EXPECT_EQ(Text(opts->GetJSon()), "{}");
@@ -276,7 +276,7 @@ TEST_F(OptionsTest, HTML5DataAttributes) {
   opts->SetIntegerValue(2, 3);
   opts->SetBooleanValue(3, true);
   opts->SetJSonValue(6, "[1]");
-  opts->Animation()->SetDuration(1);
+  opts->GetAnimation()->SetDuration(1);
   TIWHTMLTag tag("div");
   tag.AddStringParam("data-delay", "old");
   opts->AddHTML5(&tag);
@@ -398,7 +398,7 @@ TEST(OptionWriterErrors, ConversionsWithoutMemberAndUnknownKinds) {
 }
 
 TEST_F(OptionsTest, MemberValuesForSetters) {
-  TIWZQJQContextMenuAnimation* a = opts->Animation();
+  TIWZQJQContextMenuAnimation* a = opts->GetAnimation();
   a->SetShow("fadeIn");
   opts->SetIntegerValue(2, 7);
   std::string name;

@@ -16,6 +16,7 @@
 #include "foundation/stringlist.h"
 #include "options/jsonlist.h"
 #include "options/jsonobj.h"
+#include "options/optionrows.h"
 
 namespace zq::test {
 
@@ -101,38 +102,45 @@ class TTestFunc : public TPersistent, public IIWZQJSon {
 };
 
 // The context menu's animation options.
-class TIWZQJQContextMenuAnimation : public TIWZQJSon {
-  ZQ_CLASS(TIWZQJQContextMenuAnimation, TIWZQJSon)
-  using TIWZQJSon::TIWZQJSon;
-  int GetDuration() { return GetIntegerValue(0); }
-  void SetDuration(int v) { SetIntegerValue(0, v); }
-  std::string GetShow() { return GetStringValue(1); }
-  void SetShow(const std::string& v) { SetStringValue(1, v); }
-  std::string GetHide() { return GetStringValue(2); }
-  void SetHide(const std::string& v) { SetStringValue(2, v); }
+#define ZQ_CONTEXT_MENU_ANIMATION_ROWS(X)     \
+  X(Integer, Duration, "duration", 500)       \
+  X(String, Show, "show", "slideDown")        \
+  X(String, Hide, "hide", "slideUp")
 
- protected:
-  void AddMembers() override {
-    TIWZQJSon::AddMembers();
-    AddIntegerMember("duration", 500, false, true);
-    AddStringMember("show", "slideDown", false, true);
-    AddStringMember("hide", "slideUp", false, true);
-  }
+class TIWZQJQContextMenuAnimation : public TIWZQJSon {
+  ZQ_OPTIONS(TIWZQJQContextMenuAnimation, TIWZQJSon, ZQ_CONTEXT_MENU_ANIMATION_ROWS)
+  using TIWZQJSon::TIWZQJSon;
 };
 
-enum class TMenuPosition { mpRight, mpLeft, mpHover, mpNone };
-ZQ_ENUM_NAMES(TMenuPosition, "mpRight", "mpLeft", "mpHover", "mpNone")
-enum class TMenuEdge { meN, meE, meS };
-ZQ_ENUM_NAMES(TMenuEdge, "meN", "meE", "meS")
+#define ZQ_MENU_POSITION_VALUES(X) X(mpRight, "right") X(mpLeft, "left") X(mpHover, "hover") X(mpNone, "none")
+ZQ_OPTION_ENUM(TMenuPosition, ZQ_MENU_POSITION_VALUES)
+#define ZQ_MENU_EDGE_VALUES(X) X(meN, "n") X(meE, "e") X(meS, "s")
+ZQ_OPTION_ENUM(TMenuEdge, ZQ_MENU_EDGE_VALUES)
 using TMenuEdges = SetOf<TMenuEdge>;
 
 // Context menu options: a member of every kind, Animation at index 7.
+#define ZQ_TEST_MENU_OPTIONS_ROWS(X)                                         \
+  X(String, Selector, "selector", "")                                        \
+  X(Enum, Trigger, "trigger", TMenuPosition, TMenuPosition::mpRight)         \
+  X(Integer, Delay, "delay", 200)                                            \
+  X(Boolean, AutoHide, "autoHide", false)                                    \
+  X(Double, ZIndex, "zIndex", 1)                                             \
+  X(Color, BackgroundColor, "background-color", "#ffffff")                   \
+  X(JSon, Items, "items", "[]")                                              \
+  X(Obj, Animation, "animation", TIWZQJQContextMenuAnimation)                \
+  X(Boolean, BuildOnDemand, "BuildOnDemand", false, kZQServerOnly)           \
+  X(EnumSet, Edges, "edges", TMenuEdge, TMenuEdges{})                        \
+  X(Currency, Price, "price", Currency::FromRaw(0))                          \
+  X(Variant, Data, "data", Variant())                                        \
+  X(SimpleArray, Points, "points", false)                                    \
+  X(Func, OnShow, "show", "opt")                                             \
+  X(DynObjList, Headers, "headers")                                          \
+  X(ObjList, Steps, "steps", TIWZQJSonList)
+
 class TTestMenuOptions : public TIWZQJSon {
-  ZQ_CLASS(TTestMenuOptions, TIWZQJSon)
+  ZQ_OPTIONS(TTestMenuOptions, TIWZQJSon, ZQ_TEST_MENU_OPTIONS_ROWS)
   using TIWZQJSon::TIWZQJSon;
 
-  TIWZQJQContextMenuAnimation* Animation() { return static_cast<TIWZQJQContextMenuAnimation*>(GetObjValue(7)); }
-  TTestFunc* OnShow() { return static_cast<TTestFunc*>(GetFuncValue(13)); }
   int ActiveThemeIndex = 0;  // published without index
   bool UseSetter = true;
   bool SupportsSetter(TIWZQJSon*, TZQJSonMember*) override { return UseSetter; }
@@ -140,44 +148,21 @@ class TTestMenuOptions : public TIWZQJSon {
     for (auto& r : GetMembersJSon(AMembers, true, true))
       AScript->Add(Format("%s.setOption(\"%s\",%s);", GetIWCLName(), r.Name, ZQOptionJSonText(r.JSon, false)));
   }
-
- protected:
-  void AddMembers() override {
-    TIWZQJSon::AddMembers();
-    AddStringMember("selector", "", false, true);                                  // 0
-    AddEnumMember("trigger", {"right", "left", "hover", "none"}, 0, false, true);  // 1
-    AddIntegerMember("delay", 200, false, true);                                   // 2
-    AddBooleanMember("autoHide", false, false, true);                              // 3
-    AddDoubleMember("zIndex", 1, false, true);                                     // 4
-    AddColorMember("background-color", "#ffffff", false, true);                    // 5
-    AddJSonMember("items", "[]", false, true);                                     // 6
-    AddObjMember("animation", TIWZQJQContextMenuAnimation::StaticClass(), false, true, false);  // 7
-    AddBooleanMember("BuildOnDemand", false, false, false);                        // 8
-    std::uint8_t noEdges = 0;
-    AddEnumSetMember("edges", {"n", "e", "s"}, &noEdges, 1, false, true);  // 9
-    AddCurrencyMember("price", Currency::FromRaw(0), false, true);         // 10
-    AddVariantMember("data", Variant(), false, true);                      // 11
-    AddSimpleArrayMember("points", false, false, true);                    // 12
-    AddFuncMember("show", "opt", "", false, nullptr, false, true);         // 13
-    AddDynObjListMember("headers", false, true);                           // 14
-    AddObjListMember("steps", TIWZQJSonList::StaticClass(), false, true, false);  // 15
-  }
 };
 
+static_assert(TTestMenuOptions::kAnimation == 7, "the worked example publishes Animation with index 7");
+
 // Option classes built on the fly by the tests.
+#define ZQ_NUMBERS_OPTIONS_ROWS(X) \
+  X(Integer, Min, "min", 0)        \
+  X(Integer, Max, "max", 0)        \
+  X(Obj, Inner, "inner", TIWZQJQContextMenuAnimation, kZQDynamic)
+
 class TNumbersOptions : public TIWZQJSon {
-  ZQ_CLASS(TNumbersOptions, TIWZQJSon)
+  ZQ_OPTIONS(TNumbersOptions, TIWZQJSon, ZQ_NUMBERS_OPTIONS_ROWS)
   using TIWZQJSon::TIWZQJSon;
   bool Array = false;
   bool IsArray() override { return Array; }
-
- protected:
-  void AddMembers() override {
-    TIWZQJSon::AddMembers();
-    AddIntegerMember("min", 0, false, true);
-    AddIntegerMember("max", 0, false, true);
-    AddObjMember("inner", TIWZQJQContextMenuAnimation::StaticClass(), false, true, true);
-  }
 };
 
 void RegisterTestFunctions();

@@ -13,6 +13,9 @@
 
 namespace zq {
 
+// Escapes & < > " ' for HTML text and attribute values.
+std::string HTMLEscape(std::string_view text);
+
 class TIWRenderStream {
  public:
   TIWRenderStream() = default;
@@ -54,7 +57,7 @@ class TIWHTMLTag {
   void AddStringParam(std::string_view name, std::string_view value);
   void AddIntegerParam(std::string_view name, long long value);
   void AddBoolParam(std::string_view name);  // attribute without a value, e.g. "disabled"
-  void AddClassParam(std::string_view cls);   // appends to "class", blank-separated
+  void AddClassParam(std::string_view cls);  // appends to "class", blank-separated
   bool HasParam(std::string_view name) const;
   std::string GetParam(std::string_view name) const;  // unescaped value, empty when absent
   void RemoveParam(std::string_view name);

@@ -7,6 +7,7 @@
 #include "foundation/format.h"
 #include "host/application.h"
 #include "host/callback.h"
+#include "host/http.h"
 
 namespace zqdemo {
 
@@ -14,28 +15,7 @@ namespace {
 
 using namespace zq;
 
-// A double-quoted script string literal of UTF-8 text.
-std::string JsQuote(std::string_view text) {
-  std::string out = "\"";
-  for (unsigned char c : text) {
-    switch (c) {
-      case '"': out += "\\\""; break;
-      case '\\': out += "\\\\"; break;
-      case '\n': out += "\\n"; break;
-      case '\r': out += "\\r"; break;
-      case '<': out += "\\x3C"; break;  // no "</script>" in page text
-      default:
-        if (c < 0x20) {
-          out += Format("\\x%0.2x", static_cast<int>(c));
-        } else {
-          out += static_cast<char>(c);
-        }
-    }
-  }
-  return out + "\"";
-}
-
-class THostControlsSection : public TDemoSection {
+class THostControlsPage : public TDemoPage {
  public:
   int Build(TDemoForm& AForm, int ATop) override {
     auto* title = Create<TIWLabel>(&AForm);
@@ -88,7 +68,8 @@ class THostControlsSection : public TDemoSection {
     clickLabel_->SetDoRefreshControl(false);  // sent as script below, not as new HTML
     if (TIWApplication* app = clickLabel_->WebApplication()) {
       app->CallBackResponse().AddJavaScriptToExecute(
-          Format("document.getElementById(%s).textContent = %s;", JsQuote(clickLabel_->HTMLName()), JsQuote(text)));
+          Format("document.getElementById(%s).textContent = %s;", JSString(clickLabel_->HTMLName()),
+                 JSString(text)));
     }
   }
 
@@ -104,6 +85,6 @@ class THostControlsSection : public TDemoSection {
 
 }  // namespace
 
-std::unique_ptr<TDemoSection> NewHostControlsSection() { return std::make_unique<THostControlsSection>(); }
+ZQDEMO_PAGE(THostControlsPage, "host_controls", 10);
 
 }  // namespace zqdemo

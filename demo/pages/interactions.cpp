@@ -13,12 +13,12 @@
 #include "events/browserparams.h"
 #include "events/func.h"
 #include "foundation/format.h"
+#include "foundation/html.h"
 #include "foundation/jqcommon.h"
 #include "foundation/stringlist.h"
 #include "framework/jqcontainer.h"
 #include "framework/links.h"
 #include "host/application.h"
-#include "host/html.h"
 
 namespace zqdemo {
 
@@ -64,7 +64,7 @@ ZQ_IMPLEMENT_CLASS(TDemoSortList) {}
 
 namespace {
 
-class TInteractionsSection : public TDemoSection {
+class TInteractionsPage : public TDemoPage {
  public:
   int Build(TDemoForm& AForm, int ATop) override {
     form_ = &AForm;
@@ -210,8 +210,6 @@ class TInteractionsSection : public TDemoSection {
 
 }  // namespace
 
-std::unique_ptr<TDemoSection> NewInteractionsSection() {
-  return std::make_unique<TInteractionsSection>();
-}
+ZQDEMO_PAGE(TInteractionsPage, "interactions", 40);
 
 }  // namespace zqdemo

@@ -15,7 +15,7 @@ namespace {
 
 using namespace zq;
 
-class THistorySection : public TDemoSection {
+class THistoryPage : public TDemoPage {
  public:
   int Build(TDemoForm& AForm, int ATop) override {
     auto* title = Create<TIWLabel>(&AForm);
@@ -26,8 +26,8 @@ class THistorySection : public TDemoSection {
 
     history_ = Create<TIWZQJQAjaxBrowserHistory>(&AForm);
     history_->SetName("DemoHistory");
-    history_->GetOnHashChange()->SetOnEvent(
-        TIWZQEvent(this, [this](TObject*, TStringList* params) { HashChanged(params->Values("Hash")); }));
+    history_->GetOnHashChange()->SetOnEvent(TIWZQEvent(
+        this, [this](TObject*, TStringList* params) { HashChanged(params->Values("Hash")); }));
 
     int left = 16;
     for (const char* page : {"page1", "page2", "page3"}) {
@@ -69,6 +69,6 @@ class THistorySection : public TDemoSection {
 
 }  // namespace
 
-std::unique_ptr<TDemoSection> NewHistorySection() { return std::make_unique<THistorySection>(); }
+ZQDEMO_PAGE(THistoryPage, "history", 30);
 
 }  // namespace zqdemo

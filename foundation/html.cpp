@@ -1,10 +1,36 @@
-#include "host/html.h"
-
-#include "host/http.h"
+#include "foundation/html.h"
 
 namespace zq {
 
-TIWHTMLTag::TIWHTMLTag(std::string name, TClosingTag closing) : name_(std::move(name)), closing_(closing) {}
+std::string HTMLEscape(std::string_view text) {
+  std::string r;
+  r.reserve(text.size() + text.size() / 8);
+  for (char c : text) {
+    switch (c) {
+      case '&':
+        r += "&amp;";
+        break;
+      case '<':
+        r += "&lt;";
+        break;
+      case '>':
+        r += "&gt;";
+        break;
+      case '"':
+        r += "&quot;";
+        break;
+      case '\'':
+        r += "&#39;";
+        break;
+      default:
+        r.push_back(c);
+    }
+  }
+  return r;
+}
+
+TIWHTMLTag::TIWHTMLTag(std::string name, TClosingTag closing)
+    : name_(std::move(name)), closing_(closing) {}
 
 TIWHTMLTag::~TIWHTMLTag() = default;
 
@@ -58,7 +84,9 @@ void TIWHTMLTag::RemoveParam(std::string_view name) {
     }
 }
 
-void TIWHTMLTag::AddText(std::string_view text) { contents_.push_back({Content::Text, std::string(text), nullptr}); }
+void TIWHTMLTag::AddText(std::string_view text) {
+  contents_.push_back({Content::Text, std::string(text), nullptr});
+}
 
 void TIWHTMLTag::AddRawText(std::string_view html) {
   contents_.push_back({Content::Raw, std::string(html), nullptr});
@@ -75,7 +103,9 @@ TIWHTMLTag* TIWHTMLTag::AddTag(std::unique_ptr<TIWHTMLTag> tag) {
   return raw;
 }
 
-void TIWHTMLTag::ClearContents() { contents_.clear(); }
+void TIWHTMLTag::ClearContents() {
+  contents_.clear();
+}
 
 std::vector<TIWHTMLTag*> TIWHTMLTag::ChildTags() const {
   std::vector<TIWHTMLTag*> r;
@@ -87,8 +117,10 @@ std::vector<TIWHTMLTag*> TIWHTMLTag::ChildTags() const {
 void TIWHTMLTag::Render(TIWRenderStream& stream) const {
   if (name_.empty()) {  // a tag without a name writes only its contents
     for (const auto& c : contents_) {
-      if (c.kind == Content::Tag) c.tag->Render(stream);
-      else stream.WriteString(c.kind == Content::Text ? HTMLEscape(c.text) : c.text);
+      if (c.kind == Content::Tag)
+        c.tag->Render(stream);
+      else
+        stream.WriteString(c.kind == Content::Text ? HTMLEscape(c.text) : c.text);
     }
     return;
   }
@@ -112,8 +144,10 @@ void TIWHTMLTag::Render(TIWRenderStream& stream) const {
   stream.WriteString(open + ">");
   if (closing_ == TClosingTag::ctdNone) return;
   for (const auto& c : contents_) {
-    if (c.kind == Content::Tag) c.tag->Render(stream);
-    else stream.WriteString(c.kind == Content::Text ? HTMLEscape(c.text) : c.text);
+    if (c.kind == Content::Tag)
+      c.tag->Render(stream);
+    else
+      stream.WriteString(c.kind == Content::Text ? HTMLEscape(c.text) : c.text);
   }
   stream.WriteString("</" + name_ + ">");
 }

@@ -14,7 +14,7 @@ namespace {
 
 using namespace zq;
 
-class TStoreSection : public TDemoSection {
+class TStorePage : public TDemoPage {
  public:
   int Build(TDemoForm& AForm, int ATop) override {
     auto* title = Create<TIWLabel>(&AForm);
@@ -25,7 +25,8 @@ class TStoreSection : public TDemoSection {
 
     store_ = Create<TIWZQJQStore>(&AForm);
     store_->SetName("DemoStore");
-    store_->OnGetPropValue = TIWZQJQStoreOnGetPropValue(this, [this](TObject*, const std::string& v) { Received(v); });
+    store_->OnGetPropValue =
+        TIWZQJQStoreOnGetPropValue(this, [this](TObject*, const std::string& v) { Received(v); });
 
     key_ = Create<TIWEdit>(&AForm);
     key_->SetName("EditStoreKey");
@@ -55,7 +56,8 @@ class TStoreSection : public TDemoSection {
     read->SetParent(&AForm);
     read->SetCaption("Read back");
     read->SetBounds(460, ATop + 30, 100, 28);
-    read->OnAsyncClick = TNotifyEvent(this, [this](TObject*) { store_->SendPropValue(key_->GetText()); });
+    read->OnAsyncClick =
+        TNotifyEvent(this, [this](TObject*) { store_->SendPropValue(key_->GetText()); });
 
     auto* remove = Create<TIWButton>(&AForm);
     remove->SetName("BtnStoreRemove");
@@ -76,7 +78,9 @@ class TStoreSection : public TDemoSection {
   }
 
  private:
-  void Received(const std::string& json) { result_->SetCaption(json.empty() ? "(no value)" : json); }
+  void Received(const std::string& json) {
+    result_->SetCaption(json.empty() ? "(no value)" : json);
+  }
 
   TIWZQJQStore* store_ = nullptr;
   TIWEdit* key_ = nullptr;
@@ -86,6 +90,6 @@ class TStoreSection : public TDemoSection {
 
 }  // namespace
 
-std::unique_ptr<TDemoSection> NewStoreSection() { return std::make_unique<TStoreSection>(); }
+ZQDEMO_PAGE(TStorePage, "store", 20);
 
 }  // namespace zqdemo
