@@ -18,7 +18,8 @@ ZQ_IMPLEMENT_CLASS(TIWZQFont) {
 }
 
 ZQ_IMPLEMENT_CLASS(TIWZQControlScrollBar) {
-  c.Prop("Visible", &TIWZQControlScrollBar::Visible).Stored(&TIWZQControlScrollBar::IsVisibleStored);
+  c.Prop("Visible", &TIWZQControlScrollBar::Visible)
+      .Stored(&TIWZQControlScrollBar::IsVisibleStored);
 }
 
 std::string IWZQJQControlCss = "ui-widget ui-widget-content ui-corner-all";
@@ -43,12 +44,15 @@ std::vector<Declaration> ParseDeclarations(std::string_view text) {
   size_t start = 0;
   while (start <= text.size()) {
     size_t semi = text.find(';', start);
-    std::string_view piece = text.substr(start, semi == std::string_view::npos ? std::string_view::npos : semi - start);
+    std::string_view piece =
+        text.substr(start, semi == std::string_view::npos ? std::string_view::npos : semi - start);
     std::string t = ZQTrim(piece);
     if (!t.empty()) {
       size_t colon = t.find(':');
-      if (colon == std::string::npos) r.push_back({t, ""});
-      else r.push_back({ZQTrim(std::string_view(t).substr(0, colon)), t.substr(colon + 1)});
+      if (colon == std::string::npos)
+        r.push_back({t, ""});
+      else
+        r.push_back({ZQTrim(std::string_view(t).substr(0, colon)), t.substr(colon + 1)});
     }
     if (semi == std::string_view::npos) break;
     start = semi + 1;
@@ -222,11 +226,18 @@ void ZQRenderSize(TIWHTMLTag& tag, TZQAlign align, int width, int height) {
   std::string w = std::to_string(width) + "px", h = std::to_string(height) + "px";
   switch (align) {
     case zqalTop:
-    case zqalBottom: w = "100%"; break;
+    case zqalBottom:
+      w = "100%";
+      break;
     case zqalLeft:
-    case zqalRight: h = "100%"; break;
-    case zqalClient: w = h = "100%"; break;
-    default: break;
+    case zqalRight:
+      h = "100%";
+      break;
+    case zqalClient:
+      w = h = "100%";
+      break;
+    default:
+      break;
   }
   s.SetDeclaration("width", w);
   s.SetDeclaration("height", h);
@@ -244,11 +255,13 @@ ISuperObject ZQFontToSO(const TIWFont* font) {
   size_t start = 0;
   while (start <= text.size()) {
     size_t semi = text.find(';', start);
-    std::string piece = text.substr(start, semi == std::string::npos ? std::string::npos : semi - start);
+    std::string piece =
+        text.substr(start, semi == std::string::npos ? std::string::npos : semi - start);
     if (!piece.empty() && piece != " ") {
       size_t colon = piece.find(':');
       std::string name = ZQTrim(piece.substr(0, colon));
-      std::string value = colon == std::string::npos ? std::string() : ZQTrim(piece.substr(colon + 1));
+      std::string value =
+          colon == std::string::npos ? std::string() : ZQTrim(piece.substr(colon + 1));
       if (!name.empty()) o->PutS(name, value);
     }
     if (semi == std::string::npos) break;
@@ -268,17 +281,23 @@ void RenderStyleToTag(TIWHTMLTag& tag, const TIWFont* font, bool renderFont, int
   if (!pictureSource.empty()) {
     ZQMergeStyle(tag, Format("background:url(%s);", pictureSource));
     switch (backgroundType) {
-      case btStretch: ZQMergeStyle(tag, "background-size:100% 100%"); break;
-      case btRepeat: ZQMergeStyle(tag, "background-repeat:repeat-x repeat-y"); break;
-      case btNoRepeat: ZQMergeStyle(tag, "background-repeat:no-repeat"); break;
+      case btStretch:
+        ZQMergeStyle(tag, "background-size:100% 100%");
+        break;
+      case btRepeat:
+        ZQMergeStyle(tag, "background-repeat:repeat-x repeat-y");
+        break;
+      case btNoRepeat:
+        ZQMergeStyle(tag, "background-repeat:no-repeat");
+        break;
     }
   }
 }
 
 const std::vector<std::string>& ZQPositionArray() {
-  static const std::vector<std::string> kPositions = {"left top",      "left center",  "left bottom",
-                                                      "center top",    "center center", "center bottom",
-                                                      "right top",     "right center", "right bottom"};
+  static const std::vector<std::string> kPositions = {
+      "left top",      "left center", "left bottom",  "center top",  "center center",
+      "center bottom", "right top",   "right center", "right bottom"};
   return kPositions;
 }
 

@@ -26,7 +26,8 @@ class TTestJQComponent : public TIWZQJQComponent {
     FOnClick.reset();
   }
   TIWZQFunc* GetOnClick() {
-    if (!FOnClick) FOnClick.reset(Create<TIWZQFunc>(static_cast<TPersistent*>(this), std::string("OnClick")));
+    if (!FOnClick)
+      FOnClick.reset(Create<TIWZQFunc>(static_cast<TPersistent*>(this), std::string("OnClick")));
     return FOnClick.get();
   }
   void SetOnClick(TIWZQFunc* f) { GetOnClick()->Assign(f); }
@@ -92,9 +93,10 @@ TEST(JQComponent, RemovalScripts) {
   c->SetName("Menu1");
   EXPECT_EQ(c->GetHtmlRemoveJs(), "$(\"#MENU1\").remove();");
   EXPECT_EQ(c->GetReleaseIWCLJs(), "ZQRelease_IWCL(\"MENU1IWCL\");");
-  EXPECT_EQ(c->GetHtmlReplaceWithTempIDJS(),
-            "var htmlElem = $(\"#MENU1\");"
-            "if (htmlElem.length > 0) { htmlElem.replaceWith($(\"<div id='MENU1_temp_id'></div>\")); }");
+  EXPECT_EQ(
+      c->GetHtmlReplaceWithTempIDJS(),
+      "var htmlElem = $(\"#MENU1\");"
+      "if (htmlElem.length > 0) { htmlElem.replaceWith($(\"<div id='MENU1_temp_id'></div>\")); }");
 }
 
 TEST(JQComponent, ConstructionDisablesResponseUntilDone) {
@@ -153,7 +155,8 @@ TEST(JQComponent, PageRenderLinksClientObjectScriptAndCallback) {
   Handles h;
   THostFixture host = MakeHost(h);
   const std::string& page = host.FirstPage().Body();
-  EXPECT_NE(page.find("src=\"/jq/jquery_ui/jquery-ui-1.8.23.custom.min.js?v=2.6.0.86\""), std::string::npos);
+  EXPECT_NE(page.find("src=\"/jq/jquery_ui/jquery-ui-1.8.23.custom.min.js?v=2.6.0.86\""),
+            std::string::npos);
   EXPECT_NE(page.find("src=\"/jq/lazyload.min.js?v=2.6.0.86\""), std::string::npos);
   EXPECT_NE(page.find("href=\"/css/zqcss.min.css?v=2.6.0.86\""), std::string::npos);
   EXPECT_NE(page.find("var TEST1IWCL = null;"), std::string::npos);
@@ -192,7 +195,8 @@ TEST(JQComponent, AjaxEventReachesHandlerAndQueuedScriptReachesResponse) {
     h.comp->AddJavaScriptToAjaxResponse("second();", true, true);
     h.comp->AddJavaScriptToAjaxResponse("  ", true, true);
   }));
-  auto r = host.Callback("TEST1.DoAjaxRequest", {{"ajaxevent", "OnClick"}, {"x", "7"}, {"ComponentName", "Evil"}});
+  auto r = host.Callback("TEST1.DoAjaxRequest",
+                         {{"ajaxevent", "OnClick"}, {"x", "7"}, {"ComponentName", "Evil"}});
   ASSERT_EQ(r.Code, 200) << r.Error;
   EXPECT_EQ(got, (std::vector<std::string>{"7", "Test1"}));
   ASSERT_EQ(r.Scripts.size(), 1u);
@@ -222,7 +226,8 @@ TEST(JQComponent, SubmitEntry) {
   h.comp->Submit("");
   EXPECT_EQ(h.comp->GetSubmitParam(), "");
   std::string a;
-  h.comp->GetOnClick()->SetOnEvent(TIWZQEvent(h.comp, [&](TObject*, TStringList* p) { a = p->Values("a"); }));
+  h.comp->GetOnClick()->SetOnEvent(
+      TIWZQEvent(h.comp, [&](TObject*, TStringList* p) { a = p->Values("a"); }));
   h.comp->Submit("submitevent=OnClick&a=x%20y");
   EXPECT_EQ(a, "x y");
 }
@@ -251,7 +256,8 @@ TEST(JQComponent, DestroyedDuringCallbackSendsRemovalScriptOutsideNothing) {
   Handles h;
   THostFixture host = MakeHost(h, true);
   TTestJQComponent* other = h.other;
-  h.comp->GetOnClick()->SetOnEvent(TIWZQEvent(h.comp, [&](TObject*, TStringList*) { Free(other); }));
+  h.comp->GetOnClick()->SetOnEvent(
+      TIWZQEvent(h.comp, [&](TObject*, TStringList*) { Free(other); }));
   auto r = host.Callback("TEST1.DoAjaxRequest", {{"ajaxevent", "OnClick"}});
   ASSERT_EQ(r.Code, 200) << r.Error;
   ASSERT_EQ(r.Scripts.size(), 1u);
@@ -283,11 +289,13 @@ TEST(JQComponent, AjaxReRenderThroughTemporaryRegion) {
     std::string after;
   };
   std::vector<Seen> seen;
-  ZQSetRegionAsyncRenderer([&](TIWCustomRegion* region, bool resize, bool, TRenderRegionAsyncMethod method,
-                               const std::string& after, const std::string&) {
+  ZQSetRegionAsyncRenderer([&](TIWCustomRegion* region, bool resize, bool,
+                               TRenderRegionAsyncMethod method, const std::string& after,
+                               const std::string&) {
     auto* temp = dynamic_cast<TIWZQCompRegion*>(region);
     ASSERT_NE(temp, nullptr);
-    seen.push_back({region->GetName(), temp->FComponent, IsPlacedIn(temp, temp->FComponent), resize, method, after});
+    seen.push_back({region->GetName(), temp->FComponent, IsPlacedIn(temp, temp->FComponent), resize,
+                    method, after});
     EXPECT_EQ(region->Parent(), &host.Form());
     EXPECT_EQ(region->Width, 0);
   });
@@ -322,8 +330,8 @@ TEST(JQComponent, AjaxReRenderTakesFreeNameAndRestoresOnError) {
   auto* taken = Create<TIWRegion>(&host.Form());
   taken->SetName("TempRegion");
   std::string name;
-  ZQSetRegionAsyncRenderer([&](TIWCustomRegion* region, bool, bool, TRenderRegionAsyncMethod, const std::string&,
-                               const std::string&) {
+  ZQSetRegionAsyncRenderer([&](TIWCustomRegion* region, bool, bool, TRenderRegionAsyncMethod,
+                               const std::string&, const std::string&) {
     name = region->GetName();
     throw EIWZQJQuery("render failed");
   });

@@ -75,7 +75,8 @@ TEST(Links, EachUrlOncePerPage) {
   ZQAddJSLink(a, ZQJsUrlBase, "x.js", false);
   ZQAddJSLink(b, ZQJsUrlBase, "x.js", false);
   ZQRenderScriptLinks(b, std::vector<std::string>{"y.js", "x.js", "/y.js"}, false);
-  EXPECT_EQ(page.ScriptFiles(), (std::vector<std::string>{"/jq/x.js?v=2.6.0.86", "/jq/y.js?v=2.6.0.86"}));
+  EXPECT_EQ(page.ScriptFiles(),
+            (std::vector<std::string>{"/jq/x.js?v=2.6.0.86", "/jq/y.js?v=2.6.0.86"}));
   TStringList files;
   files.Add("z.js");
   ZQRenderScriptLinks(a, files, true);
@@ -86,7 +87,8 @@ TEST(Links, EachUrlOncePerPage) {
   AddToExtraHeader(a, "/jq/m.js?v=1&x=2");
   AddToExtraHeader(b, "/jq/m.js?v=1&x=2");
   ASSERT_EQ(page.ExtraHeader().size(), 1u);
-  EXPECT_EQ(page.ExtraHeader()[0], "<script type=\"text/javascript\" src=\"/jq/m.js?v=1&amp;x=2\"></script>");
+  EXPECT_EQ(page.ExtraHeader()[0],
+            "<script type=\"text/javascript\" src=\"/jq/m.js?v=1&amp;x=2\"></script>");
   ZQAddJS(a, "var x=1;");
   ZQAddJS(b, "var x=1;");
   EXPECT_EQ(page.GetJavaScript(), "var x=1;");

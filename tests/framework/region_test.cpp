@@ -38,7 +38,9 @@ class TTestMenu : public TComponent, public IIWZQRegionContextMenu, public IIWZQ
     Log.push_back("center " + c->GetName() + " " + std::to_string(l) + "," + std::to_string(t));
   }
   void HideMenu() override { Log.push_back("hide"); }
-  void AddIntroControl(TComponent* c, const std::string& text) override { Log.push_back("intro " + c->GetName() + " " + text); }
+  void AddIntroControl(TComponent* c, const std::string& text) override {
+    Log.push_back("intro " + c->GetName() + " " + text);
+  }
   void RemoveIntroControl(TComponent* c) override { Log.push_back("unintro " + c->GetName()); }
 };
 ZQ_IMPLEMENT_CLASS(TTestMenu) {}
@@ -218,8 +220,8 @@ TEST(ZQRegion, ContextMenuAndIntroLinks) {
   r->ShowContextMenuOnCenter();
   r->HideContextMenu();
   r->SetContextMenu(menu2.get());
-  EXPECT_EQ(menu->Log,
-            (std::vector<std::string>{"add Reg", "show Reg 3,4", "center Reg 0,0", "hide", "remove Reg"}));
+  EXPECT_EQ(menu->Log, (std::vector<std::string>{"add Reg", "show Reg 3,4", "center Reg 0,0",
+                                                 "hide", "remove Reg"}));
   EXPECT_EQ(menu2->Log, (std::vector<std::string>{"add Reg"}));
   r->SetIntro(menu.get());
   EXPECT_EQ(menu->Log.back(), "intro Reg Default Intro Text");

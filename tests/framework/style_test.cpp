@@ -55,7 +55,8 @@ TEST(Style, RawStyleRoundTrips) {
 }
 
 TEST(Style, FreeFunctionsOnTextAndTags) {
-  EXPECT_EQ(ZQMergeStyle("color:red;top:1px", "color:blue;left:2px"), "color:blue;top:1px;left:2px;");
+  EXPECT_EQ(ZQMergeStyle("color:red;top:1px", "color:blue;left:2px"),
+            "color:blue;top:1px;left:2px;");
   std::string st = "width:10px;height:5px;color:red;";
   RemoveIWSize(st);
   EXPECT_EQ(st, "color:red;");
@@ -114,7 +115,8 @@ TEST(Style, BackgroundAndFont) {
   font.Size = 12;
   TIWHTMLTag tag("div");
   RenderStyleToTag(tag, &font, true, 0x00332211, "", btStretch);
-  std::string expected = ZQMergeStyle(font.RenderCSS(), "background-color:#112233;background:#112233");
+  std::string expected =
+      ZQMergeStyle(font.RenderCSS(), "background-color:#112233;background:#112233");
   EXPECT_EQ(tag.GetParam("style"), expected);
   TIWHTMLTag pic("div");
   RenderStyleToTag(pic, &font, false, 0x00332211, "img/a.png", btNoRepeat);
@@ -151,7 +153,8 @@ TEST(Style, DefaultChangingClassesStoreOnlyDifferences) {
   EXPECT_EQ(f.Color, clNone);
   EXPECT_EQ(f.Size, 10);
   EXPECT_EQ(f.Style, 0);
-  for (const char* p : {"Enabled", "Color", "Size", "Style"}) EXPECT_FALSE(IsStoredProp(&f, p)) << p;
+  for (const char* p : {"Enabled", "Color", "Size", "Style"})
+    EXPECT_FALSE(IsStoredProp(&f, p)) << p;
   f.Size = 11;
   f.Enabled = true;
   EXPECT_TRUE(IsStoredProp(&f, "Size"));
@@ -165,7 +168,8 @@ TEST(Style, DefaultChangingClassesStoreOnlyDifferences) {
   EXPECT_EQ(b.BorderWidth, 3);
   TIWZQStyleRenderOptions r;
   EXPECT_FALSE(r.RenderVisibility);
-  EXPECT_TRUE(r.RenderSize && r.RenderPosition && r.RenderFont && r.RenderZIndex && r.RenderStatus && r.RenderAbsolute);
+  EXPECT_TRUE(r.RenderSize && r.RenderPosition && r.RenderFont && r.RenderZIndex &&
+              r.RenderStatus && r.RenderAbsolute);
 }
 
 TEST(Style, SharedNames) {
