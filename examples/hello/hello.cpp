@@ -9,6 +9,7 @@
 #include "foundation/format.h"
 #include "foundation/object.h"
 #include "foundation/properties.h"
+#include "framework/startup.h"
 #include "host/application.h"
 #include "host/controls.h"
 #include "host/server/server.h"
@@ -64,6 +65,7 @@ int main(int argc, char** argv) {
   sigaddset(&stop, SIGTERM);
   pthread_sigmask(SIG_BLOCK, &stop, nullptr);
 
+  zq::ZQLibraryStartup();  // once, before the first request
   auto controller = zq::Owned<zq::TIWServerController>(zq::Create<zq::TIWServerController>(nullptr));
   controller->ContentPath = HELLO_WEBROOT;
   controller->SetMainFormFactory(
@@ -83,5 +85,6 @@ int main(int argc, char** argv) {
   sigwait(&stop, &sig);
   server.Stop();
   controller->EndAllSessions();
+  zq::ZQLibraryShutdown();  // after the last session has ended
   return 0;
 }
