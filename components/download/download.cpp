@@ -1,14 +1,13 @@
 #include "components/download/download.h"
 
 #include <algorithm>
-#include <cctype>
-#include <charconv>
 #include <fstream>
 
 #include "events/func.h"
 #include "foundation/datetime.h"
 #include "foundation/jqcommon.h"
 #include "foundation/mimetypes.h"
+#include "foundation/paramlist.h"
 #include "foundation/properties.h"
 #include "foundation/stringlist.h"
 #include "framework/links.h"
@@ -285,16 +284,11 @@ std::string TIWZQJQCustomDownload::GetDocumentationLink() {
 
 namespace {
 
-// "true" in any letter case, or a non-zero number; anything else is false.
+// A boolean parameter through the one parameter reader; anything it does not
+// read is false.
 bool ParamBool(const std::string& AText) {
-  std::string t = ZQTrim(AText);
-  std::string lower;
-  for (char ch : t)
-    lower.push_back(static_cast<char>(std::tolower(static_cast<unsigned char>(ch))));
-  if (lower == "true") return true;
-  double n = 0;
-  auto r = std::from_chars(t.data(), t.data() + t.size(), n);
-  return !t.empty() && r.ec == std::errc() && r.ptr == t.data() + t.size() && n != 0;
+  bool value = false;
+  return ZQTryParamToBool(AText, value) && value;
 }
 
 }  // namespace
