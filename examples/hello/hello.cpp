@@ -66,12 +66,15 @@ int main(int argc, char** argv) {
   pthread_sigmask(SIG_BLOCK, &stop, nullptr);
 
   zq::ZQLibraryStartup();  // once, before the first request
-  auto controller = zq::Owned<zq::TIWServerController>(zq::Create<zq::TIWServerController>(nullptr));
+  auto controller =
+      zq::Owned<zq::TIWServerController>(zq::Create<zq::TIWServerController>(nullptr));
   controller->ContentPath = HELLO_WEBROOT;
-  controller->SetMainFormFactory(
-      [](zq::TIWApplication& app) -> zq::TIWAppForm* { return zq::Create<hello::THelloForm>(&app); });
-  zq::TZQHTTPServer server([&](zq::THTTPRequest& req, zq::THTTPReply& reply) { controller->HandleRequest(req, reply); },
-                           options);
+  controller->SetMainFormFactory([](zq::TIWApplication& app) -> zq::TIWAppForm* {
+    return zq::Create<hello::THelloForm>(&app);
+  });
+  zq::TZQHTTPServer server(
+      [&](zq::THTTPRequest& req, zq::THTTPReply& reply) { controller->HandleRequest(req, reply); },
+      options);
   int port = 0;
   try {
     port = server.Start();
