@@ -12,24 +12,20 @@
 #include "host/testing.h"
 #include "options/jsonmember.h"
 #include "options/jsonobj.h"
+#include "options/optionrows.h"
 
 namespace zq {
 
 // An option object a store-only form may hold (no DOM-events object in it).
+#define ZQ_STORE_TEST_ROWS(X) X(String, Title, "title", "")
 class TStoreTestOptions : public TIWZQJSon {
-  ZQ_CLASS(TStoreTestOptions, TIWZQJSon)
+  ZQ_OPTIONS(TStoreTestOptions, TIWZQJSon, ZQ_STORE_TEST_ROWS)
  public:
   using TIWZQJSon::TIWZQJSon;
   // Its changes during a callback are sent as a setter script.
   bool SupportsSetter(TIWZQJSon*, TZQJSonMember*) override { return true; }
-
- protected:
-  void AddMembers() override {
-    TIWZQJSon::AddMembers();
-    AddStringMember("title", "", false, true);
-  }
 };
-ZQ_IMPLEMENT_CLASS(TStoreTestOptions) { ZQ_JSON_PROP(c, "Title", 0, String); }
+ZQ_IMPLEMENT_OPTIONS(TStoreTestOptions) {}
 
 namespace {
 
