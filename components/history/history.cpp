@@ -82,6 +82,6 @@ std::unique_ptr<TIWHTMLTag> TIWZQJQCustomAjaxBrowserHistory::RenderHTML(TIWCompC
   return tag;
 }
 
-std::string TIWZQJQCustomAjaxBrowserHistory::GetDocumentationLink() { return "components/history/README.md"; }
+std::string TIWZQJQCustomAjaxBrowserHistory::GetDocumentationLink() { return "docs/components/history.md"; }
 
 }  // namespace zq

@@ -109,6 +109,6 @@ std::unique_ptr<TIWHTMLTag> TIWZQJQCustomStore::RenderHTML(TIWCompContext& ACont
   return tag;
 }
 
-std::string TIWZQJQCustomStore::GetDocumentationLink() { return "components/store/README.md"; }
+std::string TIWZQJQCustomStore::GetDocumentationLink() { return "docs/components/store.md"; }
 
 }  // namespace zq

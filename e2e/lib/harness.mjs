@@ -5,7 +5,7 @@
 // Environment: ZQ_DEMO_BIN (the zq_demo executable) and ZQ_WEBROOT (the web
 // root folder); both default to the paths of a `build/` tree in this checkout.
 import { spawn } from 'node:child_process';
-import { mkdtemp, rm } from 'node:fs/promises';
+import { mkdir, mkdtemp, rm } from 'node:fs/promises';
 import net from 'node:net';
 import os from 'node:os';
 import path from 'node:path';
@@ -146,6 +146,14 @@ export async function openDemoPage(env, name) {
   });
   await page.goto(env.demo.url + demoPagePath(name));
   return { page, errors, callbacks };
+}
+
+// Saves the page as docs/screenshots/<name>.png (the component docs show it):
+// the whole page at the browser context's fixed viewport width, overwritten each run.
+export async function saveScreenshot(page, name) {
+  const shots = path.join(repo, 'docs', 'screenshots');
+  await mkdir(shots, { recursive: true });
+  await page.screenshot({ path: path.join(shots, `${name}.png`), fullPage: true });
 }
 
 // Demo server and browser for a test file: call in before(), stop in after().
