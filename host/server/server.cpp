@@ -381,7 +381,7 @@ class ServerConnection : public std::enable_shared_from_this<ServerConnection> {
           }
         }
         error_code ec;
-        PutBody(ec);
+        const bool consumed = PutBody(ec);
         if (ec) {
           std::lock_guard<std::mutex> lock(pipe_->m);
           pipe_->error = parser_->FailureStatus(ec) == 413 ? 413 : 400;
@@ -396,7 +396,9 @@ class ServerConnection : public std::enable_shared_from_this<ServerConnection> {
           pipe_->cv.notify_all();
           return;
         }
-        if (buffer_.size() > 0) continue;  // more parsed bytes wait for room
+        // What is left waits for room, unless the parser took nothing: then
+        // it holds an unfinished chunk header that needs more bytes.
+        if (consumed && buffer_.size() > 0) continue;
       }
       break;
     }
