@@ -68,6 +68,17 @@ while IFS= read -r line || [ -n "$line" ]; do
   fi
 done <"$manifest"
 
+# Client files of our components: components/<name>/webroot/<served name> is
+# placed at <served name>; its scripts are minified below like our own.
+for f in ../components/*/webroot; do
+  [ -d "$f" ] || continue
+  while IFS= read -r -d '' src; do
+    dst=${src#"$f"/}
+    place "$src" "$dst"
+    [[ "$dst" == *.js ]] && minify+=("$dst")
+  done < <(find "$f" -type f -print0)
+done
+
 # The library stylesheet has one form; its ".min" name links the same rules.
 place css/zqcss.css css/zqcss.min.css
 
