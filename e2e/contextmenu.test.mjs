@@ -21,6 +21,8 @@ const item = (page, text) => page.locator(`${MENU} > li.context-menu-item`, { ha
 async function openMenu(page) {
   await page.click('#PNLCONTEXTMENU', { button: 'right', position: { x: 60, y: 60 } });
   await visibleMenu(page).waitFor({ state: 'visible', timeout: 10000 });
+  // The keyboard drives the menu once its show animation is over.
+  await page.waitForFunction((m) => !window.jQuery(m).is(':animated'), MENU, { timeout: 10000 });
 }
 
 async function result(page, prefix) {
