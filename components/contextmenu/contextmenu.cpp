@@ -100,9 +100,13 @@ namespace {
 
 // A script string literal of the text (JSON string: quotes, backslashes, "/"
 // and control characters escaped, so no "</script>" can occur).
-std::string Lit(std::string_view AText) { return ZQJsEscape(AText); }
+std::string Lit(std::string_view AText) {
+  return ZQJsEscape(AText);
+}
 
-std::string Dbg() { return ZQIfDebug("\r\n"); }
+std::string Dbg() {
+  return ZQIfDebug("\r\n");
+}
 
 }  // namespace
 
@@ -138,13 +142,15 @@ void TIWZQJQContextMenuSelector::SetContextMenuDisabled(bool AValue) {
   const std::string name = ZQGetCtrlHTMLName(FControl);
   if (name.empty()) return;
   menu->AddJavaScriptToAjaxResponse(
-      Format("%s(%s).contextMenu(%s);", ZQJQuery, Lit("#" + name), AValue ? "false" : "true"), false, true);
+      Format("%s(%s).contextMenu(%s);", ZQJQuery, Lit("#" + name), AValue ? "false" : "true"),
+      false, true);
 }
 
 TIWZQJQContextMenuSelectorList::TIWZQJQContextMenuSelectorList(TIWZQJQCustomContextMenu* AMenu)
     : TCollection(TIWZQJQContextMenuSelector::StaticClass(), AMenu), FMenu(AMenu) {}
 
-TIWZQJQContextMenuSelector* TIWZQJQContextMenuSelectorList::Add(TComponent* AControl, bool ADisabled) {
+TIWZQJQContextMenuSelector* TIWZQJQContextMenuSelectorList::Add(TComponent* AControl,
+                                                                bool ADisabled) {
   if (!AControl) throw EIWZQJQuery("Control is not assigned!");
   auto* item = static_cast<TIWZQJQContextMenuSelector*>(TCollection::Add());
   item->SetControl(AControl);
@@ -168,7 +174,8 @@ void TIWZQJQContextMenuSelectorList::RemoveAll(TComponent* AControl) {
 }
 
 void TZQSelectorStringList::AddSelector(const std::string& ASelector) {
-  if (ASelector.empty() || std::find(FItems.begin(), FItems.end(), ASelector) != FItems.end()) return;
+  if (ASelector.empty() || std::find(FItems.begin(), FItems.end(), ASelector) != FItems.end())
+    return;
   FItems.push_back(ASelector);
 }
 
@@ -180,12 +187,14 @@ void TZQSelectorStringList::Remove(const std::string& AText) {
 // ---------------------------------------------------------------- type options
 
 std::string ZQContextMenuTypeText(TIWZQJQContextMenuItemType AType) {
-  static const char* const kTexts[] = {"", "text", "textarea", "checkbox", "radio", "select", "html", "zqcustom"};
+  static const char* const kTexts[] = {"",      "text",   "textarea", "checkbox",
+                                       "radio", "select", "html",     "zqcustom"};
   const int i = static_cast<int>(AType);
   return i >= 0 && i < 8 ? kTexts[i] : "";
 }
 
-void ZQContextMenuPutValue(const ISuperObject& AJSon, std::string_view AName, const Variant& AValue) {
+void ZQContextMenuPutValue(const ISuperObject& AJSon, std::string_view AName,
+                           const Variant& AValue) {
   if (AValue.IsEmptyOrNull()) return;
   if (AValue.IsBool()) {
     AJSon->AsObject()->PutO(AName, TSuperObject::Create(AValue.ToBool()));
@@ -199,21 +208,27 @@ void ZQContextMenuPutValue(const ISuperObject& AJSon, std::string_view AName, co
   }
 }
 
-TIWZQJQContextMenuItemTypeBase::TIWZQJQContextMenuItemTypeBase(TIWZQJQContextMenuItem* AItem) : FItem(AItem) {}
+TIWZQJQContextMenuItemTypeBase::TIWZQJQContextMenuItemTypeBase(TIWZQJQContextMenuItem* AItem)
+    : FItem(AItem) {}
 TIWZQJQContextMenuItemTypeBase::~TIWZQJQContextMenuItemTypeBase() = default;
 
-TPersistent* TIWZQJQContextMenuItemTypeBase::GetOwner() const { return FItem; }
+TPersistent* TIWZQJQContextMenuItemTypeBase::GetOwner() const {
+  return FItem;
+}
 
 TIWZQJQEvents* TIWZQJQContextMenuItemTypeBase::GetEvents() {
   if (!FEvents) {
     TIWZQJQCustomContextMenu* menu = FItem ? FItem->Menu() : nullptr;
     const bool design = menu && menu->HasState(csDesigning);
-    FEvents.reset(TIWZQJSon::CreateSingle<TIWZQJQEvents>(this, design ? "Events" : "TypeOptions.Events"));
+    FEvents.reset(
+        TIWZQJSon::CreateSingle<TIWZQJQEvents>(this, design ? "Events" : "TypeOptions.Events"));
   }
   return FEvents.get();
 }
 
-void TIWZQJQContextMenuItemTypeBase::SetEvents(TIWZQJQEvents* AValue) { GetEvents()->Assign(AValue); }
+void TIWZQJQContextMenuItemTypeBase::SetEvents(TIWZQJQEvents* AValue) {
+  GetEvents()->Assign(AValue);
+}
 
 void TIWZQJQContextMenuItemTypeBase::WriteJSon(const ISuperObject& AItemJSon) {
   if (!FEvents) return;
@@ -249,7 +264,8 @@ TIWZQJQContextMenuItemTypeRadio::TIWZQJQContextMenuItemTypeRadio(TIWZQJQContextM
 
 void TIWZQJQContextMenuItemTypeRadio::WriteJSon(const ISuperObject& AItemJSon) {
   TIWZQJQContextMenuItemTypeCheckbox::WriteJSon(AItemJSon);
-  if (!FGroupName.empty()) AItemJSon->AsObject()->PutO("radio", TSuperObject::Create(std::string_view(FGroupName)));
+  if (!FGroupName.empty())
+    AItemJSon->AsObject()->PutO("radio", TSuperObject::Create(std::string_view(FGroupName)));
   ZQContextMenuPutValue(AItemJSon, "value", FValue);
 }
 
@@ -259,7 +275,8 @@ TIWZQJQContextMenuSelectItem::TIWZQJQContextMenuSelectItem(TCollection* Collecti
 TIWZQJQContextMenuSelectItems::TIWZQJQContextMenuSelectItems(TPersistent* AOwner)
     : TCollection(TIWZQJQContextMenuSelectItem::StaticClass(), AOwner) {}
 
-TIWZQJQContextMenuSelectItem* TIWZQJQContextMenuSelectItems::Add(const std::string& AValue, const std::string& AText) {
+TIWZQJQContextMenuSelectItem* TIWZQJQContextMenuSelectItems::Add(const std::string& AValue,
+                                                                 const std::string& AText) {
   TIWZQJQContextMenuSelectItem* item = Add();
   item->SetValue(AValue);
   item->SetText(AText);
@@ -279,7 +296,8 @@ std::string TIWZQJQContextMenuSelectItems::GetJSonText() {
 }
 
 TIWZQJQContextMenuItemTypeSelect::TIWZQJQContextMenuItemTypeSelect(TIWZQJQContextMenuItem* AItem)
-    : TIWZQJQContextMenuItemTypeBase(AItem), FOptions(CreateOwned<TIWZQJQContextMenuSelectItems>(this)) {}
+    : TIWZQJQContextMenuItemTypeBase(AItem),
+      FOptions(CreateOwned<TIWZQJQContextMenuSelectItems>(this)) {}
 
 void TIWZQJQContextMenuItemTypeSelect::SetSelectedIndex(int AValue) {
   if (AValue > FOptions->Count() - 1) return;
@@ -290,8 +308,9 @@ void TIWZQJQContextMenuItemTypeSelect::WriteJSon(const ISuperObject& AItemJSon) 
   TIWZQJQContextMenuItemTypeBase::WriteJSon(AItemJSon);
   AItemJSon->AsObject()->PutO("options", TSuperObject::Create(FOptions->GetJSonText(), true));
   if (FSelectedIndex >= 0 && FSelectedIndex < FOptions->Count())
-    AItemJSon->AsObject()->PutO("selected",
-                                TSuperObject::Create(std::string_view(FOptions->Items(FSelectedIndex)->GetValue())));
+    AItemJSon->AsObject()->PutO(
+        "selected",
+        TSuperObject::Create(std::string_view(FOptions->Items(FSelectedIndex)->GetValue())));
 }
 
 void TIWZQJQContextMenuItemTypeSelect::Assign(const TPersistent* Source) {
@@ -315,7 +334,8 @@ void TIWZQJQContextMenuItemTypeZQCustom::WriteJSon(const ISuperObject& AItemJSon
   TIWZQJQContextMenuItemTypeBase::WriteJSon(AItemJSon);
   if (!FControl) return;
   const std::string name = ZQGetCtrlHTMLName(FControl);
-  if (!name.empty()) AItemJSon->AsObject()->PutO("zqcustomId", TSuperObject::Create(std::string_view("#" + name)));
+  if (!name.empty())
+    AItemJSon->AsObject()->PutO("zqcustomId", TSuperObject::Create(std::string_view("#" + name)));
 }
 
 void TIWZQJQContextMenuItemTypeZQCustom::Assign(const TPersistent* Source) {
@@ -324,19 +344,24 @@ void TIWZQJQContextMenuItemTypeZQCustom::Assign(const TPersistent* Source) {
 
 // ---------------------------------------------------------------- icon
 
-TIWZQJQContextMenuItemIcon::TIWZQJQContextMenuItemIcon(TIWZQJQContextMenuItem* AItem) : FItem(AItem) {}
+TIWZQJQContextMenuItemIcon::TIWZQJQContextMenuItemIcon(TIWZQJQContextMenuItem* AItem)
+    : FItem(AItem) {}
 TIWZQJQContextMenuItemIcon::~TIWZQJQContextMenuItemIcon() = default;
 
-TPersistent* TIWZQJQContextMenuItemIcon::GetOwner() const { return FItem; }
+TPersistent* TIWZQJQContextMenuItemIcon::GetOwner() const {
+  return FItem;
+}
 
 TIWZQPictureEx* TIWZQJQContextMenuItemIcon::GetPicture() {
   if (!FPicture) {
-    FPicture.reset(Create<TIWZQPictureEx>(this, (FItem ? FItem->GetUniqueName() : std::string()) + "_IMG"));
+    FPicture.reset(
+        Create<TIWZQPictureEx>(this, (FItem ? FItem->GetUniqueName() : std::string()) + "_IMG"));
     if (FItem)
       if (TIWZQJQCustomContextMenu* menu = FItem->Menu()) FPicture->SetImages(menu->GetImages());
     FPicture->OnChange = [this](TObject*) {
       if (FItem)
-        if (TIWZQJQCustomContextMenu* menu = FItem->Menu()) menu->AjaxPictureChanged(FPicture.get());
+        if (TIWZQJQCustomContextMenu* menu = FItem->Menu())
+          menu->AjaxPictureChanged(FPicture.get());
     };
   }
   return FPicture.get();
@@ -353,13 +378,15 @@ void TIWZQJQContextMenuItemIcon::SetUIIcon(const std::string& AValue) {
 
 int TIWZQJQContextMenuItemIcon::GetPictureWidth() {
   if (!FPicture || FPicture->IsNull()) return 16;
-  if (FPicture->GetImages() && FPicture->GetImageIndex() >= 0) return FPicture->GetImages()->GetWidth();
+  if (FPicture->GetImages() && FPicture->GetImageIndex() >= 0)
+    return FPicture->GetImages()->GetWidth();
   return FPicture->Width();
 }
 
 int TIWZQJQContextMenuItemIcon::GetPictureHeight() {
   if (!FPicture || FPicture->IsNull()) return 16;
-  if (FPicture->GetImages() && FPicture->GetImageIndex() >= 0) return FPicture->GetImages()->GetHeight();
+  if (FPicture->GetImages() && FPicture->GetImageIndex() >= 0)
+    return FPicture->GetImages()->GetHeight();
   return FPicture->Height();
 }
 
@@ -374,8 +401,8 @@ std::string TIWZQJQContextMenuItemIcon::GetIconScript() {
   if (FPicture && !FPicture->IsNull()) {
     const std::string src = FPicture->Src();
     if (!src.empty())
-      return Format("ZQAddCMCustomIcon(%s,%s,%s,true,%d,%d);", list, where, Lit(src), GetPictureWidth(),
-                    GetPictureHeight());
+      return Format("ZQAddCMCustomIcon(%s,%s,%s,true,%d,%d);", list, where, Lit(src),
+                    GetPictureWidth(), GetPictureHeight());
   }
   if (!FUIIcon.empty()) return Format("ZQAddCMCustomIcon(%s,%s,%s);", list, where, Lit(FUIIcon));
   return {};
@@ -392,7 +419,8 @@ void TIWZQJQContextMenuItemIcon::Assign(const TPersistent* Source) {
 // ---------------------------------------------------------------- item
 
 TIWZQJQContextMenuItem::TIWZQJQContextMenuItem(TCollection* Collection)
-    : TCollectionItem(Collection), FTypeOptions(CreateOwned<TIWZQJQContextMenuItemTypeBase>(this)) {}
+    : TCollectionItem(Collection),
+      FTypeOptions(CreateOwned<TIWZQJQContextMenuItemTypeBase>(this)) {}
 
 TIWZQJQContextMenuItem::~TIWZQJQContextMenuItem() = default;
 
@@ -427,14 +455,30 @@ void TIWZQJQContextMenuItem::SetType_(TIWZQJQContextMenuItemType AValue) {
   if (AValue == FType && FTypeOptions) return;
   FType = AValue;
   switch (AValue) {
-    case jqcmitText: FTypeOptions = CreateOwned<TIWZQJQContextMenuItemTypeText>(this); break;
-    case jqcmitTextarea: FTypeOptions = CreateOwned<TIWZQJQContextMenuItemTypeTextarea>(this); break;
-    case jqcmitCheckbox: FTypeOptions = CreateOwned<TIWZQJQContextMenuItemTypeCheckbox>(this); break;
-    case jqcmitRadio: FTypeOptions = CreateOwned<TIWZQJQContextMenuItemTypeRadio>(this); break;
-    case jqcmitSelect: FTypeOptions = CreateOwned<TIWZQJQContextMenuItemTypeSelect>(this); break;
-    case jqcmitHTML: FTypeOptions = CreateOwned<TIWZQJQContextMenuItemTypeHTML>(this); break;
-    case jqcmitZQCustom: FTypeOptions = CreateOwned<TIWZQJQContextMenuItemTypeZQCustom>(this); break;
-    default: FTypeOptions = CreateOwned<TIWZQJQContextMenuItemTypeBase>(this); break;
+    case jqcmitText:
+      FTypeOptions = CreateOwned<TIWZQJQContextMenuItemTypeText>(this);
+      break;
+    case jqcmitTextarea:
+      FTypeOptions = CreateOwned<TIWZQJQContextMenuItemTypeTextarea>(this);
+      break;
+    case jqcmitCheckbox:
+      FTypeOptions = CreateOwned<TIWZQJQContextMenuItemTypeCheckbox>(this);
+      break;
+    case jqcmitRadio:
+      FTypeOptions = CreateOwned<TIWZQJQContextMenuItemTypeRadio>(this);
+      break;
+    case jqcmitSelect:
+      FTypeOptions = CreateOwned<TIWZQJQContextMenuItemTypeSelect>(this);
+      break;
+    case jqcmitHTML:
+      FTypeOptions = CreateOwned<TIWZQJQContextMenuItemTypeHTML>(this);
+      break;
+    case jqcmitZQCustom:
+      FTypeOptions = CreateOwned<TIWZQJQContextMenuItemTypeZQCustom>(this);
+      break;
+    default:
+      FTypeOptions = CreateOwned<TIWZQJQContextMenuItemTypeBase>(this);
+      break;
   }
 }
 
@@ -484,9 +528,13 @@ TIWZQJQContextMenuItems* TIWZQJQContextMenuItem::GetSubItems() {
   return FSubItems.get();
 }
 
-void TIWZQJQContextMenuItem::SetSubItems(TIWZQJQContextMenuItems* AValue) { GetSubItems()->Assign(AValue); }
+void TIWZQJQContextMenuItem::SetSubItems(TIWZQJQContextMenuItems* AValue) {
+  GetSubItems()->Assign(AValue);
+}
 
-bool TIWZQJQContextMenuItem::HasSubItems() const { return FSubItems && FSubItems->Count() > 0; }
+bool TIWZQJQContextMenuItem::HasSubItems() const {
+  return FSubItems && FSubItems->Count() > 0;
+}
 
 TIWZQJQContextMenuItemIcon* TIWZQJQContextMenuItem::GetCustomIcon() {
   if (!FCustomIcon) FCustomIcon = CreateOwned<TIWZQJQContextMenuItemIcon>(this);
@@ -495,14 +543,15 @@ TIWZQJQContextMenuItemIcon* TIWZQJQContextMenuItem::GetCustomIcon() {
 
 void TIWZQJQContextMenuItem::AddItemScript(const std::string& AScript) {
   TIWZQJQCustomContextMenu* menu = Menu();
-  if (menu && menu->GetGenerateAjaxResponse(nullptr)) menu->AddJavaScriptToAjaxResponse(AScript, false, true);
+  if (menu && menu->GetGenerateAjaxResponse(nullptr))
+    menu->AddJavaScriptToAjaxResponse(AScript, false, true);
 }
 
 void TIWZQJQContextMenuItem::SetVisible(bool AValue) {
   FVisible = AValue;
   if (TIWZQJQCustomContextMenu* menu = Menu())
-    AddItemScript(Format("ZQCMSetItem(%s,%s,\"visible\",%s);", Lit(menu->GetListSelector()), Lit(GetUniqueName()),
-                         JQBoolStr(AValue)));
+    AddItemScript(Format("ZQCMSetItem(%s,%s,\"visible\",%s);", Lit(menu->GetListSelector()),
+                         Lit(GetUniqueName()), JQBoolStr(AValue)));
 }
 
 void TIWZQJQContextMenuItem::SetDisabled(bool AValue) {
@@ -557,8 +606,12 @@ bool TIWZQJQContextMenuItem::ClaimPicture(TObject* APicture) {
   return false;
 }
 
-IIWZQJSContainer* TIWZQJQContextMenuItem::GetZQJSContainer() { return Menu(); }
-TComponent* TIWZQJQContextMenuItem::GetImplComponent() { return Menu(); }
+IIWZQJSContainer* TIWZQJQContextMenuItem::GetZQJSContainer() {
+  return Menu();
+}
+TComponent* TIWZQJQContextMenuItem::GetImplComponent() {
+  return Menu();
+}
 std::string TIWZQJQContextMenuItem::GetHTMLName() {
   TIWZQJQCustomContextMenu* m = Menu();
   return m ? m->GetHTMLName() : std::string();
@@ -597,15 +650,20 @@ std::string TIWZQJQContextMenuItems::GetJSonText() {
     if (i > 0) out += "," + dbg;
     out += Lit(item->GetUniqueName());
     out += ':';
-    out += item->GetSeparator() ? std::string("\"------\"") : item->GetJSon()->AsJSon(false, true, true);
+    out += item->GetSeparator() ? std::string("\"------\"")
+                                : item->GetJSon()->AsJSon(false, true, true);
     out += dbg;
   }
   out += "}";
   return out;
 }
 
-IIWZQJSContainer* TIWZQJQContextMenuItems::GetZQJSContainer() { return Menu(); }
-TComponent* TIWZQJQContextMenuItems::GetImplComponent() { return Menu(); }
+IIWZQJSContainer* TIWZQJQContextMenuItems::GetZQJSContainer() {
+  return Menu();
+}
+TComponent* TIWZQJQContextMenuItems::GetImplComponent() {
+  return Menu();
+}
 std::string TIWZQJQContextMenuItems::GetHTMLName() {
   TIWZQJQCustomContextMenu* m = Menu();
   return m ? m->GetHTMLName() : std::string();
@@ -617,7 +675,8 @@ std::string TIWZQJQContextMenuItems::GetIWCLName() {
 
 // ---------------------------------------------------------------- options
 
-TIWZQJQContextMenuOptions::TIWZQJQContextMenuOptions(TCollection* Collection) : TIWZQJSon(Collection) {}
+TIWZQJQContextMenuOptions::TIWZQJQContextMenuOptions(TCollection* Collection)
+    : TIWZQJSon(Collection) {}
 
 TIWZQJQContextMenuOptions::~TIWZQJQContextMenuOptions() = default;
 
@@ -626,7 +685,9 @@ TIWZQJQContextMenuItems* TIWZQJQContextMenuOptions::GetItems() {
   return FItems.get();
 }
 
-bool TIWZQJQContextMenuOptions::HasItems() const { return FItems && FItems->Count() > 0; }
+bool TIWZQJQContextMenuOptions::HasItems() const {
+  return FItems && FItems->Count() > 0;
+}
 
 TIWZQJQContextMenuSelectorList* TIWZQJQContextMenuOptions::GetSelectorList() {
   if (!FSelectorList) FSelectorList = CreateOwned<TIWZQJQContextMenuSelectorList>(Menu());
@@ -662,10 +723,12 @@ std::string JQContextMenuJS() {
   return ZQMinFile("contextMenu/jquery.contextMenu.js", "contextMenu/jquery.contextMenu.min.js");
 }
 std::string ZQContextMenuUtilitiesJS() {
-  return ZQMinFile("contextMenu/tavrin.contextMenu.utilities.js", "contextMenu/tavrin.contextMenu.utilities.min.js");
+  return ZQMinFile("contextMenu/tavrin.contextMenu.utilities.js",
+                   "contextMenu/tavrin.contextMenu.utilities.min.js");
 }
 std::string ZQContextMenuJS() {
-  return ZQMinFile("contextMenu/tavrin.jquery.contextMenu.js", "contextMenu/tavrin.jquery.contextMenu.min.js");
+  return ZQMinFile("contextMenu/tavrin.jquery.contextMenu.js",
+                   "contextMenu/tavrin.jquery.contextMenu.min.js");
 }
 
 ISuperObject ZQContextMenuInputValues(TStringList* AParams) {
@@ -690,7 +753,8 @@ void TIWZQJQCustomContextMenu::BeforeDestruction() {
 
 TIWZQJQContextMenuOptions* TIWZQJQCustomContextMenu::GetJQContextMenuOptions() {
   if (!FOptions)
-    FOptions.reset(TIWZQJSon::CreateSingle<TIWZQJQContextMenuOptions>(this, "JQContextMenuOptions"));
+    FOptions.reset(
+        TIWZQJSon::CreateSingle<TIWZQJQContextMenuOptions>(this, "JQContextMenuOptions"));
   return FOptions.get();
 }
 
@@ -716,7 +780,9 @@ std::string TIWZQJQCustomContextMenu::GetInternalClassName() {
   return cls.empty() ? GetJQHTMLName() : cls;
 }
 
-std::string TIWZQJQCustomContextMenu::GetListSelector() { return "." + GetInternalClassName() + ".context-menu-list"; }
+std::string TIWZQJQCustomContextMenu::GetListSelector() {
+  return "." + GetInternalClassName() + ".context-menu-list";
+}
 
 std::string TIWZQJQCustomContextMenu::GetSelectors() {
   std::string out;
@@ -782,20 +848,24 @@ void TIWZQJQCustomContextMenu::Notification(TComponent* AComponent, TOperation O
   RemoveInternalControl(AComponent);
 }
 
-void TIWZQJQCustomContextMenu::Loaded() { TIWZQJQComponent::Loaded(); }
+void TIWZQJQCustomContextMenu::Loaded() {
+  TIWZQJQComponent::Loaded();
+}
 
 // ---- scripts
 
-std::string TIWZQJQCustomContextMenu::jsShowContextMenu(const std::string& ASelector, int X, int Y) {
+std::string TIWZQJQCustomContextMenu::jsShowContextMenu(const std::string& ASelector, int X,
+                                                        int Y) {
   if (ASelector.empty()) return {};
   ISuperObject pos = SO();
   pos->AsObject()->PutO("x", TSuperObject::Create(X));
   pos->AsObject()->PutO("y", TSuperObject::Create(Y));
-  return Format("%s(%s).contextMenu(%s);", ZQJQuery, Lit(ASelector), pos->AsJSon(false, true, true));
+  return Format("%s(%s).contextMenu(%s);", ZQJQuery, Lit(ASelector),
+                pos->AsJSon(false, true, true));
 }
 
-std::string TIWZQJQCustomContextMenu::jsShowContextMenuOnCenter(const std::string& ASelector, int AdjustLeft,
-                                                                int AdjustTop) {
+std::string TIWZQJQCustomContextMenu::jsShowContextMenuOnCenter(const std::string& ASelector,
+                                                                int AdjustLeft, int AdjustTop) {
   if (ASelector.empty()) return {};
   TIWZQJScript s;
   s.AddF("var $el = %s(%s),", ZQJQuery, Lit(ASelector));
@@ -824,7 +894,8 @@ std::string TIWZQJQCustomContextMenu::OptionsText(const ISuperObject& AJSon) {
 
 std::string TIWZQJQCustomContextMenu::jsRebuildContextMenu() {
   if (GetJQContextMenuOptions()->GetBuildOnDemand())
-    return Format("%s = ", OptsVar()) + Dbg() + OptionsText(GetJQContextMenuOptions()->GetJSon()) + ";" + Dbg();
+    return Format("%s = ", OptsVar()) + Dbg() + OptionsText(GetJQContextMenuOptions()->GetJSon()) +
+           ";" + Dbg();
   // Without build-on-demand the menu is made anew from the current options.
   std::string message;
   return GetPluginDestroyJs() + CreateScript(message);
@@ -840,12 +911,14 @@ void TIWZQJQCustomContextMenu::ShowContextMenu(TComponent* AControl, int X, int 
   ShowContextMenu("#" + ZQGetCtrlHTMLName(AControl), X, Y);
 }
 
-void TIWZQJQCustomContextMenu::ShowContextMenuOnCenter(const std::string& ASelector, int AdjustLeft, int AdjustTop) {
+void TIWZQJQCustomContextMenu::ShowContextMenuOnCenter(const std::string& ASelector, int AdjustLeft,
+                                                       int AdjustTop) {
   const std::string js = jsShowContextMenuOnCenter(ASelector, AdjustLeft, AdjustTop);
   if (!js.empty()) AddJavaScriptToResponse(js, true, true);
 }
 
-void TIWZQJQCustomContextMenu::ShowContextMenuOnCenter(TComponent* AControl, int AdjustLeft, int AdjustTop) {
+void TIWZQJQCustomContextMenu::ShowContextMenuOnCenter(TComponent* AControl, int AdjustLeft,
+                                                       int AdjustTop) {
   if (!AControl) return;
   ShowContextMenuOnCenter("#" + ZQGetCtrlHTMLName(AControl), AdjustLeft, AdjustTop);
 }
@@ -861,11 +934,14 @@ void TIWZQJQCustomContextMenu::HideContextMenu(TComponent* AControl) {
 }
 
 void TIWZQJQCustomContextMenu::HideMenu() {
-  AddJavaScriptToResponse(Format("%s(%s).trigger(\"contextmenu:hide\");", ZQJQuery, Lit(GetListSelector())), true,
-                          true);
+  AddJavaScriptToResponse(
+      Format("%s(%s).trigger(\"contextmenu:hide\");", ZQJQuery, Lit(GetListSelector())), true,
+      true);
 }
 
-void TIWZQJQCustomContextMenu::RebuildContextMenu() { AddJavaScriptToResponse(jsRebuildContextMenu(), true, true); }
+void TIWZQJQCustomContextMenu::RebuildContextMenu() {
+  AddJavaScriptToResponse(jsRebuildContextMenu(), true, true);
+}
 
 void TIWZQJQCustomContextMenu::AjaxPictureChanged(TObject* Sender) {
   if (!FOptions || !FOptions->HasItems()) return;
@@ -893,7 +969,8 @@ std::string TIWZQJQCustomContextMenu::GetPluginDestroyJs() {
   std::string js = TIWZQJQComponent::GetPluginDestroyJs();
   const std::string selectors = GetSelectors();
   if (!selectors.empty())
-    js += Format("if (%s.contextMenu) { %s.contextMenu(\"destroy\",%s); }", ZQJQuery, ZQJQuery, Lit(selectors));
+    js += Format("if (%s.contextMenu) { %s.contextMenu(\"destroy\",%s); }", ZQJQuery, ZQJQuery,
+                 Lit(selectors));
   return js;
 }
 
@@ -904,12 +981,14 @@ ISuperObject TIWZQJQCustomContextMenu::GetCustomJSon() {
     json = SO();
     const std::string dbg = Dbg();
     json->AsObject()->PutO(
-        "build", TSuperObject::Create("function($trigger, e) {" + dbg + "  return " + OptsVar() + ";" + dbg + "}" + dbg,
+        "build", TSuperObject::Create("function($trigger, e) {" + dbg + "  return " + OptsVar() +
+                                          ";" + dbg + "}" + dbg,
                                       true));
   } else {
     json = o->GetJSon();
   }
-  json->AsObject()->PutO("className", TSuperObject::Create(std::string_view(GetInternalClassName())));
+  json->AsObject()->PutO("className",
+                         TSuperObject::Create(std::string_view(GetInternalClassName())));
   json->AsObject()->PutO("selector", TSuperObject::Create(std::string_view(GetSelectors())));
   return json;
 }

@@ -61,7 +61,8 @@ class IIWZQJQContextMenuGridIntf {
 // arguments that marks the menu as changed before it calls back.
 class TIWZQCustomFunc : public TIWZQFunc {
   ZQ_CLASS(TIWZQCustomFunc, TIWZQFunc)
-  TIWZQCustomFunc(TPersistent* AOwner = nullptr, std::string APropName = {}, std::string AArguments = {});
+  TIWZQCustomFunc(TPersistent* AOwner = nullptr, std::string APropName = {},
+                  std::string AArguments = {});
 
   std::string GetArguments() override { return FArguments; }
   // "function(ARGS){" for execution, else "{".
@@ -145,7 +146,9 @@ class TZQSelectorStringList {
   void Remove(const std::string& AText);
   void Clear() { FItems.clear(); }
   int Count() const { return static_cast<int>(FItems.size()); }
-  const std::string& operator[](int AIndex) const { return FItems.at(static_cast<std::size_t>(AIndex)); }
+  const std::string& operator[](int AIndex) const {
+    return FItems.at(static_cast<std::size_t>(AIndex));
+  }
   const std::vector<std::string>& Items() const { return FItems; }
 
  private:
@@ -192,7 +195,8 @@ class TIWZQJQContextMenuItemTypeBase : public TPersistent {
 
 // Writes a value by the value rule: null and empty not at all, booleans,
 // integers and doubles as such, anything else as its text when not empty.
-void ZQContextMenuPutValue(const ISuperObject& AJSon, std::string_view AName, const Variant& AValue);
+void ZQContextMenuPutValue(const ISuperObject& AJSon, std::string_view AName,
+                           const Variant& AValue);
 
 class TIWZQJQContextMenuItemTypeText : public TIWZQJQContextMenuItemTypeBase {
   ZQ_CLASS(TIWZQJQContextMenuItemTypeText, TIWZQJQContextMenuItemTypeBase)
@@ -257,7 +261,9 @@ class TIWZQJQContextMenuSelectItem : public TCollectionItem {
 class TIWZQJQContextMenuSelectItems : public TCollection {
   ZQ_CLASS(TIWZQJQContextMenuSelectItems, TCollection)
   explicit TIWZQJQContextMenuSelectItems(TPersistent* AOwner = nullptr);
-  TIWZQJQContextMenuSelectItem* Add() { return static_cast<TIWZQJQContextMenuSelectItem*>(TCollection::Add()); }
+  TIWZQJQContextMenuSelectItem* Add() {
+    return static_cast<TIWZQJQContextMenuSelectItem*>(TCollection::Add());
+  }
   TIWZQJQContextMenuSelectItem* Add(const std::string& AValue, const std::string& AText);
   TIWZQJQContextMenuSelectItem* Items(int AIndex) const {
     return ItemAs<TIWZQJQContextMenuSelectItem>(AIndex);
@@ -450,19 +456,19 @@ class TIWZQJQContextMenuItems : public TCollection, public IIWZQFuncAdapter {
 
 // ---------------------------------------------------------------- options
 
-#define ZQ_CONTEXT_MENU_OPTIONS_ROWS(X)                                              \
-  X(String, AppendTo, "appendTo", "document.body")                                   \
+#define ZQ_CONTEXT_MENU_OPTIONS_ROWS(X)                                                         \
+  X(String, AppendTo, "appendTo", "document.body")                                              \
   X(Enum, Trigger, "trigger", TIWZQJQContextMenuTrigger, TIWZQJQContextMenuTrigger::jqcmtRight) \
-  X(Boolean, Reposition, "reposition", false)                                        \
-  X(Integer, Delay, "delay", 200)                                                    \
-  X(Boolean, AutoHide, "autoHide", false)                                            \
-  X(Integer, zIndex, "zIndex", 1)                                                    \
-  X(String, ClassName_, "className", "")                                             \
-  X(Obj, Animation, "animation", TIWZQJQContextMenuAnimation)                        \
-  X(Obj, Events, "events", TIWZQJQContextMenuEvents)                                 \
-  X(Func, OnPosition, "position", "$menu,x,y")                                       \
-  X(Func, OnCallback, "callback", "key, opt", kZQFixedScript)                        \
-  X(Boolean, BuildOnDemand, "BuildOnDemand", false, kZQServerOnly)                   \
+  X(Boolean, Reposition, "reposition", false)                                                   \
+  X(Integer, Delay, "delay", 200)                                                               \
+  X(Boolean, AutoHide, "autoHide", false)                                                       \
+  X(Integer, zIndex, "zIndex", 1)                                                               \
+  X(String, ClassName_, "className", "")                                                        \
+  X(Obj, Animation, "animation", TIWZQJQContextMenuAnimation)                                   \
+  X(Obj, Events, "events", TIWZQJQContextMenuEvents)                                            \
+  X(Func, OnPosition, "position", "$menu,x,y")                                                  \
+  X(Func, OnCallback, "callback", "key, opt", kZQFixedScript)                                   \
+  X(Boolean, BuildOnDemand, "BuildOnDemand", false, kZQServerOnly)                              \
   X(Boolean, UITheme, "uiTheme", false)
 
 class TIWZQJQContextMenuOptions : public TIWZQJSon {
@@ -526,7 +532,8 @@ class TIWZQJQCustomContextMenu : public TIWZQJQComponent, public IIWZQRegionCont
 
   // ---- scripts and operations
   std::string jsShowContextMenu(const std::string& ASelector, int X, int Y);
-  std::string jsShowContextMenuOnCenter(const std::string& ASelector, int AdjustLeft = 0, int AdjustTop = 0);
+  std::string jsShowContextMenuOnCenter(const std::string& ASelector, int AdjustLeft = 0,
+                                        int AdjustTop = 0);
   std::string jsHideContextMenu(const std::string& ASelector);
   // The options assignment (the "_OPTS" variable with build-on-demand), or
   // the plug-in's destroy and create calls without it.

@@ -58,17 +58,22 @@ class TContextMenuPage : public TDemoPage {
     name->TypeTextOptions()->SetValue(Variant("Ann"));
     Command(Item(items, "Send values", "paste"));
     copy_ = items->Items(1);
-    Item(items, "Hide Copy", "delete")->GetOnCallback()->SetOnEvent(TIWZQEvent(menu_, [this](TObject*, TStringList* p) {
-      copy_->SetVisible(false);
-      Report(p);
-    }));
-    Item(items, "Show Copy", "add")->GetOnCallback()->SetOnEvent(TIWZQEvent(menu_, [this](TObject*, TStringList* p) {
-      copy_->SetVisible(true);
-      Report(p);
-    }));
+    Item(items, "Hide Copy", "delete")
+        ->GetOnCallback()
+        ->SetOnEvent(TIWZQEvent(menu_, [this](TObject*, TStringList* p) {
+          copy_->SetVisible(false);
+          Report(p);
+        }));
+    Item(items, "Show Copy", "add")
+        ->GetOnCallback()
+        ->SetOnEvent(TIWZQEvent(menu_, [this](TObject*, TStringList* p) {
+          copy_->SetVisible(true);
+          Report(p);
+        }));
     panel_->SetContextMenu(menu_);
 
-    auto button = [&](const char* bname, const char* caption, int left, std::function<void()> action) {
+    auto button = [&](const char* bname, const char* caption, int left,
+                      std::function<void()> action) {
       auto* b = Create<TIWButton>(&AForm);
       b->SetName(bname);
       b->SetParent(&AForm);
@@ -76,7 +81,8 @@ class TContextMenuPage : public TDemoPage {
       b->SetBounds(left, ATop + 160, 150, 28);
       b->OnAsyncClick = TNotifyEvent(b, [action](TObject*) { action(); });
     };
-    button("BtnCMShowAt", "Open at 400, 300", 16, [this] { menu_->ShowContextMenu(panel_, 400, 300); });
+    button("BtnCMShowAt", "Open at 400, 300", 16,
+           [this] { menu_->ShowContextMenu(panel_, 400, 300); });
     button("BtnCMHide", "Hide the menu", 176, [this] { menu_->HideContextMenu(panel_); });
 
     result_ = Create<TIWLabel>(&AForm);
@@ -95,7 +101,8 @@ class TContextMenuPage : public TDemoPage {
   }
 
  private:
-  TIWZQJSContainer* Panel(TDemoForm& AForm, const char* AName, const char* AText, int ALeft, int ATop) {
+  TIWZQJSContainer* Panel(TDemoForm& AForm, const char* AName, const char* AText, int ALeft,
+                          int ATop) {
     auto* p = Create<TIWZQJSContainer>(&AForm);
     p->SetName(AName);
     p->SetParent(&AForm);
@@ -107,18 +114,21 @@ class TContextMenuPage : public TDemoPage {
     l->SetBounds(8, 8, 130, 24);
     return p;
   }
-  static TIWZQJQContextMenuItem* Item(TIWZQJQContextMenuItems* AItems, const char* ACaption, const char* AIcon) {
+  static TIWZQJQContextMenuItem* Item(TIWZQJQContextMenuItems* AItems, const char* ACaption,
+                                      const char* AIcon) {
     TIWZQJQContextMenuItem* item = AItems->Add();
     item->SetCaption(ACaption);
     item->SetIcon(AIcon);
     return item;
   }
   void Command(TIWZQJQContextMenuItem* AItem) {
-    AItem->GetOnCallback()->SetOnEvent(TIWZQEvent(menu_, [this](TObject*, TStringList* p) { Report(p); }));
+    AItem->GetOnCallback()->SetOnEvent(
+        TIWZQEvent(menu_, [this](TObject*, TStringList* p) { Report(p); }));
   }
   // "key=<key> values=<JSON>" of the callback.
   void Report(TStringList* AParams) {
-    result_->SetCaption("key=" + AParams->Values("key") + " values=" + ZQContextMenuInputValues(AParams)->AsJSon());
+    result_->SetCaption("key=" + AParams->Values("key") +
+                        " values=" + ZQContextMenuInputValues(AParams)->AsJSon());
   }
 
   TIWZQJQContextMenu* menu_ = nullptr;

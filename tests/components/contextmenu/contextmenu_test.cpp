@@ -85,7 +85,8 @@ class ContextMenu : public ::testing::Test {
 TEST_F(ContextMenu, OptionsWriteOnlyChangedMembersAndTheItems) {
   TIWZQJQContextMenuOptions* o = menu->GetJQContextMenuOptions();
   // Only the callback, which always marks the menu changed first.
-  EXPECT_EQ(o->GetJSon()->AsJSon(false, true, false), "{callback:function (key, opt){AddChangedControl(\"MENU1\");}}");
+  EXPECT_EQ(o->GetJSon()->AsJSon(false, true, false),
+            "{callback:function (key, opt){AddChangedControl(\"MENU1\");}}");
   o->SetTrigger(TIWZQJQContextMenuTrigger::jqcmtLeft);
   o->SetDelay(300);
   o->GetAnimation()->SetDuration(100);
@@ -117,7 +118,8 @@ TEST_F(ContextMenu, ItemsKeepTheirOrderNestingAndUniqueNames) {
 
   const std::string text = Items()->GetJSonText();
   // Entries in item order (the plug-in shows them in key order).
-  const size_t a = text.find("\"MENU1_0\":"), b = text.find("\"MENU1_1\":"), c = text.find("\"MENU1_2\":");
+  const size_t a = text.find("\"MENU1_0\":"), b = text.find("\"MENU1_1\":"),
+               c = text.find("\"MENU1_2\":");
   ASSERT_NE(a, std::string::npos);
   EXPECT_LT(a, b);
   EXPECT_LT(b, c);
@@ -235,11 +237,13 @@ TEST_F(ContextMenu, SelectorTextAndRenderScript) {
   panel2->SetContextMenu(menu);
   menu->GetJQContextMenuOptions()->GetSelectorStringList()->AddSelector(".note");
   EXPECT_EQ(menu->GetSelectors(), ".note,#PANEL1,#PANEL2");
-  EXPECT_THROW(menu->GetJQContextMenuOptions()->GetSelectorList()->Add(nullptr, false), EIWZQJQuery);
+  EXPECT_THROW(menu->GetJQContextMenuOptions()->GetSelectorList()->Add(nullptr, false),
+               EIWZQJQuery);
 
   const std::string js = menu->GetRenderScript();
   EXPECT_EQ(js.rfind("$(function(){", 0), 0u) << js;
-  EXPECT_NE(js.find("if ($.contextMenu) { $.contextMenu(\"destroy\",\".note,#PANEL1,#PANEL2\"); }"), std::string::npos);
+  EXPECT_NE(js.find("if ($.contextMenu) { $.contextMenu(\"destroy\",\".note,#PANEL1,#PANEL2\"); }"),
+            std::string::npos);
   EXPECT_NE(js.find("$.contextMenu({"), std::string::npos);
   EXPECT_NE(js.find("$(\".MENU1.context-menu-list\").addClass(\"ui-widget\");"), std::string::npos);
   EXPECT_EQ(js.substr(js.size() - 3), "});");
@@ -254,8 +258,9 @@ TEST_F(ContextMenu, SelectorTextAndRenderScript) {
 
   // The page links the plug-in, our scripts and the stylesheet.
   THTTPReply page = host.Get("/");
-  for (const char* file : {"contextMenu/jquery.contextMenu.min.js", "contextMenu/tavrin.contextMenu.utilities.min.js",
-                           "contextMenu/tavrin.jquery.contextMenu.min.js", "contextMenu/jquery.contextMenu.css"})
+  for (const char* file :
+       {"contextMenu/jquery.contextMenu.min.js", "contextMenu/tavrin.contextMenu.utilities.min.js",
+        "contextMenu/tavrin.jquery.contextMenu.min.js", "contextMenu/jquery.contextMenu.css"})
     EXPECT_NE(page.Body().find(file), std::string::npos) << file;
 }
 
@@ -279,7 +284,8 @@ TEST_F(ContextMenu, SelectorsOfInternalControlsAreAddedOnce) {
   for (int i = 0; i < 3; ++i) EXPECT_EQ(menu->GetRenderScript(), first);
   EXPECT_EQ(menu->GetPluginDestroyJs(), destroy);
   EXPECT_EQ(menu->GetSelectors(), "#GRID1 tr,#GRID1 td.cell");
-  EXPECT_EQ(CountOf(first, "#GRID1 tr"), 2u);  // once in the destroy call, once in the plug-in argument
+  EXPECT_EQ(CountOf(first, "#GRID1 tr"),
+            2u);  // once in the destroy call, once in the plug-in argument
 }
 
 TEST_F(ContextMenu, RemovedControlLeavesEveryItemSelectorAndList) {
@@ -289,7 +295,8 @@ TEST_F(ContextMenu, RemovedControlLeavesEveryItemSelectorAndList) {
   top->SetType_(jqcmitZQCustom);
   top->TypeZQCustomOptions()->SetControl(hosted);
   TIWZQJQContextMenuItem* parent = AddItem(Items(), "Parent");
-  TIWZQJQContextMenuItem* child = AddItem(AddItem(parent->GetSubItems(), "Middle")->GetSubItems(), "Deep");
+  TIWZQJQContextMenuItem* child =
+      AddItem(AddItem(parent->GetSubItems(), "Middle")->GetSubItems(), "Deep");
   child->SetType_(jqcmitZQCustom);
   child->TypeZQCustomOptions()->SetControl(hosted);
   hosted->SetContextMenu(menu);
@@ -321,11 +328,13 @@ TEST_F(ContextMenu, ItemChangesInACallbackAddressTheItemByKey) {
     child->SetDisabled(true);
     second->SetVisible(true);
   }));
-  EXPECT_NE(js.find("ZQCMSetItem(\".MENU1.context-menu-list\",\"MENU1_1\",\"visible\",false);"), std::string::npos)
+  EXPECT_NE(js.find("ZQCMSetItem(\".MENU1.context-menu-list\",\"MENU1_1\",\"visible\",false);"),
+            std::string::npos)
       << js;
   EXPECT_NE(js.find("ZQCMSetItem(\".MENU1.context-menu-list\",\"MENU1_0_0\",\"disabled\",true);"),
             std::string::npos);
-  EXPECT_NE(js.find("ZQCMSetItem(\".MENU1.context-menu-list\",\"MENU1_1\",\"visible\",true);"), std::string::npos);
+  EXPECT_NE(js.find("ZQCMSetItem(\".MENU1.context-menu-list\",\"MENU1_1\",\"visible\",true);"),
+            std::string::npos);
   EXPECT_EQ(js.find("li:eq("), std::string::npos);
   // Outside a callback nothing is queued, the state goes into the JSON.
   second->SetVisible(false);
@@ -335,7 +344,8 @@ TEST_F(ContextMenu, ItemChangesInACallbackAddressTheItemByKey) {
 TEST_F(ContextMenu, ShowHideCentreAndRebuildScripts) {
   AddItem(Items(), "Open");
   panel1->SetContextMenu(menu);
-  ISuperObject pos = SO(menu->jsShowContextMenu("#BTN1", 10, 20).substr(std::string("$(\"#BTN1\").contextMenu(").size()));
+  ISuperObject pos = SO(menu->jsShowContextMenu("#BTN1", 10, 20)
+                            .substr(std::string("$(\"#BTN1\").contextMenu(").size()));
   ASSERT_TRUE(pos);
   EXPECT_EQ(pos->GetI("x"), 10);
   EXPECT_EQ(pos->GetI("y"), 20);
@@ -396,15 +406,18 @@ TEST_F(ContextMenu, ItemCallbackReachesItsHandlerWithKeyAndValues) {
   EXPECT_EQ(id, "JQContextMenuOptions.Items.Items[0].SubItems.Items[0].OnCallback");
 
   const std::string script = Items()->GetJSonText();
-  EXPECT_NE(script.find("\"callback\":function(key,obj){AddChangedControl(\"MENU1\");"), std::string::npos) << script;
+  EXPECT_NE(script.find("\"callback\":function(key,obj){AddChangedControl(\"MENU1\");"),
+            std::string::npos)
+      << script;
   const std::string cb = item->GetOnCallback()->GetScript(true);
   EXPECT_EQ(cb.rfind("function(key,obj){AddChangedControl(\"MENU1\");", 0), 0u) << cb;
   EXPECT_NE(cb.find("encodeURIComponent(key)"), std::string::npos);
   EXPECT_NE(cb.find("encodeURIComponent(ZQCMInputValues(obj))"), std::string::npos);
   EXPECT_NE(cb.find("executeAjaxEvent(url,MENU1IWCL,\"MENU1.DoAjaxRequest\""), std::string::npos);
 
-  auto r = host.Callback("MENU1.DoAjaxRequest",
-                         {{"ajaxevent", id}, {"key", "MENU1_0_0"}, {"values", "{\"MENU1_1\":\"Ann \\\"B\\\"\"}"}});
+  auto r = host.Callback(
+      "MENU1.DoAjaxRequest",
+      {{"ajaxevent", id}, {"key", "MENU1_0_0"}, {"values", "{\"MENU1_1\":\"Ann \\\"B\\\"\"}"}});
   EXPECT_EQ(r.Code, 200) << r.Error;
   EXPECT_EQ(gotKey, "MENU1_0_0");
   EXPECT_EQ(gotName, "Ann \"B\"");
@@ -412,7 +425,8 @@ TEST_F(ContextMenu, ItemCallbackReachesItsHandlerWithKeyAndValues) {
   // An item without a handler writes no callback; the options' callback
   // marks the menu changed first.
   EXPECT_FALSE(ItemsJSon()->GetO("MENU1_1")->AsObject()->Exists("callback"));
-  menu->GetJQContextMenuOptions()->GetOnCallback()->SetScript("function(key, opt){ window.k = key; }");
+  menu->GetJQContextMenuOptions()->GetOnCallback()->SetScript(
+      "function(key, opt){ window.k = key; }");
   const std::string all = menu->GetJQContextMenuOptions()->GetJSon()->AsJSon(false, true, false);
   EXPECT_NE(all.find("{AddChangedControl(\"MENU1\"); window.k = key; }"), std::string::npos) << all;
 }
@@ -424,16 +438,19 @@ TEST_F(ContextMenu, IconScripts) {
   panel1->SetContextMenu(menu);
   top->GetCustomIcon()->SetUIIcon("ui-icon-folder-open");
   const std::string js = menu->GetRenderScript();
-  EXPECT_NE(js.find("ZQAddCMCustomIcon(\"MENU1.context-menu-list\",0,\"ui-icon-folder-open\");"), std::string::npos)
+  EXPECT_NE(js.find("ZQAddCMCustomIcon(\"MENU1.context-menu-list\",0,\"ui-icon-folder-open\");"),
+            std::string::npos)
       << js;
   EXPECT_EQ(ItemsJSon()->GetO("MENU1_1")->GetS("icon"), "edit");
   const std::string cb = Joined(InCallback([&] {
     top->GetCustomIcon()->SetUIIcon("ui-icon-folder-open");  // unchanged: written again
     child->GetCustomIcon()->SetUIIcon("ui-icon-star");
   }));
-  EXPECT_NE(cb.find("ZQAddCMCustomIcon(\"MENU1.context-menu-list\",0,\"ui-icon-folder-open\");"), std::string::npos);
-  EXPECT_NE(cb.find("ZQAddCMCustomIcon(\"MENU1.context-menu-list\",\"MENU1_0_0\",\"ui-icon-star\");"),
-            std::string::npos)
+  EXPECT_NE(cb.find("ZQAddCMCustomIcon(\"MENU1.context-menu-list\",0,\"ui-icon-folder-open\");"),
+            std::string::npos);
+  EXPECT_NE(
+      cb.find("ZQAddCMCustomIcon(\"MENU1.context-menu-list\",\"MENU1_0_0\",\"ui-icon-star\");"),
+      std::string::npos)
       << cb;
   EXPECT_EQ(top->GetCustomIcon()->GetPictureWidth(), 16);
 }
