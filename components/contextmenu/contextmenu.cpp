@@ -743,10 +743,10 @@ TIWZQJQCustomContextMenu::TIWZQJQCustomContextMenu(TComponent* AOwner) : TIWZQJQ
 TIWZQJQCustomContextMenu::~TIWZQJQCustomContextMenu() = default;
 
 void TIWZQJQCustomContextMenu::BeforeDestruction() {
+  // The free notifications are released by the component base; the
+  // controls may already be gone (freed first by the same owner).
   FOptions.reset();
-  for (TComponent* c : FInternalControls) c->RemoveFreeNotification(this);
   FInternalControls.clear();
-  if (FImages) FImages->RemoveFreeNotification(this);
   FImages = nullptr;
   TIWZQJQComponent::BeforeDestruction();
 }
@@ -831,7 +831,9 @@ void TIWZQJQCustomContextMenu::RemoveSelectorControl(TComponent* AControl) {
 
 void TIWZQJQCustomContextMenu::Notification(TComponent* AComponent, TOperation Operation) {
   TIWZQJQComponent::Notification(AComponent, Operation);
-  if (Operation != opRemove || HasState(csDestroying)) return;
+  // Pointers are dropped also while the menu itself is being destroyed: its
+  // owner may free the controls before it.
+  if (Operation != opRemove) return;
   if (AComponent == FImages) {
     FImages = nullptr;
     return;

@@ -316,6 +316,23 @@ TEST_F(ContextMenu, RemovedControlLeavesEveryItemSelectorAndList) {
   EXPECT_EQ(js.find("HOSTED"), std::string::npos);
 }
 
+TEST_F(ContextMenu, ControlsFreedWhileTheMenuIsBeingDestroyedAreDropped) {
+  // The owner marks every component as being destroyed, then frees them one
+  // by one: controls freed before the menu must not stay in its lists.
+  auto* grid = Create<TPartsControl>(&host.Form());
+  grid->SetName("GRID1");
+  TIWZQJQContextMenuItem* item = AddItem(Items(), "Hosted");
+  item->SetType_(jqcmitZQCustom);
+  item->TypeZQCustomOptions()->SetControl(grid);
+  menu->AddInternalControl(grid);
+  menu->GetJQContextMenuOptions()->GetSelectorList()->Add(grid, false);
+  menu->Destroying();
+  Free(grid);
+  EXPECT_TRUE(menu->InternalControls().empty());
+  EXPECT_EQ(item->TypeZQCustomOptions()->GetControl(), nullptr);
+  EXPECT_EQ(menu->GetJQContextMenuOptions()->GetSelectorList()->Count(), 0);
+}
+
 TEST_F(ContextMenu, ItemChangesInACallbackAddressTheItemByKey) {
   TIWZQJQContextMenuItem* first = AddItem(Items(), "With sub-menu");
   AddItem(first->GetSubItems(), "Child");
