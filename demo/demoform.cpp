@@ -128,7 +128,7 @@ TDemoForm::~TDemoForm() = default;
 
 void TDemoForm::AfterConstruction() {
   zq::TIWAppForm::AfterConstruction();
-  Title = "zqjq showcase";
+  Title = "zqjq demo";
 }
 
 void TDemoForm::DoRender() {
@@ -152,7 +152,6 @@ void TDemoForm::BuildPage(const std::string& APage) {
     shown = DemoPages();
   } else if (const TDemoPageInfo* info = FindDemoPage(APage)) {
     shown.push_back(info);
-    Title = DemoPageText(*info).title + " - zqjq showcase";
   }
   // Per page: its heading, the box its controls move into, on a page of its
   // own the source. The frame's control names end in the page name ("-" as "_").
@@ -171,7 +170,8 @@ void TDemoForm::BuildPage(const std::string& APage) {
     pages_.push_back(info->make());
     const size_t before = ControlList().size();
     const int height = pages_.back()->Build(*this, 12);
-    const std::vector<zq::TIWBaseControl*> placed(ControlList().begin() + before, ControlList().end());
+    const std::vector<zq::TIWBaseControl*> placed(ControlList().begin() + before,
+                                                  ControlList().end());
     for (zq::TIWBaseControl* c : placed) c->SetParent(example);
     example->Height = height + 24;
     example->Flows = !pages_.back()->KeepsPositions();

@@ -109,6 +109,6 @@ void InstallDemoPages(zq::TIWServerController& AController);
 
 // Registers the TDemoPage class CLASS as page NAME with place ORDER; write it
 // once at namespace scope in the page's file.
-#define ZQDEMO_PAGE(CLASS, NAME, ORDER)                                                       \
-  static const ::zqdemo::TDemoPageRegistrar zqdemoPageRegistrar_##CLASS(                      \
+#define ZQDEMO_PAGE(CLASS, NAME, ORDER)                                  \
+  static const ::zqdemo::TDemoPageRegistrar zqdemoPageRegistrar_##CLASS( \
       NAME, ORDER, [] { return std::unique_ptr<::zqdemo::TDemoPage>(new CLASS()); }, __FILE__)

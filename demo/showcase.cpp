@@ -97,8 +97,9 @@ std::string BaseName(std::string_view path) {
 const std::vector<std::string>& InstalledThemes() {
   static const std::vector<std::string> themes = [] {
     std::vector<std::string> r;
-    std::string root = (gServerController ? gServerController->ContentPath : std::string("webroot")) +
-                       "/" + ZQThemeUrlBase;
+    std::string root =
+        (gServerController ? gServerController->ContentPath : std::string("webroot")) + "/" +
+        ZQThemeUrlBase;
     std::error_code ec;
     for (std::filesystem::directory_iterator it(root, ec), end; !ec && it != end; it.increment(ec))
       if (std::filesystem::is_regular_file(it->path() / "jquery-ui.min.css"))
@@ -126,18 +127,21 @@ class TShowcaseLayout : public TIWLayoutMgrForm {
  public:
   explicit TShowcaseLayout(std::string APage) : page_(std::move(APage)) {}
 
-  std::string RenderPage(TIWAppForm& AForm, TIWPageContext40& APage, const std::string& ABody) override {
+  std::string RenderPage(TIWAppForm& AForm, TIWPageContext40& APage,
+                         const std::string& ABody) override {
     const bool all = page_.empty();
     std::string body = "<div class=\"zqd-app ui-widget-content\">";
     body += "<header class=\"zqd-header ui-widget-header\"><h1><a href=\"";
     body += all ? "./" : "../";
-    body += "\">zqjq showcase</a><span class=\"zqd-tagline\">server-side web controls in C++</span></h1>";
+    body +=
+        "\">zqjq showcase</a><span class=\"zqd-tagline\">server-side web controls in "
+        "C++</span></h1>";
     const auto& themes = InstalledThemes();
     if (!themes.empty()) {
       body += "<label class=\"zqd-theme\">Theme<select id=\"zqd-theme\">";
       for (const std::string& t : themes)
-        body += "<option value=\"" + HTMLEscape(t) + "\" data-href=\"" + HTMLEscape(ThemeHref(t)) + "\">" +
-                HTMLEscape(t) + "</option>";
+        body += "<option value=\"" + HTMLEscape(t) + "\" data-href=\"" + HTMLEscape(ThemeHref(t)) +
+                "\">" + HTMLEscape(t) + "</option>";
       body += "</select></label>";
     }
     body += "</header><div class=\"zqd-layout\"><nav class=\"zqd-nav\" aria-label=\"Pages\"><ul>";
@@ -154,7 +158,8 @@ class TShowcaseLayout : public TIWLayoutMgrForm {
 
     std::string html = TIWLayoutMgrForm::RenderPage(AForm, APage, body);
     // The theme after the page's own stylesheets, so that it wins.
-    std::string head = "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">\r\n";
+    std::string head =
+        "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">\r\n";
     if (!themes.empty())
       head += "<link id=\"zqd-theme-css\" rel=\"stylesheet\" type=\"text/css\" href=\"" +
               HTMLEscape(ThemeHref(themes.front())) + "\">\r\n";
