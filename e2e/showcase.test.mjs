@@ -75,6 +75,10 @@ test('the pages list is the navigation, and the start page shows every page', as
   await shoot(page, 'showcase');
   await page.close();
   assert.deepEqual(errors, []);
+  const phone = await open('/', sizes[1]);
+  assert.ok(await sideScroll(phone.page) <= 0, 'the start page scrolls sideways at 390px');
+  await phone.page.close();
+  assert.deepEqual(phone.errors, []);
 });
 
 for (const size of sizes) {
