@@ -11,12 +11,14 @@
 #include "host/application.h"
 #include "host/http.h"
 #include "host/servercontroller.h"
+#include "showcase.h"
 
 namespace zqdemo {
 
 namespace {
 
 constexpr std::string_view kPagePrefix = "/demo/";
+constexpr std::string_view kPagesJSONPath = "/demo/pages.json";
 
 std::map<std::string, TDemoPageInfo, std::less<>>& Registry() {
   static std::map<std::string, TDemoPageInfo, std::less<>> pages;
@@ -50,6 +52,13 @@ class TDemoPageRouter : public zq::TContentBase {
       PlainReply(AReply, 413, "Request body too large");
       return true;
     }
+    if (APathName == kPagesJSONPath) {
+      AReply.SetCode(200);
+      AReply.SetContentType("application/json; charset=utf-8");
+      AReply.SetHeader("Cache-Control", "no-store");
+      AReply.SetBody(DemoPagesJSON());
+      return true;
+    }
     std::string page;
     if (!DemoPageOfPath(APathName, page)) {
       PlainReply(AReply, 404, "No such demo page");
@@ -70,13 +79,17 @@ class TDemoPageRouter : public zq::TContentBase {
 // ---------------------------------------------------------------- registry
 
 TDemoPageRegistrar::TDemoPageRegistrar(std::string AName, int AOrder,
-                                       std::function<std::unique_ptr<TDemoPage>()> AMake) {
+                                       std::function<std::unique_ptr<TDemoPage>()> AMake,
+                                       std::string_view ASourceFile) {
   if (!IsPageName(AName) || Registry().count(AName)) {
     std::fprintf(stderr, "zq_demo: demo page name \"%s\" is malformed or taken\n", AName.c_str());
     std::abort();
   }
   std::string key = AName;
-  Registry().emplace(std::move(key), TDemoPageInfo{std::move(AName), AOrder, std::move(AMake)});
+  size_t slash = ASourceFile.find_last_of("/\\");
+  std::string file(slash == std::string_view::npos ? ASourceFile : ASourceFile.substr(slash + 1));
+  Registry().emplace(std::move(key),
+                     TDemoPageInfo{std::move(AName), AOrder, std::move(AMake), std::move(file)});
 }
 
 std::vector<const TDemoPageInfo*> DemoPages() {
@@ -133,13 +146,43 @@ void TDemoForm::BuildPage(const std::string& APage) {
   built_ = true;
   page_ = APage;
   SetName(APage.empty() ? std::string("DemoForm") : "DemoForm_" + APage);
+  SetLayoutMgr(MakeShowcaseLayout(APage));
+  std::vector<const TDemoPageInfo*> shown;
   if (APage.empty()) {
-    for (const TDemoPageInfo* info : DemoPages()) pages_.push_back(info->make());
+    shown = DemoPages();
   } else if (const TDemoPageInfo* info = FindDemoPage(APage)) {
-    pages_.push_back(info->make());
+    shown.push_back(info);
   }
-  int top = 16;
-  for (auto& p : pages_) top += p->Build(*this, top) + 24;
+  // Per page: its heading, the box its controls move into, on a page of its
+  // own the source. The frame's control names end in the page name ("-" as "_").
+  for (const TDemoPageInfo* info : shown) {
+    std::string suffix = info->name;
+    std::replace(suffix.begin(), suffix.end(), '-', '_');
+    auto* intro = zq::Create<TDemoHtml>(this);
+    intro->SetName("DemoIntro_" + suffix);
+    intro->SetParent(this);
+    intro->Css = "zqd-intro";
+    intro->Html = DemoIntroHtml(*info, APage.empty());
+    auto* example = zq::Create<TDemoExample>(this);
+    example->SetName("DemoExample_" + suffix);
+    example->SetParent(this);
+
+    pages_.push_back(info->make());
+    const size_t before = ControlList().size();
+    const int height = pages_.back()->Build(*this, 12);
+    const std::vector<zq::TIWBaseControl*> placed(ControlList().begin() + before,
+                                                  ControlList().end());
+    for (zq::TIWBaseControl* c : placed) c->SetParent(example);
+    example->Height = height + 24;
+    example->Flows = !pages_.back()->KeepsPositions();
+
+    if (!APage.empty()) {
+      auto* code = zq::Create<TDemoHtml>(this);
+      code->SetName("DemoSource_" + suffix);
+      code->SetParent(this);
+      code->Html = DemoSourceHtml(*info);
+    }
+  }
 }
 
 void ShowDemoPage(zq::TIWApplication& AApplication, const std::string& APage) {

@@ -1,8 +1,10 @@
 // The demo's forms and pages. Each demonstrated part of the library is a page
 // (demo/pages/<name>.cpp) that registers itself with ZQDEMO_PAGE; nothing else
-// lists the pages. "/" shows every page one below the other (in page order),
-// "/demo/<name>" shows one page alone, so that a browser test of a component
-// opens only its own page.
+// lists the pages. The showcase frame (showcase.h) puts a header and the
+// navigation list of every page around the form. "/" shows every page one
+// below the other (in page order), "/demo/<name>" shows one page alone with
+// the C++ source that builds it, so that a browser test of a component opens
+// only its own page. "/demo/pages.json" lists the pages.
 //
 // A session keeps one form per URL it has opened: the page router (a content
 // handler on "/" and "/demo/") makes the form of the requested URL the
@@ -50,17 +52,33 @@ class TDemoForm : public zq::TIWAppForm {
 
 // One demonstrated part of the library. Build places its controls on the
 // form at the given top position (pixels) and returns the height it used; the
-// page keeps its own state.
+// page keeps its own state. The frame moves the controls Build placed on the
+// form into the page's example box, whose top the positions are relative to.
+//
+// What the showcase says about the page is optional; an empty text takes the
+// default named below.
 class TDemoPage {
  public:
   virtual ~TDemoPage() = default;
   virtual int Build(TDemoForm& AForm, int ATop) = 0;
+  // The entry in the navigation list. Default: the page name, "_" and "-" as
+  // blanks, the first letter upper case ("host_controls" -> "Host controls").
+  virtual std::string NavLabel() const { return {}; }
+  // The heading of the page. Default: the navigation label.
+  virtual std::string Title() const { return {}; }
+  // One sentence on what the page's part of the library is for. Default: the
+  // first sentence of the comment that opens the page's source file.
+  virtual std::string Summary() const { return {}; }
+  // Whether the example needs its pixel positions on a narrow screen too
+  // (dragging, placement); otherwise its controls flow there.
+  virtual bool KeepsPositions() const { return false; }
 };
 
 struct TDemoPageInfo {
   std::string name;  // the "<name>" of "/demo/<name>": a-z, 0-9, "_" and "-"
   int order;         // place on the all-pages form (lowest first, then by name)
   std::function<std::unique_ptr<TDemoPage>()> make;
+  std::string file;  // the file name of the page's source ("store.cpp")
 };
 
 // Registers a page at start-up (see ZQDEMO_PAGE). A malformed or repeated
@@ -68,7 +86,8 @@ struct TDemoPageInfo {
 class TDemoPageRegistrar {
  public:
   TDemoPageRegistrar(std::string AName, int AOrder,
-                     std::function<std::unique_ptr<TDemoPage>()> AMake);
+                     std::function<std::unique_ptr<TDemoPage>()> AMake,
+                     std::string_view ASourceFile = {});
 };
 
 // The registered pages in page order.
@@ -92,4 +111,4 @@ void InstallDemoPages(zq::TIWServerController& AController);
 // once at namespace scope in the page's file.
 #define ZQDEMO_PAGE(CLASS, NAME, ORDER)                                  \
   static const ::zqdemo::TDemoPageRegistrar zqdemoPageRegistrar_##CLASS( \
-      NAME, ORDER, [] { return std::unique_ptr<::zqdemo::TDemoPage>(new CLASS()); })
+      NAME, ORDER, [] { return std::unique_ptr<::zqdemo::TDemoPage>(new CLASS()); }, __FILE__)

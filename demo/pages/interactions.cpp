@@ -66,6 +66,8 @@ namespace {
 
 class TInteractionsPage : public TDemoPage {
  public:
+  // Dragging, dropping and placement work on the pixel layout.
+  bool KeepsPositions() const override { return true; }
   int Build(TDemoForm& AForm, int ATop) override {
     form_ = &AForm;
     Label("LblInteractionsTitle", "Interactions", 16, ATop, 300);

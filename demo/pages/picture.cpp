@@ -144,6 +144,7 @@ std::string DiscIcon() {
 
 class TPicturePage : public TDemoPage {
  public:
+  std::string NavLabel() const override { return "Images"; }
   int Build(TDemoForm& AForm, int ATop) override {
     auto label = [&](const char* name, const std::string& text, int left, int top, int w) {
       auto* l = Create<TIWLabel>(&AForm);
