@@ -43,7 +43,7 @@ test('right click shows the menu, the sub-menu opens on hover, the item reaches 
   await item(page, 'Open').hover();
   const sub = page.locator(`${MENU} li.context-menu-submenu ul.context-menu-list li`, { hasText: 'In a window' });
   await sub.waitFor({ state: 'visible', timeout: 10000 });
-  await saveScreenshot(page, 'contextmenu');
+  await saveScreenshot(page, 'contextmenu-open');
   await sub.click();
   const text = await result(page, 'key=');
   assert.match(text, /^key=DEMOCONTEXTMENU_0_1 /);

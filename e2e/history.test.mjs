@@ -3,7 +3,7 @@
 // server's OnHashChange handler.
 import { test, before, after } from 'node:test';
 import assert from 'node:assert/strict';
-import { openDemoPage, saveScreenshot, startAll } from './lib/harness.mjs';
+import { openDemoPage, startAll } from './lib/harness.mjs';
 
 let env;
 
@@ -44,7 +44,6 @@ test('server-set hashes and back/forward navigation each reach the server handle
 
   assert.equal(await page.textContent('#LBLHISTORYLOG'), '#page1 #page2 #page3 #page2 #page1 #page2 #page2');
   assert.equal(await page.evaluate(() => window.samePage), true);
-  await saveScreenshot(page, 'history');
   await page.close();
   assert.deepEqual(errors, []);
 });

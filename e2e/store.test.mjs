@@ -3,7 +3,7 @@
 // value callback, unchanged whatever they hold.
 import { test, before, after } from 'node:test';
 import assert from 'node:assert/strict';
-import { openDemoPage, saveScreenshot, startAll } from './lib/harness.mjs';
+import { openDemoPage, startAll } from './lib/harness.mjs';
 
 let env;
 
@@ -29,7 +29,6 @@ test('the store plug-in is loaded with the page', async () => {
     client: typeof DEMOSTOREIWCL,
   }));
   assert.deepEqual(ready, { store: true, client: 'object' });
-  await saveScreenshot(page, 'store');
   await page.close();
   assert.deepEqual(errors, []);
 });
