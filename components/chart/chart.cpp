@@ -24,7 +24,9 @@ namespace zq {
 
 namespace {
 
-void StdErrLog(const std::string& AMessage) { std::cerr << AMessage << '\n'; }
+void StdErrLog(const std::string& AMessage) {
+  std::cerr << AMessage << '\n';
+}
 TZQChartLogFn gChartLog = &StdErrLog;
 
 constexpr int kStrictMaxDepth = 64;
@@ -98,10 +100,10 @@ void AppendStrict(std::string& AOut, const TSuperObject* ANode, int ADepth) {
 }
 
 // Plug-in stems, in the enumeration order of each renderer kind.
-const char* const kSeriesStems[] = {"barRenderer",    "blockRenderer",       "bubbleRenderer",
-                                    "donutRenderer",  "funnelRenderer",      "",
-                                    "mekkoRenderer",  "meterGaugeRenderer",  "ohlcRenderer",
-                                    "pieRenderer",    "BezierCurveRenderer"};
+const char* const kSeriesStems[] = {"barRenderer",   "blockRenderer",      "bubbleRenderer",
+                                    "donutRenderer", "funnelRenderer",     "",
+                                    "mekkoRenderer", "meterGaugeRenderer", "ohlcRenderer",
+                                    "pieRenderer",   "BezierCurveRenderer"};
 const char* const kAxesStems[] = {"dateAxisRenderer", "", "logAxisRenderer", "mekkoAxisRenderer",
                                   "categoryAxisRenderer"};
 
@@ -132,8 +134,12 @@ std::vector<std::string> Files(TIWZQJQPlotLegendRenders R) {
 
 }  // namespace
 
-void ZQSetChartLog(TZQChartLogFn AFn) { gChartLog = AFn ? AFn : &StdErrLog; }
-void ZQChartLog(const std::string& AMessage) { gChartLog(AMessage); }
+void ZQSetChartLog(TZQChartLogFn AFn) {
+  gChartLog = AFn ? AFn : &StdErrLog;
+}
+void ZQChartLog(const std::string& AMessage) {
+  gChartLog(AMessage);
+}
 
 void ZQAppendStrictJSon(std::string& AOut, const ISuperObject& ANode) {
   AppendStrict(AOut, ANode.get(), 0);
@@ -172,12 +178,12 @@ void TIWZQPluginsFilesToLoad::RemoveRenderFile(const std::string& AFile) {
   if (i >= 0) Delete(i);
 }
 
-#define ZQ_PLOT_FILES_OPS(KIND)                                               \
-  void TIWZQPluginsFilesToLoad::AddRenderFile(KIND ARenderer) {              \
-    for (const std::string& f : Files(ARenderer)) AddRenderFile(f);         \
-  }                                                                          \
-  void TIWZQPluginsFilesToLoad::RemoveRenderFile(KIND ARenderer) {           \
-    for (const std::string& f : Files(ARenderer)) RemoveRenderFile(f);      \
+#define ZQ_PLOT_FILES_OPS(KIND)                                        \
+  void TIWZQPluginsFilesToLoad::AddRenderFile(KIND ARenderer) {        \
+    for (const std::string& f : Files(ARenderer)) AddRenderFile(f);    \
+  }                                                                    \
+  void TIWZQPluginsFilesToLoad::RemoveRenderFile(KIND ARenderer) {     \
+    for (const std::string& f : Files(ARenderer)) RemoveRenderFile(f); \
   }
 ZQ_PLOT_FILES_OPS(TIWZQJQPlotSeriesRenders)
 ZQ_PLOT_FILES_OPS(TIWZQJQPlotAxesRenders)
@@ -219,15 +225,18 @@ void TIWZQJQCustomPlot::BeforeDestruction() {
 }
 
 TIWZQJQPlotOptions* TIWZQJQCustomPlot::GetJQPlotOptions() {
-  if (!FJQPlotOptions) FJQPlotOptions.reset(TIWZQJSon::CreateSingle<TIWZQJQPlotOptions>(this, "JQPlotOptions"));
+  if (!FJQPlotOptions)
+    FJQPlotOptions.reset(TIWZQJSon::CreateSingle<TIWZQJQPlotOptions>(this, "JQPlotOptions"));
   return static_cast<TIWZQJQPlotOptions*>(FJQPlotOptions.get());
 }
 TIWZQJQPlotConfig* TIWZQJQCustomPlot::GetJQPlotConfig() {
-  if (!FJQPlotConfig) FJQPlotConfig.reset(TIWZQJSon::CreateSingle<TIWZQJQPlotConfig>(this, "JQPlotConfig"));
+  if (!FJQPlotConfig)
+    FJQPlotConfig.reset(TIWZQJSon::CreateSingle<TIWZQJQPlotConfig>(this, "JQPlotConfig"));
   return static_cast<TIWZQJQPlotConfig*>(FJQPlotConfig.get());
 }
 TIWZQJQPlotEvents* TIWZQJQCustomPlot::GetJQPlotEvents() {
-  if (!FJQPlotEvents) FJQPlotEvents.reset(TIWZQJSon::CreateSingle<TIWZQJQPlotEvents>(this, "JQPlotEvents"));
+  if (!FJQPlotEvents)
+    FJQPlotEvents.reset(TIWZQJSon::CreateSingle<TIWZQJQPlotEvents>(this, "JQPlotEvents"));
   return static_cast<TIWZQJQPlotEvents*>(FJQPlotEvents.get());
 }
 TIWZQJQPlotThemeEngine* TIWZQJQCustomPlot::GetJQThemeEngine() {
@@ -259,10 +268,18 @@ std::string TIWZQJQCustomPlot::Call(const std::string& ATail) {
   return DoProtectMethod(GetObjectName() + ATail);
 }
 
-std::string TIWZQJQCustomPlot::jsDestroyJQPlot() { return Call(".destroy();"); }
-void TIWZQJQCustomPlot::DestroyJQPlot() { AddJavaScriptToResponse(jsDestroyJQPlot(), true, true); }
-std::string TIWZQJQCustomPlot::jsDrawJQPlot() { return Call(".draw();"); }
-void TIWZQJQCustomPlot::DrawJQPlot() { AddJavaScriptToResponse(jsDrawJQPlot(), true, true); }
+std::string TIWZQJQCustomPlot::jsDestroyJQPlot() {
+  return Call(".destroy();");
+}
+void TIWZQJQCustomPlot::DestroyJQPlot() {
+  AddJavaScriptToResponse(jsDestroyJQPlot(), true, true);
+}
+std::string TIWZQJQCustomPlot::jsDrawJQPlot() {
+  return Call(".draw();");
+}
+void TIWZQJQCustomPlot::DrawJQPlot() {
+  AddJavaScriptToResponse(jsDrawJQPlot(), true, true);
+}
 std::string TIWZQJQCustomPlot::jsDrawSeries(ISuperObject AOptions, int ASeriesIndex) {
   return Call(Format(".drawSeries(%s,%d);", NodeText(AOptions), ASeriesIndex));
 }
@@ -273,7 +290,8 @@ std::string TIWZQJQCustomPlot::jsInit(const std::string& ATarget, ISuperObject A
                                       ISuperObject AOptions) {
   return Call(Format(".init(%s,%s,%s);", ATarget, NodeText(AData), NodeText(AOptions)));
 }
-void TIWZQJQCustomPlot::Init(const std::string& ATarget, ISuperObject AData, ISuperObject AOptions) {
+void TIWZQJQCustomPlot::Init(const std::string& ATarget, ISuperObject AData,
+                             ISuperObject AOptions) {
   AddJavaScriptToResponse(jsInit(ATarget, AData, AOptions), true, true);
 }
 std::string TIWZQJQCustomPlot::jsMoveSeriesToBack(int ASeriesIndex) {
@@ -288,12 +306,18 @@ std::string TIWZQJQCustomPlot::jsMoveSeriesToFront(int ASeriesIndex) {
 void TIWZQJQCustomPlot::MoveSeriesToFront(int ASeriesIndex) {
   AddJavaScriptToResponse(jsMoveSeriesToFront(ASeriesIndex), true, true);
 }
-std::string TIWZQJQCustomPlot::jsQuickInit() { return Call(".quickInit();"); }
-void TIWZQJQCustomPlot::QuickInit() { AddJavaScriptToResponse(jsQuickInit(), true, true); }
+std::string TIWZQJQCustomPlot::jsQuickInit() {
+  return Call(".quickInit();");
+}
+void TIWZQJQCustomPlot::QuickInit() {
+  AddJavaScriptToResponse(jsQuickInit(), true, true);
+}
 std::string TIWZQJQCustomPlot::jsRedraw(bool AClear) {
   return Call(Format(".redraw(%s);", JQBoolStr(AClear)));
 }
-void TIWZQJQCustomPlot::Redraw(bool AClear) { AddJavaScriptToResponse(jsRedraw(AClear), true, true); }
+void TIWZQJQCustomPlot::Redraw(bool AClear) {
+  AddJavaScriptToResponse(jsRedraw(AClear), true, true);
+}
 std::string TIWZQJQCustomPlot::jsReplot(ISuperObject AOptions) {
   return Call(Format(".replot(%s);", NodeText(AOptions)));
 }
@@ -413,7 +437,8 @@ void TIWZQJQCustomPlot::GetJSFilesToLoad(TIWZQPluginsFilesToLoad* AList) {
   axis(o->GetAxesDefaults());
   for (int i = 0; i < o->GetAxes()->Count(); ++i) axis(o->GetAxes()->Items(i)->GetOptions());
   if (o->GetLegend()->GetShow()) AList->AddRenderFile(o->GetLegend()->GetLegendRenderer());
-  if (o->GetCursor()->GetShow()) AList->AddRenderFile(TIWZQPluginsFilesToLoad::PluginFile("cursor"));
+  if (o->GetCursor()->GetShow())
+    AList->AddRenderFile(TIWZQPluginsFilesToLoad::PluginFile("cursor"));
   if (o->GetDragable()->GetEnable())
     AList->AddRenderFile(TIWZQPluginsFilesToLoad::PluginFile("dragable"));
   if (o->GetHighLighter()->GetShow())
@@ -443,7 +468,9 @@ std::unique_ptr<TIWHTMLTag> TIWZQJQCustomPlot::RenderHTML(TIWCompContext& AConte
   return tag;
 }
 
-std::string TIWZQJQCustomPlot::OptionsText() { return OptionText(GetJQPlotOptions()); }
+std::string TIWZQJQCustomPlot::OptionsText() {
+  return OptionText(GetJQPlotOptions());
+}
 
 std::string TIWZQJQCustomPlot::GetConfigScript() {
   ISuperObject json = GetJQPlotConfig()->GetJSon();

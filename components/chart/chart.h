@@ -92,7 +92,9 @@ class TIWZQJQCustomPlot : public TIWZQJQContainer {
   void SetJQPlotEvents(TIWZQJQPlotEvents* AValue) { GetJQPlotEvents()->Assign(AValue); }
   TIWZQJQPlotThemeEngine* GetJQThemeEngine();
   void SetJQThemeEngine(TIWZQJQPlotThemeEngine* AValue) { GetJQThemeEngine()->Assign(AValue); }
-  const TIWZQJQPlotGetDataEvent& GetOnGetJQPlotData() { return GetJQPlotOptions()->GetOnGetJQPlotData(); }
+  const TIWZQJQPlotGetDataEvent& GetOnGetJQPlotData() {
+    return GetJQPlotOptions()->GetOnGetJQPlotData();
+  }
   void SetOnGetJQPlotData(const TIWZQJQPlotGetDataEvent& AValue) {
     GetJQPlotOptions()->SetOnGetJQPlotData(AValue);
   }

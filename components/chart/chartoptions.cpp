@@ -16,17 +16,22 @@ namespace {
 using ClassFn = const ClassInfo& (*)();
 
 // Kind-to-class tables, in enumeration order.
-const ClassFn kSeriesRendererClasses[] = {
-    &TIWZQJQPlotBarRendererOptions::StaticClass,        &TIWZQJQPlotBlockRendererOptions::StaticClass,
-    &TIWZQJQPlotBubbleRendererOptions::StaticClass,     &TIWZQJQPlotDonutRendererOptions::StaticClass,
-    &TIWZQJQPlotFunnelRendererOptions::StaticClass,     &TIWZQJQPlotLineRendererOptions::StaticClass,
-    &TIWZQJQPlotMekkoRendererOptions::StaticClass,      &TIWZQJQPlotMeterGaugeRendererOptions::StaticClass,
-    &TIWZQJQPlotOHLCRendererOptions::StaticClass,       &TIWZQJQPlotPieRendererOptions::StaticClass,
-    &TIWZQJQPlotBezierCurveRendererOptions::StaticClass};
-const ClassFn kAxesRendererClasses[] = {
-    &TIWZQJQPlotDateAxisRendererOptions::StaticClass, &TIWZQJQPlotLinearAxisRendererOptions::StaticClass,
-    &TIWZQJQPlotLogAxisRendererOptions::StaticClass, &TIWZQJQPlotMekkoAxisRendererOptions::StaticClass,
-    &TIWZQJQPlotCategoryAxisRendererOptions::StaticClass};
+const ClassFn kSeriesRendererClasses[] = {&TIWZQJQPlotBarRendererOptions::StaticClass,
+                                          &TIWZQJQPlotBlockRendererOptions::StaticClass,
+                                          &TIWZQJQPlotBubbleRendererOptions::StaticClass,
+                                          &TIWZQJQPlotDonutRendererOptions::StaticClass,
+                                          &TIWZQJQPlotFunnelRendererOptions::StaticClass,
+                                          &TIWZQJQPlotLineRendererOptions::StaticClass,
+                                          &TIWZQJQPlotMekkoRendererOptions::StaticClass,
+                                          &TIWZQJQPlotMeterGaugeRendererOptions::StaticClass,
+                                          &TIWZQJQPlotOHLCRendererOptions::StaticClass,
+                                          &TIWZQJQPlotPieRendererOptions::StaticClass,
+                                          &TIWZQJQPlotBezierCurveRendererOptions::StaticClass};
+const ClassFn kAxesRendererClasses[] = {&TIWZQJQPlotDateAxisRendererOptions::StaticClass,
+                                        &TIWZQJQPlotLinearAxisRendererOptions::StaticClass,
+                                        &TIWZQJQPlotLogAxisRendererOptions::StaticClass,
+                                        &TIWZQJQPlotMekkoAxisRendererOptions::StaticClass,
+                                        &TIWZQJQPlotCategoryAxisRendererOptions::StaticClass};
 const ClassFn kTickRendererClasses[] = {&TIWZQJQPlotCanvasAxisTickRendererOptions::StaticClass,
                                         &TIWZQJQPlotAxisTickRendererOptions::StaticClass};
 const ClassFn kLabelRendererClasses[] = {&TIWZQJQPlotCanvasAxisLabelRendererOptions::StaticClass,
@@ -60,7 +65,8 @@ template <class Base, std::size_t N>
 void SlotAssign(TIWZQJSon* AOwner, TZQPlotRendererSlot& ASlot, const TZQPlotRendererSlot& ASource,
                 const ClassFn (&ATable)[N], const char* APropName) {
   SlotSetKind(ASlot, ASource.Kind);
-  if (ASource.Options) SlotOptions<Base>(AOwner, ASlot, ATable, APropName)->Assign(ASource.Options.get());
+  if (ASource.Options)
+    SlotOptions<Base>(AOwner, ASlot, ATable, APropName)->Assign(ASource.Options.get());
 }
 
 template <class T>
@@ -74,9 +80,13 @@ bool IsEmpty(const ISuperObject& ANode) {
   return !ANode || (ANode->GetDataType() == stObject && SOIsEmptyObject(ANode));
 }
 
-ISuperObject Raw(const std::string& AScript) { return TSuperObject::Create(AScript, true); }
+ISuperObject Raw(const std::string& AScript) {
+  return TSuperObject::Create(AScript, true);
+}
 
-ISuperObject ObjectOrEmpty(ISuperObject ANode) { return ANode ? ANode : SO(); }
+ISuperObject ObjectOrEmpty(ISuperObject ANode) {
+  return ANode ? ANode : SO();
+}
 
 // The renderer name and options of a switch: "renderer" (raw script) unless
 // the kind is the default one or the name is empty, then the options' JSON
@@ -312,8 +322,9 @@ ISuperObject TIWZQJQPlotOptionsLegend::GetJSonEx(bool AllProps, bool ForceVal,
   ISuperObject json = TIWZQJQPlotBaseClass::GetJSonEx(AllProps, ForceVal, Members, OnlyCount);
   if (Members || !json) return json;
   EscapeTexts(this, json, {"labels"});
-  PutRenderer(json, GetLegendOptions(), GetLegendRenderer() == TIWZQJQPlotLegendRenders::jqplrDefault,
-              "renderer", "rendererOptions", false);
+  PutRenderer(json, GetLegendOptions(),
+              GetLegendRenderer() == TIWZQJQPlotLegendRenders::jqplrDefault, "renderer",
+              "rendererOptions", false);
   return json;
 }
 
@@ -384,13 +395,15 @@ TIWZQJQPlotCanvasAxisTickRendererOptions* TIWZQJQPlotOptionsAxesDefaults::TickCa
 TIWZQJQPlotAxisLabelRendererOptions* TIWZQJQPlotOptionsAxesDefaults::LabelAxisOptions() {
   return View<TIWZQJQPlotAxisLabelRendererOptions>(GetLabelOptions());
 }
-TIWZQJQPlotCanvasAxisLabelRendererOptions* TIWZQJQPlotOptionsAxesDefaults::LabelCanvasAxisOptions() {
+TIWZQJQPlotCanvasAxisLabelRendererOptions*
+TIWZQJQPlotOptionsAxesDefaults::LabelCanvasAxisOptions() {
   return View<TIWZQJQPlotCanvasAxisLabelRendererOptions>(GetLabelOptions());
 }
 
-bool TIWZQJQPlotOptionsAxesDefaults::GetCustomJq(const std::string& APropName, const ISuperObject&) {
-  return APropName == "TickRenderer" || APropName == "TickOptions" || APropName == "LabelRenderer" ||
-         APropName == "LabelOptions" || APropName == "AxesRender" ||
+bool TIWZQJQPlotOptionsAxesDefaults::GetCustomJq(const std::string& APropName,
+                                                 const ISuperObject&) {
+  return APropName == "TickRenderer" || APropName == "TickOptions" ||
+         APropName == "LabelRenderer" || APropName == "LabelOptions" || APropName == "AxesRender" ||
          APropName == "AxesRenderOptions";
 }
 
@@ -426,7 +439,8 @@ void TIWZQJQPlotOptionsAxesDefaults::Assign(const TPersistent* Source) {
   TIWZQJQPlotBaseClass::Assign(Source);
   auto* s = dynamic_cast<const TIWZQJQPlotOptionsAxesDefaults*>(Source);
   if (!s) return;
-  SlotAssign<TIWZQJQPlotTickRendersBase>(this, FTick, s->FTick, kTickRendererClasses, "TickOptions");
+  SlotAssign<TIWZQJQPlotTickRendersBase>(this, FTick, s->FTick, kTickRendererClasses,
+                                         "TickOptions");
   SlotAssign<TIWZQJQPlotLabelRendersBase>(this, FLabel, s->FLabel, kLabelRendererClasses,
                                           "LabelOptions");
   SlotAssign<TIWZQJQPlotAxesRendersBase>(this, FAxes, s->FAxes, kAxesRendererClasses,
@@ -470,6 +484,11 @@ ZQ_IMPLEMENT_OPTIONS(TIWZQJQPlotOptionsSeriesDefaults) {
   c.Prop("RendererOptions", &T::GetRendererOptions, &T::SetRendererOptions);
 }
 
+void TIWZQJQPlotOptionsSeriesDefaults::AfterConstruction() {
+  TIWZQJQPlotBaseClass::AfterConstruction();
+  GetTrendline()->SetShow(false);
+}
+
 void TIWZQJQPlotOptionsSeriesDefaults::SetRenderer(TIWZQJQPlotSeriesRenders AValue) {
   SlotSetKind(FRenderer, static_cast<int>(AValue));
 }
@@ -484,8 +503,10 @@ const ClassInfo& TIWZQJQPlotOptionsSeriesDefaults::GetRendererOptionsClass() con
   return KindClass(kSeriesRendererClasses, FRenderer.Kind);
 }
 
-#define ZQ_PLOT_SERIES_VIEW(NAME, CLASS) \
-  CLASS* TIWZQJQPlotOptionsSeriesDefaults::NAME() { return View<CLASS>(GetRendererOptions()); }
+#define ZQ_PLOT_SERIES_VIEW(NAME, CLASS)            \
+  CLASS* TIWZQJQPlotOptionsSeriesDefaults::NAME() { \
+    return View<CLASS>(GetRendererOptions());       \
+  }
 ZQ_PLOT_SERIES_VIEW(BarRendererOptions, TIWZQJQPlotBarRendererOptions)
 ZQ_PLOT_SERIES_VIEW(BlockRendererOptions, TIWZQJQPlotBlockRendererOptions)
 ZQ_PLOT_SERIES_VIEW(BubbleRendererOptions, TIWZQJQPlotBubbleRendererOptions)
@@ -673,16 +694,16 @@ void TIWZQJQPlotOptions::ResetCustomProps() {
 // ---------------------------------------------------------------- configuration and events
 
 const TZQStringArray& ZQPlotDefaultColors() {
-  static const TZQStringArray colors{"#4bb2c5", "#EAA228", "#c5b47f", "#579575", "#839557", "#958c12",
-                                     "#953579", "#4b5de4", "#d8b83f", "#ff5800", "#0085cc", "#c747a3",
-                                     "#cddf54", "#FBD178", "#26B4E3", "#bd70c7"};
+  static const TZQStringArray colors{
+      "#4bb2c5", "#EAA228", "#c5b47f", "#579575", "#839557", "#958c12", "#953579", "#4b5de4",
+      "#d8b83f", "#ff5800", "#0085cc", "#c747a3", "#cddf54", "#FBD178", "#26B4E3", "#bd70c7"};
   return colors;
 }
 
 const TZQStringArray& ZQPlotDefaultNegativeColors() {
-  static const TZQStringArray colors{"#498991", "#C08840", "#9F9274", "#546D61", "#646C4A", "#6F6621",
-                                     "#6E3F5F", "#4F64B0", "#A89050", "#C45923", "#187399", "#945381",
-                                     "#959E5C", "#C7AF7B", "#478396", "#907294"};
+  static const TZQStringArray colors{
+      "#498991", "#C08840", "#9F9274", "#546D61", "#646C4A", "#6F6621", "#6E3F5F", "#4F64B0",
+      "#A89050", "#C45923", "#187399", "#945381", "#959E5C", "#C7AF7B", "#478396", "#907294"};
   return colors;
 }
 
@@ -728,7 +749,9 @@ TIWZQFunc* TIWZQJQPlotEvents::GetOnBeforeInit() {
   return FOnBeforeInit.get();
 }
 
-void TIWZQJQPlotEvents::SetOnBeforeInit(TIWZQFunc* AValue) { GetOnBeforeInit()->Assign(AValue); }
+void TIWZQJQPlotEvents::SetOnBeforeInit(TIWZQFunc* AValue) {
+  GetOnBeforeInit()->Assign(AValue);
+}
 
 ZQ_IMPLEMENT_CLASS(TIWZQJQPlotThemeEngine) {}
 

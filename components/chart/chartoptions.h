@@ -42,47 +42,50 @@ class TStringList;
 
 // ---------------------------------------------------------------- enumerations
 
-#define ZQ_PLOT_ORIENTATION_VALUES(X)                                                          \
-  X(jqpooNW, "nw") X(jqpooN, "n") X(jqpooNE, "ne") X(jqpooE, "e") X(jqpooSE, "se") X(jqpooS, "s") \
-      X(jqpooSW, "sw") X(jqpooW, "w")
+#define ZQ_PLOT_ORIENTATION_VALUES(X)                                                             \
+  X(jqpooNW, "nw")                                                                                \
+  X(jqpooN, "n") X(jqpooNE, "ne") X(jqpooE, "e") X(jqpooSE, "se") X(jqpooS, "s") X(jqpooSW, "sw") \
+      X(jqpooW, "w")
 ZQ_OPTION_ENUM(TIWZQJQPlotOptionsOrientation, ZQ_PLOT_ORIENTATION_VALUES)
 
-#define ZQ_PLOT_LEGEND_PLACEMENT_VALUES(X)                                                 \
-  X(jqplpInsideGrid, "insideGrid") X(jqplpOutsideGrid, "outsideGrid") X(jqplpInside, "inside") \
-      X(jqplpOutside, "outside")
+#define ZQ_PLOT_LEGEND_PLACEMENT_VALUES(X) \
+  X(jqplpInsideGrid, "insideGrid")         \
+  X(jqplpOutsideGrid, "outsideGrid") X(jqplpInside, "inside") X(jqplpOutside, "outside")
 ZQ_OPTION_ENUM(TIWZQJQPlotLegendPlacement, ZQ_PLOT_LEGEND_PLACEMENT_VALUES)
 
 #define ZQ_PLOT_XAXES_VALUES(X) X(jqpoxXAxis, "xaxis") X(jqpoxX2Axis, "x2axis")
 ZQ_OPTION_ENUM(TIWZQJQPlotOptionsXAxes, ZQ_PLOT_XAXES_VALUES)
 
-#define ZQ_PLOT_YAXES_VALUES(X)                                                              \
-  X(jqpoyYAxis, "yaxis") X(jqpoyY2Axis, "y2axis") X(jqpoyY3Axis, "y3axis") X(jqpoyY4Axis, "y4axis") \
-      X(jqpoyY5Axis, "y5axis") X(jqpoyY6Axis, "y6axis") X(jqpoyY7Axis, "y7axis")                   \
+#define ZQ_PLOT_YAXES_VALUES(X)                                                  \
+  X(jqpoyYAxis, "yaxis")                                                         \
+  X(jqpoyY2Axis, "y2axis") X(jqpoyY3Axis, "y3axis") X(jqpoyY4Axis, "y4axis")     \
+      X(jqpoyY5Axis, "y5axis") X(jqpoyY6Axis, "y6axis") X(jqpoyY7Axis, "y7axis") \
           X(jqpoyY8Axis, "y8axis") X(jqpoyY9Axis, "y9axis")
 ZQ_OPTION_ENUM(TIWZQJQPlotOptionsYAxes, ZQ_PLOT_YAXES_VALUES)
 
 // The axis an item of the axes list configures; its text is the name the
 // item is written under.
-#define ZQ_PLOT_XYAXES_VALUES(X)                                                                \
-  X(jqpoxyXAxis, "xaxis") X(jqpoxyX2Axis, "x2axis") X(jqpoxyYAxis, "yaxis")                     \
-      X(jqpoxyY2Axis, "y2axis") X(jqpoxyY3Axis, "y3axis") X(jqpoxyY4Axis, "y4axis")             \
-          X(jqpoxyY5Axis, "y5axis") X(jqpoxyY6Axis, "y6axis") X(jqpoxyY7Axis, "y7axis")         \
-              X(jqpoxyY8Axis, "y8axis") X(jqpoxyY9Axis, "y9axis")
+#define ZQ_PLOT_XYAXES_VALUES(X)                                                        \
+  X(jqpoxyXAxis, "xaxis")                                                               \
+  X(jqpoxyX2Axis, "x2axis") X(jqpoxyYAxis, "yaxis") X(jqpoxyY2Axis, "y2axis")           \
+      X(jqpoxyY3Axis, "y3axis") X(jqpoxyY4Axis, "y4axis") X(jqpoxyY5Axis, "y5axis")     \
+          X(jqpoxyY6Axis, "y6axis") X(jqpoxyY7Axis, "y7axis") X(jqpoxyY8Axis, "y8axis") \
+              X(jqpoxyY9Axis, "y9axis")
 ZQ_OPTION_ENUM(TIWZQJQPlotOptionsXYAxes, ZQ_PLOT_XYAXES_VALUES)
 
 // Renderer kinds. Their texts are not written; they name the kinds.
-#define ZQ_PLOT_SERIES_RENDERS_VALUES(X)                                                      \
-  X(jqprBarRenderer, "Bar") X(jqprBlockRenderer, "Block") X(jqprBubbleRenderer, "Bubble")     \
-      X(jqprDonutRenderer, "Donut") X(jqprFunnelRenderer, "Funnel") X(jqprLineRenderer, "Line") \
-          X(jqprMekkoRenderer, "Mekko") X(jqprMeterGaugeRenderer, "MeterGauge")               \
-              X(jqprOHLCRenderer, "OHLC") X(jqprPieRenderer, "Pie")                           \
-                  X(jqprBezierCurveRenderer, "BezierCurve")
+#define ZQ_PLOT_SERIES_RENDERS_VALUES(X)                                                        \
+  X(jqprBarRenderer, "Bar")                                                                     \
+  X(jqprBlockRenderer, "Block") X(jqprBubbleRenderer, "Bubble") X(jqprDonutRenderer, "Donut")   \
+      X(jqprFunnelRenderer, "Funnel") X(jqprLineRenderer, "Line") X(jqprMekkoRenderer, "Mekko") \
+          X(jqprMeterGaugeRenderer, "MeterGauge") X(jqprOHLCRenderer, "OHLC")                   \
+              X(jqprPieRenderer, "Pie") X(jqprBezierCurveRenderer, "BezierCurve")
 ZQ_OPTION_ENUM(TIWZQJQPlotSeriesRenders, ZQ_PLOT_SERIES_RENDERS_VALUES)
 
-#define ZQ_PLOT_AXES_RENDERS_VALUES(X)                                                        \
-  X(jqparDateAxisRenderer, "Date") X(jqparLinearAxisRenderer, "Linear")                       \
-      X(jqparLogAxisRenderer, "Log") X(jqparMekkoAxisRenderer, "Mekko")                       \
-          X(jqparCategoryAxisRenderer, "Category")
+#define ZQ_PLOT_AXES_RENDERS_VALUES(X)                                \
+  X(jqparDateAxisRenderer, "Date")                                    \
+  X(jqparLinearAxisRenderer, "Linear") X(jqparLogAxisRenderer, "Log") \
+      X(jqparMekkoAxisRenderer, "Mekko") X(jqparCategoryAxisRenderer, "Category")
 ZQ_OPTION_ENUM(TIWZQJQPlotAxesRenders, ZQ_PLOT_AXES_RENDERS_VALUES)
 
 #define ZQ_PLOT_TICK_RENDERS_VALUES(X) \
@@ -120,7 +123,7 @@ ZQ_OPTION_ENUM(TIWZQJQPlotLabelPosition, ZQ_PLOT_LABEL_POSITION_VALUES)
 #define ZQ_PLOT_CONSTRAIN_VALUES(X) X(jqpcoctNone, "none") X(jqpcoctX, "x") X(jqpcoctY, "y")
 ZQ_OPTION_ENUM(TIWZQJQPlotCursorOptionsConstrainTo, ZQ_PLOT_CONSTRAIN_VALUES)
 
-#define ZQ_PLOT_TOOLTIP_AXES_VALUES(X)                                                       \
+#define ZQ_PLOT_TOOLTIP_AXES_VALUES(X) \
   X(jqphotaX, "x") X(jqphotaY, "y") X(jqphotaYX, "yx") X(jqphotaXY, "xy") X(jqphotaBoth, "both")
 ZQ_OPTION_ENUM(TIWZQJQPlotHighlighterOptionsTooltipAxes, ZQ_PLOT_TOOLTIP_AXES_VALUES)
 
@@ -128,9 +131,10 @@ ZQ_OPTION_ENUM(TIWZQJQPlotHighlighterOptionsTooltipAxes, ZQ_PLOT_TOOLTIP_AXES_VA
   X(jqptlotLinear, "linear") X(jqptlotExponential, "exponential") X(jqptlotExp, "exp")
 ZQ_OPTION_ENUM(TIWZQJQPlotTrendlineOptionsType, ZQ_PLOT_TRENDLINE_TYPE_VALUES)
 
-#define ZQ_PLOT_MARKER_STYLE_VALUES(X)                                                          \
-  X(jqpmosDiamond, "diamond") X(jqpmosCircle, "circle") X(jqpmosSquare, "square") X(jqpmosX, "x") \
-      X(jqpmosPlus, "plus") X(jqpmosDash, "dash") X(jqpmosFilledDiamond, "filledDiamond")         \
+#define ZQ_PLOT_MARKER_STYLE_VALUES(X)                                                      \
+  X(jqpmosDiamond, "diamond")                                                               \
+  X(jqpmosCircle, "circle") X(jqpmosSquare, "square") X(jqpmosX, "x") X(jqpmosPlus, "plus") \
+      X(jqpmosDash, "dash") X(jqpmosFilledDiamond, "filledDiamond")                         \
           X(jqpmosFilledCircle, "filledCircle") X(jqpmosFilledSquare, "filledSquare")
 ZQ_OPTION_ENUM(TIWZQJQPlotMarkerOptionsStyle, ZQ_PLOT_MARKER_STYLE_VALUES)
 
@@ -194,7 +198,9 @@ class TIWZQJSonSimpleArrArray : public TIWZQJSon {
 class TIWZQJSonSimpleArrArrays : public TIWZQJSonList {
   ZQ_CLASS(TIWZQJSonSimpleArrArrays, TIWZQJSonList)
   TIWZQJSonSimpleArrArrays();
-  TIWZQJSonSimpleArrArray* Add() { return static_cast<TIWZQJSonSimpleArrArray*>(TIWZQJSonList::Add()); }
+  TIWZQJSonSimpleArrArray* Add() {
+    return static_cast<TIWZQJSonSimpleArrArray*>(TIWZQJSonList::Add());
+  }
   TIWZQJSonSimpleArrArray* Items(int AIndex) const {
     return static_cast<TIWZQJSonSimpleArrArray*>(GetItem(AIndex));
   }
@@ -222,40 +228,40 @@ class TIWZQJQPlotLabelRendersBase : public TIWZQJQPlotPluginBase {
 };
 
 // A renderer options class with its script name and rows.
-#define ZQ_PLOT_RENDERER_CLASS(T, Parent, ROWS, SCRIPT)   \
-  class T : public Parent {                               \
-    ZQ_OPTIONS(T, Parent, ROWS)                           \
-    explicit T(TCollection* ACollection = nullptr)        \
-        : Parent(ACollection) {                           \
-      FRendererJSon = SCRIPT;                             \
-    }                                                     \
+#define ZQ_PLOT_RENDERER_CLASS(T, Parent, ROWS, SCRIPT)                    \
+  class T : public Parent {                                                \
+    ZQ_OPTIONS(T, Parent, ROWS)                                            \
+    explicit T(TCollection* ACollection = nullptr) : Parent(ACollection) { \
+      FRendererJSon = SCRIPT;                                              \
+    }                                                                      \
   };
 #define ZQ_PLOT_NO_ROWS(X)
 
-#define ZQ_PLOT_BAR_ROWS(X)                                                                       \
-  X(Integer, BarPadding, "barPadding", 8)                                                         \
-  X(Integer, BarMargin, "barMargin", 10)                                                          \
-  X(Enum, BarDirection, "barDirection", TIWZQJQPlotOptionsDirection, TIWZQJQPlotOptionsDirection::jqpodVertical) \
-  X(Integer, BarWidth, "barWidth", 0)                                                             \
-  X(Double, ShadowOffset, "shadowOffset", 2)                                                      \
-  X(Double, ShadowDepth, "shadowDepth", 5)                                                        \
-  X(Double, ShadowAlpha, "shadowAlpha", 0.08)                                                     \
-  X(Integer, TooltipOffset, "tooltipOffset", 6)                                                   \
-  X(Boolean, ShowTooltipGridPosition, "showTooltipGridPosition", false)                           \
-  X(Boolean, ShowTooltipUnitPosition, "showTooltipUnitPosition", true)                            \
-  X(String, TooltipFormatString, "tooltipFormatString", "%.4P")                                   \
-  X(Boolean, UseAxesFormatters, "useAxesFormatters", true)                                        \
-  X(Boolean, Waterfall, "waterfall", false)                                                       \
-  X(Integer, Groups, "groups", 1)                                                                 \
-  X(Boolean, VaryBarColor, "varyBarColor", false)                                                 \
-  X(Boolean, HighlightMouseOver, "highlightMouseOver", true)                                      \
-  X(Boolean, HighlightMouseDown, "highlightMouseDown", false)                                     \
-  X(SimpleArray, HighlightColors, "highlightColors", true)                                        \
-  X(ObjList, TooltipAxesGroups, "tooltipAxesGroups", TIWZQJSonSimpleArrArrays)                    \
+#define ZQ_PLOT_BAR_ROWS(X)                                                    \
+  X(Integer, BarPadding, "barPadding", 8)                                      \
+  X(Integer, BarMargin, "barMargin", 10)                                       \
+  X(Enum, BarDirection, "barDirection", TIWZQJQPlotOptionsDirection,           \
+    TIWZQJQPlotOptionsDirection::jqpodVertical)                                \
+  X(Integer, BarWidth, "barWidth", 0)                                          \
+  X(Double, ShadowOffset, "shadowOffset", 2)                                   \
+  X(Double, ShadowDepth, "shadowDepth", 5)                                     \
+  X(Double, ShadowAlpha, "shadowAlpha", 0.08)                                  \
+  X(Integer, TooltipOffset, "tooltipOffset", 6)                                \
+  X(Boolean, ShowTooltipGridPosition, "showTooltipGridPosition", false)        \
+  X(Boolean, ShowTooltipUnitPosition, "showTooltipUnitPosition", true)         \
+  X(String, TooltipFormatString, "tooltipFormatString", "%.4P")                \
+  X(Boolean, UseAxesFormatters, "useAxesFormatters", true)                     \
+  X(Boolean, Waterfall, "waterfall", false)                                    \
+  X(Integer, Groups, "groups", 1)                                              \
+  X(Boolean, VaryBarColor, "varyBarColor", false)                              \
+  X(Boolean, HighlightMouseOver, "highlightMouseOver", true)                   \
+  X(Boolean, HighlightMouseDown, "highlightMouseDown", false)                  \
+  X(SimpleArray, HighlightColors, "highlightColors", true)                     \
+  X(ObjList, TooltipAxesGroups, "tooltipAxesGroups", TIWZQJSonSimpleArrArrays) \
   X(Boolean, FillToZero, "fillToZero", false)
 
-ZQ_PLOT_RENDERER_CLASS(TIWZQJQPlotBarRendererOptions, TIWZQJQPlotSeriesRendersBase, ZQ_PLOT_BAR_ROWS,
-                       "$.jqplot.BarRenderer")
+ZQ_PLOT_RENDERER_CLASS(TIWZQJQPlotBarRendererOptions, TIWZQJQPlotSeriesRendersBase,
+                       ZQ_PLOT_BAR_ROWS, "$.jqplot.BarRenderer")
 ZQ_PLOT_RENDERER_CLASS(TIWZQJQPlotBlockRendererOptions, TIWZQJQPlotSeriesRendersBase,
                        ZQ_PLOT_NO_ROWS, "$.jqplot.BlockRenderer")
 ZQ_PLOT_RENDERER_CLASS(TIWZQJQPlotBubbleRendererOptions, TIWZQJQPlotSeriesRendersBase,
@@ -273,8 +279,8 @@ ZQ_PLOT_RENDERER_CLASS(TIWZQJQPlotMeterGaugeRendererOptions, TIWZQJQPlotSeriesRe
                        ZQ_PLOT_NO_ROWS, "$.jqplot.MeterGaugeRenderer")
 ZQ_PLOT_RENDERER_CLASS(TIWZQJQPlotOHLCRendererOptions, TIWZQJQPlotSeriesRendersBase,
                        ZQ_PLOT_NO_ROWS, "$.jqplot.OHLCRenderer")
-ZQ_PLOT_RENDERER_CLASS(TIWZQJQPlotPieRendererOptions, TIWZQJQPlotSeriesRendersBase,
-                       ZQ_PLOT_NO_ROWS, "$.jqplot.PieRenderer")
+ZQ_PLOT_RENDERER_CLASS(TIWZQJQPlotPieRendererOptions, TIWZQJQPlotSeriesRendersBase, ZQ_PLOT_NO_ROWS,
+                       "$.jqplot.PieRenderer")
 // The renderer the BezierCurveRenderer plug-in provides.
 ZQ_PLOT_RENDERER_CLASS(TIWZQJQPlotBezierCurveRendererOptions, TIWZQJQPlotSeriesRendersBase,
                        ZQ_PLOT_NO_ROWS, "$.jqplot.BezierCurveRenderer")
@@ -290,65 +296,68 @@ ZQ_PLOT_RENDERER_CLASS(TIWZQJQPlotMekkoAxisRendererOptions, TIWZQJQPlotAxesRende
 ZQ_PLOT_RENDERER_CLASS(TIWZQJQPlotCategoryAxisRendererOptions, TIWZQJQPlotAxesRendersBase,
                        ZQ_PLOT_NO_ROWS, "$.jqplot.CategoryAxisRenderer")
 
-#define ZQ_PLOT_AXIS_TICK_ROWS(X)                                                                 \
-  X(Enum, Mark, "mark", TIWZQJQPlotOptionsTickOptionsMark, TIWZQJQPlotOptionsTickOptionsMark::jqpotomOutside) \
-  X(Boolean, ShowMark, "showMark", true)                                                          \
-  X(Boolean, ShowGridline, "showGridline", true)                                                  \
-  X(Boolean, IsMinorTick, "isMinorTick", false)                                                   \
-  X(Integer, Size, "size", 4)                                                                     \
-  X(Integer, MarkSize, "markSize", 16)                                                            \
-  X(Boolean, Show, "show", true)                                                                  \
-  X(Boolean, ShowLabel, "showLabel", true)                                                        \
-  X(String, Prefix, "prefix", "")                                                                 \
-  X(String, FormatString, "formatString", "")                                                     \
-  X(String, FontFamily, "fontFamily", "")                                                         \
-  X(String, FontSize, "fontSize", "")                                                             \
-  X(Color, TextColor, "textColor", "")                                                            \
-  X(Boolean, EscapeHTML, "escapeHTML", false)                                                     \
+#define ZQ_PLOT_AXIS_TICK_ROWS(X)                          \
+  X(Enum, Mark, "mark", TIWZQJQPlotOptionsTickOptionsMark, \
+    TIWZQJQPlotOptionsTickOptionsMark::jqpotomOutside)     \
+  X(Boolean, ShowMark, "showMark", true)                   \
+  X(Boolean, ShowGridline, "showGridline", true)           \
+  X(Boolean, IsMinorTick, "isMinorTick", false)            \
+  X(Integer, Size, "size", 4)                              \
+  X(Integer, MarkSize, "markSize", 16)                     \
+  X(Boolean, Show, "show", true)                           \
+  X(Boolean, ShowLabel, "showLabel", true)                 \
+  X(String, Prefix, "prefix", "")                          \
+  X(String, FormatString, "formatString", "")              \
+  X(String, FontFamily, "fontFamily", "")                  \
+  X(String, FontSize, "fontSize", "")                      \
+  X(Color, TextColor, "textColor", "")                     \
+  X(Boolean, EscapeHTML, "escapeHTML", false)              \
   X(FuncOf, Formatter, "formatter", "", TIWZQJQPlotValueFunc, kZQFixedScript)
 ZQ_PLOT_RENDERER_CLASS(TIWZQJQPlotAxisTickRendererOptions, TIWZQJQPlotTickRendersBase,
                        ZQ_PLOT_AXIS_TICK_ROWS, "")
 
-#define ZQ_PLOT_CANVAS_TICK_ROWS(X)                                                               \
-  X(Enum, Mark, "mark", TIWZQJQPlotOptionsTickOptionsMark, TIWZQJQPlotOptionsTickOptionsMark::jqpotomOutside) \
-  X(Boolean, ShowMark, "showMark", true)                                                          \
-  X(Boolean, ShowGridline, "showGridline", true)                                                  \
-  X(Boolean, IsMinorTick, "isMinorTick", false)                                                   \
-  X(Integer, Angle, "angle", 0)                                                                   \
-  X(Integer, MarkSize, "markSize", 4)                                                             \
-  X(Boolean, Show, "show", true)                                                                  \
-  X(Boolean, ShowLabel, "showLabel", true)                                                        \
-  X(Enum, LabelPosition, "labelPosition", TIWZQJQPlotLabelPosition, TIWZQJQPlotLabelPosition::jqplpAuto) \
-  X(String, FormatString, "formatString", "")                                                     \
-  X(String, Prefix, "prefix", "")                                                                 \
-  X(String, FontFamily, "fontFamily", "\"Trebuchet MS\", Arial, Helvetica, sans-serif")           \
-  X(String, FontSize, "fontSize", "11pt")                                                         \
-  X(String, FontWeight, "fontWeight", "normal")                                                   \
-  X(Double, FontStretch, "fontStretch", 1)                                                        \
-  X(Color, TextColor, "textColor", "#666666")                                                     \
-  X(Boolean, EnableFontSupport, "enableFontSupport", true)                                        \
-  X(Double, Pt2Px, "pt2px", 0)                                                                    \
+#define ZQ_PLOT_CANVAS_TICK_ROWS(X)                                                     \
+  X(Enum, Mark, "mark", TIWZQJQPlotOptionsTickOptionsMark,                              \
+    TIWZQJQPlotOptionsTickOptionsMark::jqpotomOutside)                                  \
+  X(Boolean, ShowMark, "showMark", true)                                                \
+  X(Boolean, ShowGridline, "showGridline", true)                                        \
+  X(Boolean, IsMinorTick, "isMinorTick", false)                                         \
+  X(Integer, Angle, "angle", 0)                                                         \
+  X(Integer, MarkSize, "markSize", 4)                                                   \
+  X(Boolean, Show, "show", true)                                                        \
+  X(Boolean, ShowLabel, "showLabel", true)                                              \
+  X(Enum, LabelPosition, "labelPosition", TIWZQJQPlotLabelPosition,                     \
+    TIWZQJQPlotLabelPosition::jqplpAuto)                                                \
+  X(String, FormatString, "formatString", "")                                           \
+  X(String, Prefix, "prefix", "")                                                       \
+  X(String, FontFamily, "fontFamily", "\"Trebuchet MS\", Arial, Helvetica, sans-serif") \
+  X(String, FontSize, "fontSize", "11pt")                                               \
+  X(String, FontWeight, "fontWeight", "normal")                                         \
+  X(Double, FontStretch, "fontStretch", 1)                                              \
+  X(Color, TextColor, "textColor", "#666666")                                           \
+  X(Boolean, EnableFontSupport, "enableFontSupport", true)                              \
+  X(Double, Pt2Px, "pt2px", 0)                                                          \
   X(FuncOf, Formatter, "formatter", "", TIWZQJQPlotValueFunc, kZQFixedScript)
 ZQ_PLOT_RENDERER_CLASS(TIWZQJQPlotCanvasAxisTickRendererOptions, TIWZQJQPlotTickRendersBase,
                        ZQ_PLOT_CANVAS_TICK_ROWS, "$.jqplot.CanvasAxisTickRenderer")
 
-#define ZQ_PLOT_AXIS_LABEL_ROWS(X)                                                     \
-  X(Boolean, Show, "show", true) X(String, Label_, "label", "")                        \
-      X(Boolean, EscapeHTML, "escapeHTML", false)
+#define ZQ_PLOT_AXIS_LABEL_ROWS(X) \
+  X(Boolean, Show, "show", true)   \
+  X(String, Label_, "label", "") X(Boolean, EscapeHTML, "escapeHTML", false)
 ZQ_PLOT_RENDERER_CLASS(TIWZQJQPlotAxisLabelRendererOptions, TIWZQJQPlotLabelRendersBase,
                        ZQ_PLOT_AXIS_LABEL_ROWS, "")
 
-#define ZQ_PLOT_CANVAS_LABEL_ROWS(X)                                                              \
-  X(Integer, Angle, "angle", 0)                                                                   \
-  X(Boolean, Show, "show", true)                                                                  \
-  X(Boolean, ShowLabel, "showLabel", true)                                                        \
-  X(String, Label_, "label", "")                                                                  \
-  X(String, FontFamily, "fontFamily", "\"Trebuchet MS\", Arial, Helvetica, sans-serif")           \
-  X(String, FontSize, "fontSize", "11pt")                                                         \
-  X(String, FontWeight, "fontWeight", "normal")                                                   \
-  X(Double, FontStretch, "fontStretch", 1)                                                        \
-  X(Color, TextColor, "textColor", "#666666")                                                     \
-  X(Boolean, EnableFontSupport, "enableFontSupport", true)                                        \
+#define ZQ_PLOT_CANVAS_LABEL_ROWS(X)                                                    \
+  X(Integer, Angle, "angle", 0)                                                         \
+  X(Boolean, Show, "show", true)                                                        \
+  X(Boolean, ShowLabel, "showLabel", true)                                              \
+  X(String, Label_, "label", "")                                                        \
+  X(String, FontFamily, "fontFamily", "\"Trebuchet MS\", Arial, Helvetica, sans-serif") \
+  X(String, FontSize, "fontSize", "11pt")                                               \
+  X(String, FontWeight, "fontWeight", "normal")                                         \
+  X(Double, FontStretch, "fontStretch", 1)                                              \
+  X(Color, TextColor, "textColor", "#666666")                                           \
+  X(Boolean, EnableFontSupport, "enableFontSupport", true)                              \
   X(Double, Pt2Px, "pt2px", 0)
 ZQ_PLOT_RENDERER_CLASS(TIWZQJQPlotCanvasAxisLabelRendererOptions, TIWZQJQPlotLabelRendersBase,
                        ZQ_PLOT_CANVAS_LABEL_ROWS, "$.jqplot.CanvasAxisLabelRenderer")
@@ -365,18 +374,19 @@ ZQ_PLOT_RENDERER_CLASS(TIWZQJQPlotEnhancedLegendRendererOptions, TIWZQJQPlotLege
 
 // ---------------------------------------------------------------- plug-in options
 
-#define ZQ_PLOT_MARKER_ROWS(X)                                                                   \
-  X(Boolean, Show, "show", true)                                                                 \
-  X(Enum, Style, "style", TIWZQJQPlotMarkerOptionsStyle, TIWZQJQPlotMarkerOptionsStyle::jqpmosFilledDiamond) \
-  X(Integer, LineWidth, "lineWidth", 2)                                                          \
-  X(Double, Size, "size", 9)                                                                     \
-  X(Color, Color, "color", "#666666")                                                            \
-  X(Boolean, Shadow, "shadow", true)                                                             \
-  X(Double, ShadowAngle, "shadowAngle", 45)                                                      \
-  X(Double, ShadowOffset, "shadowOffset", 1)                                                     \
-  X(Double, ShadowDepth, "shadowDepth", 3)                                                       \
-  X(Double, ShadowAlpha, "shadowAlpha", 0.07)                                                    \
-  X(FuncOf, ShadowRenderer, "shadowRenderer", "", TIWZQJQPlotValueFunc, kZQFixedScript)          \
+#define ZQ_PLOT_MARKER_ROWS(X)                                                          \
+  X(Boolean, Show, "show", true)                                                        \
+  X(Enum, Style, "style", TIWZQJQPlotMarkerOptionsStyle,                                \
+    TIWZQJQPlotMarkerOptionsStyle::jqpmosFilledDiamond)                                 \
+  X(Integer, LineWidth, "lineWidth", 2)                                                 \
+  X(Double, Size, "size", 9)                                                            \
+  X(Color, Color, "color", "#666666")                                                   \
+  X(Boolean, Shadow, "shadow", true)                                                    \
+  X(Double, ShadowAngle, "shadowAngle", 45)                                             \
+  X(Double, ShadowOffset, "shadowOffset", 1)                                            \
+  X(Double, ShadowDepth, "shadowDepth", 3)                                              \
+  X(Double, ShadowAlpha, "shadowAlpha", 0.07)                                           \
+  X(FuncOf, ShadowRenderer, "shadowRenderer", "", TIWZQJQPlotValueFunc, kZQFixedScript) \
   X(FuncOf, ShapeRenderer, "shapeRenderer", "", TIWZQJQPlotValueFunc, kZQFixedScript)
 
 class TIWZQJQPlotMarkerRendererOptions : public TIWZQJSon {
@@ -385,31 +395,34 @@ class TIWZQJQPlotMarkerRendererOptions : public TIWZQJSon {
   std::string GetFixedScript(TObject* AFunc, bool& AFlag) override;
 };
 
-#define ZQ_PLOT_CURSOR_ROWS(X)                                                                   \
-  X(Enum, Style, "style", TIWZQJQCursorTypes, jqctCrosshair)                 \
-  X(Boolean, Show, "show", false)                                                                \
-  X(Boolean, ShowTooltip, "showTooltip", true)                                                   \
-  X(Boolean, FollowMouse, "followMouse", false)                                                  \
-  X(Enum, TooltipLocation, "tooltipLocation", TIWZQJQPlotOptionsOrientation, TIWZQJQPlotOptionsOrientation::jqpooSE) \
-  X(Integer, TooltipOffset, "tooltipOffset", 6)                                                  \
-  X(Boolean, ShowTooltipGridPosition, "showTooltipGridPosition", false)                          \
-  X(Boolean, ShowTooltipUnitPosition, "showTooltipUnitPosition", true)                           \
-  X(Boolean, ShowTooltipDataPosition, "showTooltipDataPosition", false)                          \
-  X(String, TooltipFormatString, "tooltipFormatString", "%.4P, %.4P")                            \
-  X(Boolean, UseAxesFormatters, "useAxesFormatters", true)                                       \
-  X(Boolean, Zoom, "zoom", false)                                                                \
-  X(Boolean, LooseZoom, "looseZoom", false)                                                      \
-  X(Boolean, ClickReset, "clickReset", false)                                                    \
-  X(Boolean, DblClickReset, "dblClickReset", true)                                               \
-  X(Boolean, ShowVerticalLine, "showVerticalLine", false)                                        \
-  X(Boolean, ShowHorizontalLine, "showHorizontalLine", false)                                    \
-  X(Enum, ConstrainZoomTo, "constrainZoomTo", TIWZQJQPlotCursorOptionsConstrainTo, TIWZQJQPlotCursorOptionsConstrainTo::jqpcoctNone) \
-  X(Integer, IntersectionThreshold, "intersectionThreshold", 2)                                  \
-  X(Boolean, ShowCursorLegend, "showCursorLegend", false)                                        \
-  X(Boolean, ConstrainOutsideZoom, "constrainOutsideZoom", true)                                 \
-  X(Boolean, ShowTooltipOutsideZoom, "showTooltipOutsideZoom", false)                            \
-  X(Boolean, OnGrid, "onGrid", false)                                                            \
-  X(FuncOf, CursorLegendFormatString, "cursorLegendFormatString", "", TIWZQJQPlotValueFunc, kZQFixedScript) \
+#define ZQ_PLOT_CURSOR_ROWS(X)                                                              \
+  X(Enum, Style, "style", TIWZQJQCursorTypes, jqctCrosshair)                                \
+  X(Boolean, Show, "show", false)                                                           \
+  X(Boolean, ShowTooltip, "showTooltip", true)                                              \
+  X(Boolean, FollowMouse, "followMouse", false)                                             \
+  X(Enum, TooltipLocation, "tooltipLocation", TIWZQJQPlotOptionsOrientation,                \
+    TIWZQJQPlotOptionsOrientation::jqpooSE)                                                 \
+  X(Integer, TooltipOffset, "tooltipOffset", 6)                                             \
+  X(Boolean, ShowTooltipGridPosition, "showTooltipGridPosition", false)                     \
+  X(Boolean, ShowTooltipUnitPosition, "showTooltipUnitPosition", true)                      \
+  X(Boolean, ShowTooltipDataPosition, "showTooltipDataPosition", false)                     \
+  X(String, TooltipFormatString, "tooltipFormatString", "%.4P, %.4P")                       \
+  X(Boolean, UseAxesFormatters, "useAxesFormatters", true)                                  \
+  X(Boolean, Zoom, "zoom", false)                                                           \
+  X(Boolean, LooseZoom, "looseZoom", false)                                                 \
+  X(Boolean, ClickReset, "clickReset", false)                                               \
+  X(Boolean, DblClickReset, "dblClickReset", true)                                          \
+  X(Boolean, ShowVerticalLine, "showVerticalLine", false)                                   \
+  X(Boolean, ShowHorizontalLine, "showHorizontalLine", false)                               \
+  X(Enum, ConstrainZoomTo, "constrainZoomTo", TIWZQJQPlotCursorOptionsConstrainTo,          \
+    TIWZQJQPlotCursorOptionsConstrainTo::jqpcoctNone)                                       \
+  X(Integer, IntersectionThreshold, "intersectionThreshold", 2)                             \
+  X(Boolean, ShowCursorLegend, "showCursorLegend", false)                                   \
+  X(Boolean, ConstrainOutsideZoom, "constrainOutsideZoom", true)                            \
+  X(Boolean, ShowTooltipOutsideZoom, "showTooltipOutsideZoom", false)                       \
+  X(Boolean, OnGrid, "onGrid", false)                                                       \
+  X(FuncOf, CursorLegendFormatString, "cursorLegendFormatString", "", TIWZQJQPlotValueFunc, \
+    kZQFixedScript)                                                                         \
   X(ObjList, TooltipAxisGroups, "tooltipAxisGroups", TIWZQJSonSimpleArrArrays)
 
 class TIWZQJQPlotCursorOptions : public TIWZQJQPlotBaseClass {
@@ -418,9 +431,10 @@ class TIWZQJQPlotCursorOptions : public TIWZQJQPlotBaseClass {
   std::string GetFixedScript(TObject* AFunc, bool& AFlag) override;
 };
 
-#define ZQ_PLOT_DRAGABLE_ROWS(X)                                                                   \
-  X(Color, Color, "color", "")                                                                     \
-  X(Enum, ConstrainTo, "constrainTo", TIWZQJQPlotCursorOptionsConstrainTo, TIWZQJQPlotCursorOptionsConstrainTo::jqpcoctNone) \
+#define ZQ_PLOT_DRAGABLE_ROWS(X)                                           \
+  X(Color, Color, "color", "")                                             \
+  X(Enum, ConstrainTo, "constrainTo", TIWZQJQPlotCursorOptionsConstrainTo, \
+    TIWZQJQPlotCursorOptionsConstrainTo::jqpcoctNone)                      \
   X(Boolean, Enable, "enable", false, kZQServerOnly)
 
 class TIWZQJQPlotDragableOptions : public TIWZQJQPlotBaseClass {
@@ -429,24 +443,26 @@ class TIWZQJQPlotDragableOptions : public TIWZQJQPlotBaseClass {
   void ResetCustomProps() { SetEnable(false); }
 };
 
-#define ZQ_PLOT_HIGHLIGHTER_ROWS(X)                                                              \
-  X(Double, LineWidthAdjust, "lineWidthAdjust", 2.5)                                             \
-  X(Double, SizeAdjust, "sizeAdjust", 5)                                                         \
-  X(Boolean, ShowTooltip, "showTooltip", true)                                                   \
-  X(Enum, TooltipLocation, "tooltipLocation", TIWZQJQPlotOptionsOrientation, TIWZQJQPlotOptionsOrientation::jqpooNW) \
-  X(Boolean, FadeTooltip, "fadeTooltip", true)                                                   \
-  X(Variant, TooltipFadeSpeed, "tooltipFadeSpeed", Variant("fast"))                              \
-  X(Double, TooltipOffset, "tooltipOffset", 2)                                                   \
-  X(Enum, TooltipAxes, "tooltipAxes", TIWZQJQPlotHighlighterOptionsTooltipAxes, TIWZQJQPlotHighlighterOptionsTooltipAxes::jqphotaBoth) \
-  X(String, TooltipSeparator, "tooltipSeparator", ", ")                                          \
-  X(Boolean, UseAxesFormatters, "useAxesFormatters", true)                                       \
-  X(String, TooltipFormatString, "tooltipFormatString", "%.5P")                                  \
-  X(Boolean, ShowMarker, "showMarker", true)                                                     \
-  X(Func, OnTooltipContentEditor, "tooltipContentEditor", "str, seriesIndex, pointIndex")        \
-  X(String, FormatString, "formatString", "")                                                    \
-  X(Integer, YValues, "yvalues", 1)                                                              \
-  X(Boolean, BringSeriesToFront, "bringSeriesToFront", false)                                    \
-  X(Boolean, Show, "show", false)                                                                \
+#define ZQ_PLOT_HIGHLIGHTER_ROWS(X)                                                       \
+  X(Double, LineWidthAdjust, "lineWidthAdjust", 2.5)                                      \
+  X(Double, SizeAdjust, "sizeAdjust", 5)                                                  \
+  X(Boolean, ShowTooltip, "showTooltip", true)                                            \
+  X(Enum, TooltipLocation, "tooltipLocation", TIWZQJQPlotOptionsOrientation,              \
+    TIWZQJQPlotOptionsOrientation::jqpooNW)                                               \
+  X(Boolean, FadeTooltip, "fadeTooltip", true)                                            \
+  X(Variant, TooltipFadeSpeed, "tooltipFadeSpeed", Variant("fast"))                       \
+  X(Double, TooltipOffset, "tooltipOffset", 2)                                            \
+  X(Enum, TooltipAxes, "tooltipAxes", TIWZQJQPlotHighlighterOptionsTooltipAxes,           \
+    TIWZQJQPlotHighlighterOptionsTooltipAxes::jqphotaBoth)                                \
+  X(String, TooltipSeparator, "tooltipSeparator", ", ")                                   \
+  X(Boolean, UseAxesFormatters, "useAxesFormatters", true)                                \
+  X(String, TooltipFormatString, "tooltipFormatString", "%.5P")                           \
+  X(Boolean, ShowMarker, "showMarker", true)                                              \
+  X(Func, OnTooltipContentEditor, "tooltipContentEditor", "str, seriesIndex, pointIndex") \
+  X(String, FormatString, "formatString", "")                                             \
+  X(Integer, YValues, "yvalues", 1)                                                       \
+  X(Boolean, BringSeriesToFront, "bringSeriesToFront", false)                             \
+  X(Boolean, Show, "show", false)                                                         \
   X(Obj, MarkerRenderer, "markerRenderer", TIWZQJQPlotMarkerRendererOptions, kZQServerOnly)
 
 class TIWZQJQPlotHighlighterOptions : public TIWZQJQPlotBaseClass {
@@ -458,19 +474,20 @@ class TIWZQJQPlotHighlighterOptions : public TIWZQJQPlotBaseClass {
   void ResetCustomProps();
 };
 
-#define ZQ_PLOT_POINT_LABELS_ROWS(X)                                                             \
-  X(Boolean, Show, "show", false)                                                                \
-  X(Enum, Location, "location", TIWZQJQPlotOptionsOrientation, TIWZQJQPlotOptionsOrientation::jqpooN) \
-  X(Boolean, LabelsFromSeries, "labelsFromSeries", false)                                        \
-  X(SimpleArray, SeriesLabelIndex, "seriesLabelIndex", false)                                    \
-  X(SimpleArray, Labels, "labels", true)                                                         \
-  X(Boolean, StackedValue, "stackedValue", false)                                                \
-  X(Integer, YPadding, "ypadding", 6)                                                            \
-  X(Integer, XPadding, "xpadding", 6)                                                            \
-  X(Boolean, EscapeHTML, "escapeHTML", true)                                                     \
-  X(Integer, EdgeTolerance, "edgeTolerance", -5)                                                 \
-  X(String, FormatString, "formatString", "")                                                    \
-  X(Boolean, HideZeros, "hideZeros", false)                                                      \
+#define ZQ_PLOT_POINT_LABELS_ROWS(X)                           \
+  X(Boolean, Show, "show", false)                              \
+  X(Enum, Location, "location", TIWZQJQPlotOptionsOrientation, \
+    TIWZQJQPlotOptionsOrientation::jqpooN)                     \
+  X(Boolean, LabelsFromSeries, "labelsFromSeries", false)      \
+  X(SimpleArray, SeriesLabelIndex, "seriesLabelIndex", false)  \
+  X(SimpleArray, Labels, "labels", true)                       \
+  X(Boolean, StackedValue, "stackedValue", false)              \
+  X(Integer, YPadding, "ypadding", 6)                          \
+  X(Integer, XPadding, "xpadding", 6)                          \
+  X(Boolean, EscapeHTML, "escapeHTML", true)                   \
+  X(Integer, EdgeTolerance, "edgeTolerance", -5)               \
+  X(String, FormatString, "formatString", "")                  \
+  X(Boolean, HideZeros, "hideZeros", false)                    \
   X(FuncOf, Formatter, "formatter", "", TIWZQJQPlotValueFunc, kZQFixedScript)
 
 class TIWZQJQPlotPointLabelsOptions : public TIWZQJQPlotBaseClass {
@@ -480,18 +497,19 @@ class TIWZQJQPlotPointLabelsOptions : public TIWZQJQPlotBaseClass {
   void ResetCustomProps() { SetShow(false); }
 };
 
-#define ZQ_PLOT_TRENDLINE_ROWS(X)                                                                \
-  X(Boolean, Show, "show", true)                                                                 \
-  X(Color, Color, "color", "#666666")                                                            \
-  X(String, Label_, "label", "")                                                                 \
-  X(Enum, Type_, "type", TIWZQJQPlotTrendlineOptionsType, TIWZQJQPlotTrendlineOptionsType::jqptlotLinear) \
-  X(Boolean, Shadow, "shadow", true)                                                             \
-  X(Double, LineWidth, "lineWidth", 1.5)                                                         \
-  X(Double, ShadowAngle, "shadowAngle", 45)                                                      \
-  X(Double, ShadowOffset, "shadowOffset", 1)                                                     \
-  X(Double, ShadowDepth, "shadowDepth", 3)                                                       \
-  X(Double, ShadowAlpha, "shadowAlpha", 0.07)                                                    \
-  X(Obj, MarkerRenderer, "markerRenderer", TIWZQJQPlotMarkerRendererOptions)                     \
+#define ZQ_PLOT_TRENDLINE_ROWS(X)                                            \
+  X(Boolean, Show, "show", true)                                             \
+  X(Color, Color, "color", "#666666")                                        \
+  X(String, Label_, "label", "")                                             \
+  X(Enum, Type_, "type", TIWZQJQPlotTrendlineOptionsType,                    \
+    TIWZQJQPlotTrendlineOptionsType::jqptlotLinear)                          \
+  X(Boolean, Shadow, "shadow", true)                                         \
+  X(Double, LineWidth, "lineWidth", 1.5)                                     \
+  X(Double, ShadowAngle, "shadowAngle", 45)                                  \
+  X(Double, ShadowOffset, "shadowOffset", 1)                                 \
+  X(Double, ShadowDepth, "shadowDepth", 3)                                   \
+  X(Double, ShadowAlpha, "shadowAlpha", 0.07)                                \
+  X(Obj, MarkerRenderer, "markerRenderer", TIWZQJQPlotMarkerRendererOptions) \
   X(Obj, RendererOptions, "rendererOptions", TIWZQJQPlotLineRendererOptions)
 
 class TIWZQJQPlotTrendlineOptions : public TIWZQJQPlotBaseClass {
@@ -501,25 +519,27 @@ class TIWZQJQPlotTrendlineOptions : public TIWZQJQPlotBaseClass {
   void ResetCustomProps();
 };
 
-#define ZQ_PLOT_OVERLAY_LINE_ROWS(X)                                                            \
-  X(String, Name, "name", "")                                                                   \
-  X(Boolean, Show, "show", true)                                                                \
-  X(Integer, LineWidth, "lineWidth", 2)                                                         \
-  X(Enum, LineCap, "lineCap", TIWZQJQPlotCanvasOverlayLineBaseLineCap, TIWZQJQPlotCanvasOverlayLineBaseLineCap::jqcololcRound) \
-  X(Color, Color, "color", "#666666")                                                           \
-  X(Boolean, Shadow, "shadow", true)                                                            \
-  X(Double, ShadowAngle, "shadowAngle", 45)                                                     \
-  X(Double, ShadowOffset, "shadowOffset", 1)                                                    \
-  X(Double, ShadowDepth, "shadowDepth", 3)                                                      \
-  X(Double, ShadowAlpha, "shadowAlpha", 0.07)                                                   \
-  X(Enum, XAxis, "xaxis", TIWZQJQPlotOptionsXAxes, TIWZQJQPlotOptionsXAxes::jqpoxXAxis)        \
-  X(Enum, YAxis, "yaxis", TIWZQJQPlotOptionsYAxes, TIWZQJQPlotOptionsYAxes::jqpoyYAxis)        \
-  X(Boolean, ShowTooltip, "showTooltip", false)                                                 \
-  X(Double, ShowTooltipPrecision, "showTooltipPrecision", 0.6)                                  \
-  X(Enum, TooltipLocation, "tooltipLocation", TIWZQJQPlotOptionsOrientation, TIWZQJQPlotOptionsOrientation::jqpooSE) \
-  X(Boolean, FadeTooltip, "fadeTooltip", true)                                                  \
-  X(Variant, TooltipFadeSpeed, "tooltipFadeSpeed", Variant("fast"))                             \
-  X(Double, TooltipOffset, "tooltipOffset", 4)                                                  \
+#define ZQ_PLOT_OVERLAY_LINE_ROWS(X)                                                    \
+  X(String, Name, "name", "")                                                           \
+  X(Boolean, Show, "show", true)                                                        \
+  X(Integer, LineWidth, "lineWidth", 2)                                                 \
+  X(Enum, LineCap, "lineCap", TIWZQJQPlotCanvasOverlayLineBaseLineCap,                  \
+    TIWZQJQPlotCanvasOverlayLineBaseLineCap::jqcololcRound)                             \
+  X(Color, Color, "color", "#666666")                                                   \
+  X(Boolean, Shadow, "shadow", true)                                                    \
+  X(Double, ShadowAngle, "shadowAngle", 45)                                             \
+  X(Double, ShadowOffset, "shadowOffset", 1)                                            \
+  X(Double, ShadowDepth, "shadowDepth", 3)                                              \
+  X(Double, ShadowAlpha, "shadowAlpha", 0.07)                                           \
+  X(Enum, XAxis, "xaxis", TIWZQJQPlotOptionsXAxes, TIWZQJQPlotOptionsXAxes::jqpoxXAxis) \
+  X(Enum, YAxis, "yaxis", TIWZQJQPlotOptionsYAxes, TIWZQJQPlotOptionsYAxes::jqpoyYAxis) \
+  X(Boolean, ShowTooltip, "showTooltip", false)                                         \
+  X(Double, ShowTooltipPrecision, "showTooltipPrecision", 0.6)                          \
+  X(Enum, TooltipLocation, "tooltipLocation", TIWZQJQPlotOptionsOrientation,            \
+    TIWZQJQPlotOptionsOrientation::jqpooSE)                                             \
+  X(Boolean, FadeTooltip, "fadeTooltip", true)                                          \
+  X(Variant, TooltipFadeSpeed, "tooltipFadeSpeed", Variant("fast"))                     \
+  X(Double, TooltipOffset, "tooltipOffset", 4)                                          \
   X(String, TooltipFormatString, "tooltipFormatString", "%d, %d")
 
 // A line of the canvas overlay, written wrapped under its kind's name
@@ -535,15 +555,16 @@ class TIWZQJQPlotCanvasOverlayLineBase : public TIWZQJSon {
 #define ZQ_PLOT_LINE_OBJ_ROWS(X) \
   X(SimpleArray, Start, "start", false) X(SimpleArray, Stop, "stop", false)
 class TIWZQJQPlotCanvasOverlayLineObj : public TIWZQJQPlotCanvasOverlayLineBase {
-  ZQ_OPTIONS(TIWZQJQPlotCanvasOverlayLineObj, TIWZQJQPlotCanvasOverlayLineBase, ZQ_PLOT_LINE_OBJ_ROWS)
+  ZQ_OPTIONS(TIWZQJQPlotCanvasOverlayLineObj, TIWZQJQPlotCanvasOverlayLineBase,
+             ZQ_PLOT_LINE_OBJ_ROWS)
   using TIWZQJQPlotCanvasOverlayLineBase::TIWZQJQPlotCanvasOverlayLineBase;
   const char* WrapperName() const override { return "line"; }
 };
 
-#define ZQ_PLOT_HLINE_ROWS(X)                                                                    \
-  X(JSon, Y, "y", "null") X(JSon, XMin, "xmin", "null") X(JSon, XMax, "xmax", "null")            \
-      X(String, XOffset, "xOffset", "6px") X(JSon, XMinOffset, "xminOffset", "null")             \
-          X(JSon, XMaxOffset, "xmaxOffset", "null")
+#define ZQ_PLOT_HLINE_ROWS(X)                                                                      \
+  X(JSon, Y, "y", "null")                                                                          \
+  X(JSon, XMin, "xmin", "null") X(JSon, XMax, "xmax", "null") X(String, XOffset, "xOffset", "6px") \
+      X(JSon, XMinOffset, "xminOffset", "null") X(JSon, XMaxOffset, "xmaxOffset", "null")
 class TIWZQJQPlotCanvasOverlayHorizontalLineObj : public TIWZQJQPlotCanvasOverlayLineBase {
   ZQ_OPTIONS(TIWZQJQPlotCanvasOverlayHorizontalLineObj, TIWZQJQPlotCanvasOverlayLineBase,
              ZQ_PLOT_HLINE_ROWS)
@@ -552,17 +573,18 @@ class TIWZQJQPlotCanvasOverlayHorizontalLineObj : public TIWZQJQPlotCanvasOverla
 };
 
 #define ZQ_PLOT_DASH_ROWS(X) X(SimpleArray, DashPattern, "dashPattern", false)
-class TIWZQJQPlotCanvasOverlayDashedHorizontalLineObj : public TIWZQJQPlotCanvasOverlayHorizontalLineObj {
+class TIWZQJQPlotCanvasOverlayDashedHorizontalLineObj
+    : public TIWZQJQPlotCanvasOverlayHorizontalLineObj {
   ZQ_OPTIONS(TIWZQJQPlotCanvasOverlayDashedHorizontalLineObj,
              TIWZQJQPlotCanvasOverlayHorizontalLineObj, ZQ_PLOT_DASH_ROWS)
   using TIWZQJQPlotCanvasOverlayHorizontalLineObj::TIWZQJQPlotCanvasOverlayHorizontalLineObj;
   const char* WrapperName() const override { return "dashedHorizontalLine"; }
 };
 
-#define ZQ_PLOT_VLINE_ROWS(R)                                                                    \
-  R(JSon, X, "x", "null") R(JSon, YMin, "ymin", "null") R(JSon, YMax, "ymax", "null")            \
-      R(String, YOffset, "yOffset", "6px") R(JSon, YMinOffset, "yminOffset", "null")             \
-          R(JSon, YMaxOffset, "ymaxOffset", "null")
+#define ZQ_PLOT_VLINE_ROWS(R)                                                                      \
+  R(JSon, X, "x", "null")                                                                          \
+  R(JSon, YMin, "ymin", "null") R(JSon, YMax, "ymax", "null") R(String, YOffset, "yOffset", "6px") \
+      R(JSon, YMinOffset, "yminOffset", "null") R(JSon, YMaxOffset, "ymaxOffset", "null")
 class TIWZQJQPlotCanvasOverlayVerticalLineObj : public TIWZQJQPlotCanvasOverlayLineBase {
   ZQ_OPTIONS(TIWZQJQPlotCanvasOverlayVerticalLineObj, TIWZQJQPlotCanvasOverlayLineBase,
              ZQ_PLOT_VLINE_ROWS)
@@ -570,18 +592,20 @@ class TIWZQJQPlotCanvasOverlayVerticalLineObj : public TIWZQJQPlotCanvasOverlayL
   const char* WrapperName() const override { return "verticalLine"; }
 };
 
-class TIWZQJQPlotCanvasOverlayDashedVerticalLineObj : public TIWZQJQPlotCanvasOverlayVerticalLineObj {
+class TIWZQJQPlotCanvasOverlayDashedVerticalLineObj
+    : public TIWZQJQPlotCanvasOverlayVerticalLineObj {
   ZQ_OPTIONS(TIWZQJQPlotCanvasOverlayDashedVerticalLineObj, TIWZQJQPlotCanvasOverlayVerticalLineObj,
              ZQ_PLOT_DASH_ROWS)
   using TIWZQJQPlotCanvasOverlayVerticalLineObj::TIWZQJQPlotCanvasOverlayVerticalLineObj;
   const char* WrapperName() const override { return "dashedVerticalLine"; }
 };
 
-#define ZQ_PLOT_OVERLAY_OBJECTS_ROWS(X)                                                        \
-  X(Obj, Line, "line", TIWZQJQPlotCanvasOverlayLineObj)                                        \
-  X(Obj, HorizontalLine, "horizontalLine", TIWZQJQPlotCanvasOverlayHorizontalLineObj)          \
-  X(Obj, DashedHorizontalLine, "dashedHorizontalLine", TIWZQJQPlotCanvasOverlayDashedHorizontalLineObj) \
-  X(Obj, VerticalLine, "verticalLine", TIWZQJQPlotCanvasOverlayVerticalLineObj)                \
+#define ZQ_PLOT_OVERLAY_OBJECTS_ROWS(X)                                               \
+  X(Obj, Line, "line", TIWZQJQPlotCanvasOverlayLineObj)                               \
+  X(Obj, HorizontalLine, "horizontalLine", TIWZQJQPlotCanvasOverlayHorizontalLineObj) \
+  X(Obj, DashedHorizontalLine, "dashedHorizontalLine",                                \
+    TIWZQJQPlotCanvasOverlayDashedHorizontalLineObj)                                  \
+  X(Obj, VerticalLine, "verticalLine", TIWZQJQPlotCanvasOverlayVerticalLineObj)       \
   X(Obj, DashedVerticalLine, "dashedVerticalLine", TIWZQJQPlotCanvasOverlayDashedVerticalLineObj)
 
 // Written as an array of the lines that are written, in member order.
@@ -611,20 +635,20 @@ class TIWZQJQPlotOptionsTitle : public TIWZQJSon {
                          bool OnlyCount) override;
 };
 
-#define ZQ_PLOT_GRID_ROWS(X)                                \
-  X(Boolean, DrawGridLines, "drawGridLines", true)          \
-  X(Color, GridLineColor, "gridLineColor", "#cccccc")       \
-  X(Double, GridLineWidth, "gridLineWidth", 1)              \
-  X(Color, Background, "background", "#fffdf6")             \
-  X(Color, BorderColor, "borderColor", "#999999")           \
-  X(Double, BorderWidth, "borderWidth", 2)                  \
-  X(Boolean, DrawBorder, "drawBorder", true)                \
-  X(Boolean, Shadow, "shadow", true)                        \
-  X(Double, ShadowAngle, "shadowAngle", 45)                 \
-  X(Double, ShadowOffset, "shadowOffset", 1.5)              \
-  X(Double, ShadowWidth, "shadowWidth", 3)                  \
-  X(Double, ShadowDepth, "shadowDepth", 3)                  \
-  X(Double, ShadowAlpha, "shadowAlpha", 0.07)               \
+#define ZQ_PLOT_GRID_ROWS(X)                          \
+  X(Boolean, DrawGridLines, "drawGridLines", true)    \
+  X(Color, GridLineColor, "gridLineColor", "#cccccc") \
+  X(Double, GridLineWidth, "gridLineWidth", 1)        \
+  X(Color, Background, "background", "#fffdf6")       \
+  X(Color, BorderColor, "borderColor", "#999999")     \
+  X(Double, BorderWidth, "borderWidth", 2)            \
+  X(Boolean, DrawBorder, "drawBorder", true)          \
+  X(Boolean, Shadow, "shadow", true)                  \
+  X(Double, ShadowAngle, "shadowAngle", 45)           \
+  X(Double, ShadowOffset, "shadowOffset", 1.5)        \
+  X(Double, ShadowWidth, "shadowWidth", 3)            \
+  X(Double, ShadowDepth, "shadowDepth", 3)            \
+  X(Double, ShadowAlpha, "shadowAlpha", 0.07)         \
   X(Color, ShadowColor, "shadowColor", "")
 
 class TIWZQJQPlotOptionsGrid : public TIWZQJSon {
@@ -632,26 +656,28 @@ class TIWZQJQPlotOptionsGrid : public TIWZQJSon {
   using TIWZQJSon::TIWZQJSon;
 };
 
-#define ZQ_PLOT_LEGEND_ROWS(X)                                                                   \
-  X(Boolean, Show, "show", false)                                                                \
-  X(Enum, Location, "location", TIWZQJQPlotOptionsOrientation, TIWZQJQPlotOptionsOrientation::jqpooNE) \
-  X(Integer, XOffset, "xoffset", 0)                                                              \
-  X(Integer, YOffset, "yoffset", 0)                                                              \
-  X(Enum, Placement, "placement", TIWZQJQPlotLegendPlacement, TIWZQJQPlotLegendPlacement::jqplpInsideGrid) \
-  X(SimpleArray, Labels, "labels", true)                                                         \
-  X(Boolean, ShowLabels, "showLabels", true)                                                     \
-  X(Boolean, ShowWatches, "showSwatches", true)                                                  \
-  X(String, Border, "border", "")                                                                \
-  X(Color, Background, "background", "")                                                        \
-  X(Color, TextColor, "textColor", "")                                                           \
-  X(String, FontFamily, "fontFamily", "")                                                        \
-  X(String, FontSize, "fontSize", "")                                                            \
-  X(String, RowSpacing, "rowSpacing", "0.5em")                                                   \
-  X(Boolean, PreDraw, "preDraw", false)                                                          \
-  X(JSon, MarginTop, "marginTop", "null")                                                        \
-  X(JSon, MarginRight, "marginRight", "null")                                                    \
-  X(JSon, MarginBottom, "marginBottom", "null")                                                  \
-  X(JSon, MarginLeft, "marginLeft", "null")                                                      \
+#define ZQ_PLOT_LEGEND_ROWS(X)                                 \
+  X(Boolean, Show, "show", false)                              \
+  X(Enum, Location, "location", TIWZQJQPlotOptionsOrientation, \
+    TIWZQJQPlotOptionsOrientation::jqpooNE)                    \
+  X(Integer, XOffset, "xoffset", 0)                            \
+  X(Integer, YOffset, "yoffset", 0)                            \
+  X(Enum, Placement, "placement", TIWZQJQPlotLegendPlacement,  \
+    TIWZQJQPlotLegendPlacement::jqplpInsideGrid)               \
+  X(SimpleArray, Labels, "labels", true)                       \
+  X(Boolean, ShowLabels, "showLabels", true)                   \
+  X(Boolean, ShowWatches, "showSwatches", true)                \
+  X(String, Border, "border", "")                              \
+  X(Color, Background, "background", "")                       \
+  X(Color, TextColor, "textColor", "")                         \
+  X(String, FontFamily, "fontFamily", "")                      \
+  X(String, FontSize, "fontSize", "")                          \
+  X(String, RowSpacing, "rowSpacing", "0.5em")                 \
+  X(Boolean, PreDraw, "preDraw", false)                        \
+  X(JSon, MarginTop, "marginTop", "null")                      \
+  X(JSon, MarginRight, "marginRight", "null")                  \
+  X(JSon, MarginBottom, "marginBottom", "null")                \
+  X(JSon, MarginLeft, "marginLeft", "null")                    \
   X(Boolean, EscapeHtml, "escapeHtml", false)
 
 class TIWZQJQPlotOptionsLegend : public TIWZQJQPlotBaseClass {
@@ -678,30 +704,30 @@ class TIWZQJQPlotOptionsLegend : public TIWZQJQPlotBaseClass {
 
 // ---------------------------------------------------------------- axes
 
-#define ZQ_PLOT_AXES_DEFAULTS_ROWS(X)                                   \
-  X(Boolean, Show, "show", false)                                       \
-  X(Variant, Min, "min", Variant(""))                                   \
-  X(Variant, Max, "max", Variant(""))                                   \
-  X(Double, Pad, "pad", 1.2)                                            \
-  X(SimpleArray, Ticks, "ticks", true)                                  \
-  X(Integer, NumberTicks, "numberTicks", -1)                            \
-  X(Boolean, ShowTicks, "showTicks", true)                              \
-  X(Boolean, ShowTickMarks, "showTickMarks", true)                      \
-  X(String, Label_, "label", "")                                        \
-  X(Boolean, ShowLabel, "showLabel", true)                              \
-  X(Double, PadMax, "padMax", 0)                                        \
-  X(Double, PadMin, "padMin", 0)                                        \
-  X(Variant, TickInterval, "tickInterval", Variant(""))                 \
-  X(Boolean, ShowMinorTicks, "showMinorTicks", true)                    \
-  X(Boolean, DrawMajorGridlines, "drawMajorGridlines", true)            \
-  X(Boolean, DrawMinorGridlines, "drawMinorGridlines", false)           \
-  X(Boolean, DrawMajorTickMarks, "drawMajorTickMarks", true)            \
-  X(Boolean, DrawMinorTickMarks, "drawMinorTickMarks", true)            \
-  X(Boolean, UseSeriesColor, "useSeriesColor", false)                   \
-  X(Double, BorderWidth, "borderWidth", 0)                              \
-  X(Color, BorderColor, "borderColor", "")                              \
-  X(Boolean, ScaleToHiddenSeries, "scaleToHiddenSeries", false)         \
-  X(Boolean, SyncTicks, "syncTicks", false)                             \
+#define ZQ_PLOT_AXES_DEFAULTS_ROWS(X)                           \
+  X(Boolean, Show, "show", false)                               \
+  X(Variant, Min, "min", Variant(""))                           \
+  X(Variant, Max, "max", Variant(""))                           \
+  X(Double, Pad, "pad", 1.2)                                    \
+  X(SimpleArray, Ticks, "ticks", true)                          \
+  X(Integer, NumberTicks, "numberTicks", -1)                    \
+  X(Boolean, ShowTicks, "showTicks", true)                      \
+  X(Boolean, ShowTickMarks, "showTickMarks", true)              \
+  X(String, Label_, "label", "")                                \
+  X(Boolean, ShowLabel, "showLabel", true)                      \
+  X(Double, PadMax, "padMax", 0)                                \
+  X(Double, PadMin, "padMin", 0)                                \
+  X(Variant, TickInterval, "tickInterval", Variant(""))         \
+  X(Boolean, ShowMinorTicks, "showMinorTicks", true)            \
+  X(Boolean, DrawMajorGridlines, "drawMajorGridlines", true)    \
+  X(Boolean, DrawMinorGridlines, "drawMinorGridlines", false)   \
+  X(Boolean, DrawMajorTickMarks, "drawMajorTickMarks", true)    \
+  X(Boolean, DrawMinorTickMarks, "drawMinorTickMarks", true)    \
+  X(Boolean, UseSeriesColor, "useSeriesColor", false)           \
+  X(Double, BorderWidth, "borderWidth", 0)                      \
+  X(Color, BorderColor, "borderColor", "")                      \
+  X(Boolean, ScaleToHiddenSeries, "scaleToHiddenSeries", false) \
+  X(Boolean, SyncTicks, "syncTicks", false)                     \
   X(Integer, TickSpacing, "tickSpacing", 75)
 
 class TIWZQJQPlotOptionsAxesDefaults : public TIWZQJQPlotBaseClass {
@@ -744,7 +770,8 @@ class TIWZQJQPlotOptionsAxesDefaults : public TIWZQJQPlotBaseClass {
 
  private:
   void AddRenderers(const ISuperObject& AJSon);
-  TZQPlotRendererSlot FTick{static_cast<int>(TIWZQJQPlotTickRenders::jqptrAxisTickRenderer), nullptr};
+  TZQPlotRendererSlot FTick{static_cast<int>(TIWZQJQPlotTickRenders::jqptrAxisTickRenderer),
+                            nullptr};
   TZQPlotRendererSlot FLabel{static_cast<int>(TIWZQJQPlotLabelRenders::jqplrAxisLabelRenderer),
                              nullptr};
   TZQPlotRendererSlot FAxes{static_cast<int>(TIWZQJQPlotAxesRenders::jqparLinearAxisRenderer),
@@ -769,7 +796,9 @@ class TIWZQJQPlotOptionsAxesItem : public TIWZQJSon {
 class TIWZQJQPlotOptionsAxes : public TIWZQJSonList {
   ZQ_CLASS(TIWZQJQPlotOptionsAxes, TIWZQJSonList)
   TIWZQJQPlotOptionsAxes();
-  TIWZQJQPlotOptionsAxesItem* Add() { return static_cast<TIWZQJQPlotOptionsAxesItem*>(TIWZQJSonList::Add()); }
+  TIWZQJQPlotOptionsAxesItem* Add() {
+    return static_cast<TIWZQJQPlotOptionsAxesItem*>(TIWZQJSonList::Add());
+  }
   TIWZQJQPlotOptionsAxesItem* Insert(int AIndex) {
     return static_cast<TIWZQJQPlotOptionsAxesItem*>(TIWZQJSonList::Insert(AIndex));
   }
@@ -782,32 +811,36 @@ class TIWZQJQPlotOptionsAxes : public TIWZQJSonList {
 
 // ---------------------------------------------------------------- series
 
-#define ZQ_PLOT_SERIES_DEFAULTS_ROWS(X)                                                        \
-  X(Boolean, Show, "show", true)                                                               \
-  X(Enum, XAxis, "xaxis", TIWZQJQPlotOptionsXAxes, TIWZQJQPlotOptionsXAxes::jqpoxXAxis)       \
-  X(Enum, YAxis, "yaxis", TIWZQJQPlotOptionsYAxes, TIWZQJQPlotOptionsYAxes::jqpoyYAxis)       \
-  X(String, Label_, "label", "")                                                               \
-  X(Color, Color, "color", "")                                                                 \
-  X(Double, LineWidth, "lineWidth", 2.5)                                                       \
-  X(Boolean, Shadow, "shadow", true)                                                           \
-  X(Double, ShadowAngle, "shadowAngle", 45)                                                    \
-  X(Double, ShadowOffset, "shadowOffset", 1.25)                                                \
-  X(Double, ShadowDepth, "shadowDepth", 3)                                                     \
-  X(Double, ShadowAlpha, "shadowAlpha", 0.1)                                                   \
-  X(Boolean, ShowLine, "showLine", true)                                                       \
-  X(Boolean, ShowMarker, "showMarker", true)                                                   \
-  X(Boolean, Fill, "fill", false)                                                              \
-  X(Boolean, FillAndStroke, "fillAndStroke", false)                                            \
-  X(Color, FillColor, "fillColor", "")                                                         \
-  X(String, FillAlpha, "fillAlpha", "")                                                        \
-  X(Obj, MarkerOptions, "markerOptions", TIWZQJQPlotMarkerRendererOptions)                     \
-  X(Obj, PointLabels, "pointLabels", TIWZQJQPlotPointLabelsOptions)                            \
-  X(Obj, Trendline, "trendline", TIWZQJQPlotTrendlineOptions)                                  \
+#define ZQ_PLOT_SERIES_DEFAULTS_ROWS(X)                                                 \
+  X(Boolean, Show, "show", true)                                                        \
+  X(Enum, XAxis, "xaxis", TIWZQJQPlotOptionsXAxes, TIWZQJQPlotOptionsXAxes::jqpoxXAxis) \
+  X(Enum, YAxis, "yaxis", TIWZQJQPlotOptionsYAxes, TIWZQJQPlotOptionsYAxes::jqpoyYAxis) \
+  X(String, Label_, "label", "")                                                        \
+  X(Color, Color, "color", "")                                                          \
+  X(Double, LineWidth, "lineWidth", 2.5)                                                \
+  X(Boolean, Shadow, "shadow", true)                                                    \
+  X(Double, ShadowAngle, "shadowAngle", 45)                                             \
+  X(Double, ShadowOffset, "shadowOffset", 1.25)                                         \
+  X(Double, ShadowDepth, "shadowDepth", 3)                                              \
+  X(Double, ShadowAlpha, "shadowAlpha", 0.1)                                            \
+  X(Boolean, ShowLine, "showLine", true)                                                \
+  X(Boolean, ShowMarker, "showMarker", true)                                            \
+  X(Boolean, Fill, "fill", false)                                                       \
+  X(Boolean, FillAndStroke, "fillAndStroke", false)                                     \
+  X(Color, FillColor, "fillColor", "")                                                  \
+  X(String, FillAlpha, "fillAlpha", "")                                                 \
+  X(Obj, MarkerOptions, "markerOptions", TIWZQJQPlotMarkerRendererOptions)              \
+  X(Obj, PointLabels, "pointLabels", TIWZQJQPlotPointLabelsOptions)                     \
+  X(Obj, Trendline, "trendline", TIWZQJQPlotTrendlineOptions)                           \
   X(Double, NeighborThreshold, "neighborThreshold", 4)
 
 class TIWZQJQPlotOptionsSeriesDefaults : public TIWZQJQPlotBaseClass {
   ZQ_OPTIONS(TIWZQJQPlotOptionsSeriesDefaults, TIWZQJQPlotBaseClass, ZQ_PLOT_SERIES_DEFAULTS_ROWS)
   using TIWZQJQPlotBaseClass::TIWZQJQPlotBaseClass;
+
+  // A new series shows no trend line (the trend line's own default is to
+  // show one, which would draw it under every series of every chart).
+  void AfterConstruction() override;
 
   TIWZQJQPlotSeriesRenders GetRenderer() const {
     return static_cast<TIWZQJQPlotSeriesRenders>(FRenderer.Kind);
@@ -862,23 +895,23 @@ class TIWZQJQPlotOptionsSeriesList : public TIWZQJSonList {
 using TIWZQJQPlotGetDataEvent = Delegate<void(TObject* Sender, ISuperObject& AData)>;
 using TIWZQJQPlotGetDataExEvent = Delegate<void(TObject* Sender, TStringList* AData)>;
 
-#define ZQ_PLOT_OPTIONS_ROWS(X)                                                      \
-  X(SimpleArray, SeriesColors, "seriesColors", true)                                 \
-  X(Boolean, StackSeries, "stackSeries", false)                                      \
-  X(Obj, Title, "title", TIWZQJQPlotOptionsTitle)                                    \
-  X(ObjList, Axes, "axes", TIWZQJQPlotOptionsAxes)                                   \
-  X(ObjList, Series, "series", TIWZQJQPlotOptionsSeriesList)                         \
-  X(Obj, Legend, "legend", TIWZQJQPlotOptionsLegend)                                 \
-  X(Obj, Grid, "grid", TIWZQJQPlotOptionsGrid)                                       \
-  X(Obj, Cursor, "cursor", TIWZQJQPlotCursorOptions)                                 \
-  X(Obj, Dragable, "dragable", TIWZQJQPlotDragableOptions)                           \
-  X(Obj, HighLighter, "highlighter", TIWZQJQPlotHighlighterOptions)                  \
-  X(Obj, SeriesDefaults, "seriesDefaults", TIWZQJQPlotOptionsSeriesDefaults)         \
-  X(Obj, AxesDefaults, "axesDefaults", TIWZQJQPlotOptionsAxesDefaults)               \
-  X(Boolean, CaptureRightClick, "captureRightClick", false)                          \
-  X(Func, DataRenderer, "dataRenderer", "plot,options")                              \
-  X(Obj, CanvasOverlay, "canvasOverlay", TIWZQJQPlotCanvasOverlayOptions)            \
-  X(Boolean, Animate, "animate", false)                                              \
+#define ZQ_PLOT_OPTIONS_ROWS(X)                                              \
+  X(SimpleArray, SeriesColors, "seriesColors", true)                         \
+  X(Boolean, StackSeries, "stackSeries", false)                              \
+  X(Obj, Title, "title", TIWZQJQPlotOptionsTitle)                            \
+  X(ObjList, Axes, "axes", TIWZQJQPlotOptionsAxes)                           \
+  X(ObjList, Series, "series", TIWZQJQPlotOptionsSeriesList)                 \
+  X(Obj, Legend, "legend", TIWZQJQPlotOptionsLegend)                         \
+  X(Obj, Grid, "grid", TIWZQJQPlotOptionsGrid)                               \
+  X(Obj, Cursor, "cursor", TIWZQJQPlotCursorOptions)                         \
+  X(Obj, Dragable, "dragable", TIWZQJQPlotDragableOptions)                   \
+  X(Obj, HighLighter, "highlighter", TIWZQJQPlotHighlighterOptions)          \
+  X(Obj, SeriesDefaults, "seriesDefaults", TIWZQJQPlotOptionsSeriesDefaults) \
+  X(Obj, AxesDefaults, "axesDefaults", TIWZQJQPlotOptionsAxesDefaults)       \
+  X(Boolean, CaptureRightClick, "captureRightClick", false)                  \
+  X(Func, DataRenderer, "dataRenderer", "plot,options")                      \
+  X(Obj, CanvasOverlay, "canvasOverlay", TIWZQJQPlotCanvasOverlayOptions)    \
+  X(Boolean, Animate, "animate", false)                                      \
   X(Boolean, AnimateReplot, "animateReplot", false)
 
 class TIWZQJQPlotOptions : public TIWZQJSon {
@@ -925,25 +958,25 @@ class TIWZQJQPlotOptions : public TIWZQJSon {
 extern const TZQStringArray& ZQPlotDefaultColors();
 extern const TZQStringArray& ZQPlotDefaultNegativeColors();
 
-#define ZQ_PLOT_CONFIG_ROWS(X)                                        \
-  X(Boolean, AddDomReference, "addDomReference", false)               \
-  X(Boolean, EnablePlugins, "enablePlugins", false)                   \
-  X(Integer, DefaultHeight, "defaultHeight", 300)                     \
-  X(Integer, DefaultWidth, "defaultWidth", 400)                       \
-  X(Boolean, UTCAdjust, "UTCAdjust", false)                           \
-  X(String, ErrorMessage, "errorMessage", "")                         \
-  X(Color, ErrorBackground, "errorBackground", "")                    \
-  X(String, ErrorBorder, "errorBorder", "")                           \
-  X(String, ErrorFontFamily, "errorFontFamily", "")                   \
-  X(String, ErrorFontSize, "errorFontSize", "")                       \
-  X(String, ErrorFontStyle, "errorFontStyle", "")                     \
-  X(String, ErrorFontWeight, "errorFontWeight", "")                   \
-  X(Boolean, CatchErrors, "catchErrors", false)                       \
+#define ZQ_PLOT_CONFIG_ROWS(X)                                          \
+  X(Boolean, AddDomReference, "addDomReference", false)                 \
+  X(Boolean, EnablePlugins, "enablePlugins", false)                     \
+  X(Integer, DefaultHeight, "defaultHeight", 300)                       \
+  X(Integer, DefaultWidth, "defaultWidth", 400)                         \
+  X(Boolean, UTCAdjust, "UTCAdjust", false)                             \
+  X(String, ErrorMessage, "errorMessage", "")                           \
+  X(Color, ErrorBackground, "errorBackground", "")                      \
+  X(String, ErrorBorder, "errorBorder", "")                             \
+  X(String, ErrorFontFamily, "errorFontFamily", "")                     \
+  X(String, ErrorFontSize, "errorFontSize", "")                         \
+  X(String, ErrorFontStyle, "errorFontStyle", "")                       \
+  X(String, ErrorFontWeight, "errorFontWeight", "")                     \
+  X(Boolean, CatchErrors, "catchErrors", false)                         \
   X(String, DefaultTickFormatString, "defaultTickFormatString", "%.1f") \
-  X(SimpleArray, DefaultColors, "defaultColors", true)                \
-  X(SimpleArray, DefaultNegativeColors, "defaultNegativeColors", true) \
-  X(Double, DashLength, "dashLength", 4)                              \
-  X(Double, GapLength, "gapLength", 4)                                \
+  X(SimpleArray, DefaultColors, "defaultColors", true)                  \
+  X(SimpleArray, DefaultNegativeColors, "defaultNegativeColors", true)  \
+  X(Double, DashLength, "dashLength", 4)                                \
+  X(Double, GapLength, "gapLength", 4)                                  \
   X(Double, DotGapLength, "dotGapLength", 2.5)
 
 // Values for the client-wide $.jqplot.config.
@@ -957,11 +990,11 @@ class TIWZQJQPlotConfig : public TIWZQJSon {
   bool GetCustomJq(const std::string& APropName, const ISuperObject& AJSon) override;
 };
 
-#define ZQ_PLOT_EVENTS_ROWS(X)                                                             \
-  X(Func, OnDataClick, "jqplotDataClick", "ev, seriesIndex, pointIndex, data")             \
-  X(Func, OnDataRightClick, "jqplotDataRightClick", "ev, seriesIndex, pointIndex, data")   \
-  X(Func, OnDataHighlight, "jqplotDataHighlight", "ev, seriesIndex, pointIndex, data")     \
-  X(Func, OnDataMouseOver, "jqplotDataMouseOver", "ev, seriesIndex, pointIndex, data")     \
+#define ZQ_PLOT_EVENTS_ROWS(X)                                                           \
+  X(Func, OnDataClick, "jqplotDataClick", "ev, seriesIndex, pointIndex, data")           \
+  X(Func, OnDataRightClick, "jqplotDataRightClick", "ev, seriesIndex, pointIndex, data") \
+  X(Func, OnDataHighlight, "jqplotDataHighlight", "ev, seriesIndex, pointIndex, data")   \
+  X(Func, OnDataMouseOver, "jqplotDataMouseOver", "ev, seriesIndex, pointIndex, data")   \
   X(Func, OnDataUnhighlight, "jqplotDataUnhighlight", "ev, seriesIndex, pointIndex, data")
 
 // The client events of the chart element, bound with jQuery's bind.
