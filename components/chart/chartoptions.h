@@ -42,10 +42,10 @@ class TStringList;
 
 // ---------------------------------------------------------------- enumerations
 
-#define ZQ_PLOT_ORIENTATION_VALUES(X)                                                             \
-  X(jqpooNW, "nw")                                                                                \
-  X(jqpooN, "n") X(jqpooNE, "ne") X(jqpooE, "e") X(jqpooSE, "se") X(jqpooS, "s") X(jqpooSW, "sw") \
-      X(jqpooW, "w")
+#define ZQ_PLOT_ORIENTATION_VALUES(X) \
+  X(jqpooNW, "nw")                    \
+  X(jqpooN, "n")                      \
+  X(jqpooNE, "ne") X(jqpooE, "e") X(jqpooSE, "se") X(jqpooS, "s") X(jqpooSW, "sw") X(jqpooW, "w")
 ZQ_OPTION_ENUM(TIWZQJQPlotOptionsOrientation, ZQ_PLOT_ORIENTATION_VALUES)
 
 #define ZQ_PLOT_LEGEND_PLACEMENT_VALUES(X) \
@@ -56,36 +56,41 @@ ZQ_OPTION_ENUM(TIWZQJQPlotLegendPlacement, ZQ_PLOT_LEGEND_PLACEMENT_VALUES)
 #define ZQ_PLOT_XAXES_VALUES(X) X(jqpoxXAxis, "xaxis") X(jqpoxX2Axis, "x2axis")
 ZQ_OPTION_ENUM(TIWZQJQPlotOptionsXAxes, ZQ_PLOT_XAXES_VALUES)
 
-#define ZQ_PLOT_YAXES_VALUES(X)                                                  \
-  X(jqpoyYAxis, "yaxis")                                                         \
-  X(jqpoyY2Axis, "y2axis") X(jqpoyY3Axis, "y3axis") X(jqpoyY4Axis, "y4axis")     \
-      X(jqpoyY5Axis, "y5axis") X(jqpoyY6Axis, "y6axis") X(jqpoyY7Axis, "y7axis") \
-          X(jqpoyY8Axis, "y8axis") X(jqpoyY9Axis, "y9axis")
+#define ZQ_PLOT_YAXES_VALUES(X)                                              \
+  X(jqpoyYAxis, "yaxis")                                                     \
+  X(jqpoyY2Axis, "y2axis")                                                   \
+  X(jqpoyY3Axis, "y3axis")                                                   \
+  X(jqpoyY4Axis, "y4axis") X(jqpoyY5Axis, "y5axis") X(jqpoyY6Axis, "y6axis") \
+      X(jqpoyY7Axis, "y7axis") X(jqpoyY8Axis, "y8axis") X(jqpoyY9Axis, "y9axis")
 ZQ_OPTION_ENUM(TIWZQJQPlotOptionsYAxes, ZQ_PLOT_YAXES_VALUES)
 
 // The axis an item of the axes list configures; its text is the name the
 // item is written under.
-#define ZQ_PLOT_XYAXES_VALUES(X)                                                        \
-  X(jqpoxyXAxis, "xaxis")                                                               \
-  X(jqpoxyX2Axis, "x2axis") X(jqpoxyYAxis, "yaxis") X(jqpoxyY2Axis, "y2axis")           \
-      X(jqpoxyY3Axis, "y3axis") X(jqpoxyY4Axis, "y4axis") X(jqpoxyY5Axis, "y5axis")     \
-          X(jqpoxyY6Axis, "y6axis") X(jqpoxyY7Axis, "y7axis") X(jqpoxyY8Axis, "y8axis") \
-              X(jqpoxyY9Axis, "y9axis")
+#define ZQ_PLOT_XYAXES_VALUES(X)                                                    \
+  X(jqpoxyXAxis, "xaxis")                                                           \
+  X(jqpoxyX2Axis, "x2axis")                                                         \
+  X(jqpoxyYAxis, "yaxis")                                                           \
+  X(jqpoxyY2Axis, "y2axis") X(jqpoxyY3Axis, "y3axis") X(jqpoxyY4Axis, "y4axis")     \
+      X(jqpoxyY5Axis, "y5axis") X(jqpoxyY6Axis, "y6axis") X(jqpoxyY7Axis, "y7axis") \
+          X(jqpoxyY8Axis, "y8axis") X(jqpoxyY9Axis, "y9axis")
 ZQ_OPTION_ENUM(TIWZQJQPlotOptionsXYAxes, ZQ_PLOT_XYAXES_VALUES)
 
 // Renderer kinds. Their texts are not written; they name the kinds.
-#define ZQ_PLOT_SERIES_RENDERS_VALUES(X)                                                        \
-  X(jqprBarRenderer, "Bar")                                                                     \
-  X(jqprBlockRenderer, "Block") X(jqprBubbleRenderer, "Bubble") X(jqprDonutRenderer, "Donut")   \
-      X(jqprFunnelRenderer, "Funnel") X(jqprLineRenderer, "Line") X(jqprMekkoRenderer, "Mekko") \
-          X(jqprMeterGaugeRenderer, "MeterGauge") X(jqprOHLCRenderer, "OHLC")                   \
-              X(jqprPieRenderer, "Pie") X(jqprBezierCurveRenderer, "BezierCurve")
+#define ZQ_PLOT_SERIES_RENDERS_VALUES(X)                                                    \
+  X(jqprBarRenderer, "Bar")                                                                 \
+  X(jqprBlockRenderer, "Block")                                                             \
+  X(jqprBubbleRenderer, "Bubble")                                                           \
+  X(jqprDonutRenderer, "Donut") X(jqprFunnelRenderer, "Funnel") X(jqprLineRenderer, "Line") \
+      X(jqprMekkoRenderer, "Mekko") X(jqprMeterGaugeRenderer, "MeterGauge")                 \
+          X(jqprOHLCRenderer, "OHLC") X(jqprPieRenderer, "Pie")                             \
+              X(jqprBezierCurveRenderer, "BezierCurve")
 ZQ_OPTION_ENUM(TIWZQJQPlotSeriesRenders, ZQ_PLOT_SERIES_RENDERS_VALUES)
 
-#define ZQ_PLOT_AXES_RENDERS_VALUES(X)                                \
-  X(jqparDateAxisRenderer, "Date")                                    \
-  X(jqparLinearAxisRenderer, "Linear") X(jqparLogAxisRenderer, "Log") \
-      X(jqparMekkoAxisRenderer, "Mekko") X(jqparCategoryAxisRenderer, "Category")
+#define ZQ_PLOT_AXES_RENDERS_VALUES(X) \
+  X(jqparDateAxisRenderer, "Date")     \
+  X(jqparLinearAxisRenderer, "Linear") \
+  X(jqparLogAxisRenderer, "Log")       \
+  X(jqparMekkoAxisRenderer, "Mekko") X(jqparCategoryAxisRenderer, "Category")
 ZQ_OPTION_ENUM(TIWZQJQPlotAxesRenders, ZQ_PLOT_AXES_RENDERS_VALUES)
 
 #define ZQ_PLOT_TICK_RENDERS_VALUES(X) \
@@ -131,11 +136,13 @@ ZQ_OPTION_ENUM(TIWZQJQPlotHighlighterOptionsTooltipAxes, ZQ_PLOT_TOOLTIP_AXES_VA
   X(jqptlotLinear, "linear") X(jqptlotExponential, "exponential") X(jqptlotExp, "exp")
 ZQ_OPTION_ENUM(TIWZQJQPlotTrendlineOptionsType, ZQ_PLOT_TRENDLINE_TYPE_VALUES)
 
-#define ZQ_PLOT_MARKER_STYLE_VALUES(X)                                                      \
-  X(jqpmosDiamond, "diamond")                                                               \
-  X(jqpmosCircle, "circle") X(jqpmosSquare, "square") X(jqpmosX, "x") X(jqpmosPlus, "plus") \
-      X(jqpmosDash, "dash") X(jqpmosFilledDiamond, "filledDiamond")                         \
-          X(jqpmosFilledCircle, "filledCircle") X(jqpmosFilledSquare, "filledSquare")
+#define ZQ_PLOT_MARKER_STYLE_VALUES(X)                                              \
+  X(jqpmosDiamond, "diamond")                                                       \
+  X(jqpmosCircle, "circle")                                                         \
+  X(jqpmosSquare, "square")                                                         \
+  X(jqpmosX, "x") X(jqpmosPlus, "plus") X(jqpmosDash, "dash")                       \
+      X(jqpmosFilledDiamond, "filledDiamond") X(jqpmosFilledCircle, "filledCircle") \
+          X(jqpmosFilledSquare, "filledSquare")
 ZQ_OPTION_ENUM(TIWZQJQPlotMarkerOptionsStyle, ZQ_PLOT_MARKER_STYLE_VALUES)
 
 #define ZQ_PLOT_LINE_CAP_VALUES(X) \
@@ -296,47 +303,51 @@ ZQ_PLOT_RENDERER_CLASS(TIWZQJQPlotMekkoAxisRendererOptions, TIWZQJQPlotAxesRende
 ZQ_PLOT_RENDERER_CLASS(TIWZQJQPlotCategoryAxisRendererOptions, TIWZQJQPlotAxesRendersBase,
                        ZQ_PLOT_NO_ROWS, "$.jqplot.CategoryAxisRenderer")
 
-#define ZQ_PLOT_AXIS_TICK_ROWS(X)                          \
-  X(Enum, Mark, "mark", TIWZQJQPlotOptionsTickOptionsMark, \
-    TIWZQJQPlotOptionsTickOptionsMark::jqpotomOutside)     \
-  X(Boolean, ShowMark, "showMark", true)                   \
-  X(Boolean, ShowGridline, "showGridline", true)           \
-  X(Boolean, IsMinorTick, "isMinorTick", false)            \
-  X(Integer, Size, "size", 4)                              \
-  X(Integer, MarkSize, "markSize", 16)                     \
-  X(Boolean, Show, "show", true)                           \
-  X(Boolean, ShowLabel, "showLabel", true)                 \
-  X(String, Prefix, "prefix", "")                          \
-  X(String, FormatString, "formatString", "")              \
-  X(String, FontFamily, "fontFamily", "")                  \
-  X(String, FontSize, "fontSize", "")                      \
-  X(Color, TextColor, "textColor", "")                     \
-  X(Boolean, EscapeHTML, "escapeHTML", false)              \
-  X(FuncOf, Formatter, "formatter", "", TIWZQJQPlotValueFunc, kZQFixedScript)
-ZQ_PLOT_RENDERER_CLASS(TIWZQJQPlotAxisTickRendererOptions, TIWZQJQPlotTickRendersBase,
-                       ZQ_PLOT_AXIS_TICK_ROWS, "")
-
-#define ZQ_PLOT_CANVAS_TICK_ROWS(X)                                                     \
-  X(Enum, Mark, "mark", TIWZQJQPlotOptionsTickOptionsMark,                              \
-    TIWZQJQPlotOptionsTickOptionsMark::jqpotomOutside)                                  \
-  X(Boolean, ShowMark, "showMark", true)                                                \
-  X(Boolean, ShowGridline, "showGridline", true)                                        \
-  X(Boolean, IsMinorTick, "isMinorTick", false)                                         \
-  X(Integer, Angle, "angle", 0)                                                         \
-  X(Integer, MarkSize, "markSize", 4)                                                   \
-  X(Boolean, Show, "show", true)                                                        \
-  X(Boolean, ShowLabel, "showLabel", true)                                              \
-  X(Enum, LabelPosition, "labelPosition", TIWZQJQPlotLabelPosition,                     \
-    TIWZQJQPlotLabelPosition::jqplpAuto)                                                \
-  X(String, FormatString, "formatString", "")                                           \
-  X(String, Prefix, "prefix", "")                                                       \
+// The font members of the canvas tick and label renderers.
+#define ZQ_PLOT_CANVAS_FONT_ROWS(X)                                                     \
   X(String, FontFamily, "fontFamily", "\"Trebuchet MS\", Arial, Helvetica, sans-serif") \
   X(String, FontSize, "fontSize", "11pt")                                               \
   X(String, FontWeight, "fontWeight", "normal")                                         \
   X(Double, FontStretch, "fontStretch", 1)                                              \
   X(Color, TextColor, "textColor", "#666666")                                           \
   X(Boolean, EnableFontSupport, "enableFontSupport", true)                              \
-  X(Double, Pt2Px, "pt2px", 0)                                                          \
+  X(Double, Pt2Px, "pt2px", 0)
+
+// The first four members of both tick renderers.
+#define ZQ_PLOT_TICK_HEAD_ROWS(X)                          \
+  X(Enum, Mark, "mark", TIWZQJQPlotOptionsTickOptionsMark, \
+    TIWZQJQPlotOptionsTickOptionsMark::jqpotomOutside)     \
+  X(Boolean, ShowMark, "showMark", true)                   \
+  X(Boolean, ShowGridline, "showGridline", true)           \
+  X(Boolean, IsMinorTick, "isMinorTick", false)
+
+#define ZQ_PLOT_AXIS_TICK_ROWS(X)             \
+  ZQ_PLOT_TICK_HEAD_ROWS(X)                   \
+  X(Integer, Size, "size", 4)                 \
+  X(Integer, MarkSize, "markSize", 16)        \
+  X(Boolean, Show, "show", true)              \
+  X(Boolean, ShowLabel, "showLabel", true)    \
+  X(String, Prefix, "prefix", "")             \
+  X(String, FormatString, "formatString", "") \
+  X(String, FontFamily, "fontFamily", "")     \
+  X(String, FontSize, "fontSize", "")         \
+  X(Color, TextColor, "textColor", "")        \
+  X(Boolean, EscapeHTML, "escapeHTML", false) \
+  X(FuncOf, Formatter, "formatter", "", TIWZQJQPlotValueFunc, kZQFixedScript)
+ZQ_PLOT_RENDERER_CLASS(TIWZQJQPlotAxisTickRendererOptions, TIWZQJQPlotTickRendersBase,
+                       ZQ_PLOT_AXIS_TICK_ROWS, "")
+
+#define ZQ_PLOT_CANVAS_TICK_ROWS(X)                                 \
+  ZQ_PLOT_TICK_HEAD_ROWS(X)                                         \
+  X(Integer, Angle, "angle", 0)                                     \
+  X(Integer, MarkSize, "markSize", 4)                               \
+  X(Boolean, Show, "show", true)                                    \
+  X(Boolean, ShowLabel, "showLabel", true)                          \
+  X(Enum, LabelPosition, "labelPosition", TIWZQJQPlotLabelPosition, \
+    TIWZQJQPlotLabelPosition::jqplpAuto)                            \
+  X(String, FormatString, "formatString", "")                       \
+  X(String, Prefix, "prefix", "")                                   \
+  ZQ_PLOT_CANVAS_FONT_ROWS(X)                                       \
   X(FuncOf, Formatter, "formatter", "", TIWZQJQPlotValueFunc, kZQFixedScript)
 ZQ_PLOT_RENDERER_CLASS(TIWZQJQPlotCanvasAxisTickRendererOptions, TIWZQJQPlotTickRendersBase,
                        ZQ_PLOT_CANVAS_TICK_ROWS, "$.jqplot.CanvasAxisTickRenderer")
@@ -347,18 +358,12 @@ ZQ_PLOT_RENDERER_CLASS(TIWZQJQPlotCanvasAxisTickRendererOptions, TIWZQJQPlotTick
 ZQ_PLOT_RENDERER_CLASS(TIWZQJQPlotAxisLabelRendererOptions, TIWZQJQPlotLabelRendersBase,
                        ZQ_PLOT_AXIS_LABEL_ROWS, "")
 
-#define ZQ_PLOT_CANVAS_LABEL_ROWS(X)                                                    \
-  X(Integer, Angle, "angle", 0)                                                         \
-  X(Boolean, Show, "show", true)                                                        \
-  X(Boolean, ShowLabel, "showLabel", true)                                              \
-  X(String, Label_, "label", "")                                                        \
-  X(String, FontFamily, "fontFamily", "\"Trebuchet MS\", Arial, Helvetica, sans-serif") \
-  X(String, FontSize, "fontSize", "11pt")                                               \
-  X(String, FontWeight, "fontWeight", "normal")                                         \
-  X(Double, FontStretch, "fontStretch", 1)                                              \
-  X(Color, TextColor, "textColor", "#666666")                                           \
-  X(Boolean, EnableFontSupport, "enableFontSupport", true)                              \
-  X(Double, Pt2Px, "pt2px", 0)
+#define ZQ_PLOT_CANVAS_LABEL_ROWS(X)       \
+  X(Integer, Angle, "angle", 0)            \
+  X(Boolean, Show, "show", true)           \
+  X(Boolean, ShowLabel, "showLabel", true) \
+  X(String, Label_, "label", "")           \
+  ZQ_PLOT_CANVAS_FONT_ROWS(X)
 ZQ_PLOT_RENDERER_CLASS(TIWZQJQPlotCanvasAxisLabelRendererOptions, TIWZQJQPlotLabelRendersBase,
                        ZQ_PLOT_CANVAS_LABEL_ROWS, "$.jqplot.CanvasAxisLabelRenderer")
 
@@ -561,10 +566,12 @@ class TIWZQJQPlotCanvasOverlayLineObj : public TIWZQJQPlotCanvasOverlayLineBase 
   const char* WrapperName() const override { return "line"; }
 };
 
-#define ZQ_PLOT_HLINE_ROWS(X)                                                                      \
-  X(JSon, Y, "y", "null")                                                                          \
-  X(JSon, XMin, "xmin", "null") X(JSon, XMax, "xmax", "null") X(String, XOffset, "xOffset", "6px") \
-      X(JSon, XMinOffset, "xminOffset", "null") X(JSon, XMaxOffset, "xmaxOffset", "null")
+#define ZQ_PLOT_HLINE_ROWS(X)                                                    \
+  X(JSon, Y, "y", "null")                                                        \
+  X(JSon, XMin, "xmin", "null")                                                  \
+  X(JSon, XMax, "xmax", "null")                                                  \
+  X(String, XOffset, "xOffset", "6px") X(JSon, XMinOffset, "xminOffset", "null") \
+      X(JSon, XMaxOffset, "xmaxOffset", "null")
 class TIWZQJQPlotCanvasOverlayHorizontalLineObj : public TIWZQJQPlotCanvasOverlayLineBase {
   ZQ_OPTIONS(TIWZQJQPlotCanvasOverlayHorizontalLineObj, TIWZQJQPlotCanvasOverlayLineBase,
              ZQ_PLOT_HLINE_ROWS)
@@ -581,10 +588,12 @@ class TIWZQJQPlotCanvasOverlayDashedHorizontalLineObj
   const char* WrapperName() const override { return "dashedHorizontalLine"; }
 };
 
-#define ZQ_PLOT_VLINE_ROWS(R)                                                                      \
-  R(JSon, X, "x", "null")                                                                          \
-  R(JSon, YMin, "ymin", "null") R(JSon, YMax, "ymax", "null") R(String, YOffset, "yOffset", "6px") \
-      R(JSon, YMinOffset, "yminOffset", "null") R(JSon, YMaxOffset, "ymaxOffset", "null")
+#define ZQ_PLOT_VLINE_ROWS(R)                                                    \
+  R(JSon, X, "x", "null")                                                        \
+  R(JSon, YMin, "ymin", "null")                                                  \
+  R(JSon, YMax, "ymax", "null")                                                  \
+  R(String, YOffset, "yOffset", "6px") R(JSon, YMinOffset, "yminOffset", "null") \
+      R(JSon, YMaxOffset, "ymaxOffset", "null")
 class TIWZQJQPlotCanvasOverlayVerticalLineObj : public TIWZQJQPlotCanvasOverlayLineBase {
   ZQ_OPTIONS(TIWZQJQPlotCanvasOverlayVerticalLineObj, TIWZQJQPlotCanvasOverlayLineBase,
              ZQ_PLOT_VLINE_ROWS)

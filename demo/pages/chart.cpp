@@ -6,7 +6,9 @@
 // - a chart fed by remote data (the GetData URL of the action map); a button
 //   changes the data on the server and the chart fetches it again;
 // - "Copy to image" copies the line chart into an image control.
+#include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "components/chart/chart.h"
@@ -119,22 +121,11 @@ class TChartPage : public TDemoPage {
     item->GetOptions()->SetMax(Variant(AMax));
   }
   TIWLabel* Label(const char* AName, const std::string& ACaption, int ALeft, int ATop, int AWidth) {
-    auto* l = Create<TIWLabel>(form_);
-    l->SetName(AName);
-    l->SetParent(form_);
-    l->SetCaption(ACaption);
-    l->SetBounds(ALeft, ATop, AWidth, 24);
-    return l;
+    return DemoLabel(*form_, AName, ACaption, ALeft, ATop, AWidth);
   }
-  template <class F>
   void Button(const char* AName, const char* ACaption, int ALeft, int ATop, int AWidth,
-              F AOnClick) {
-    auto* b = Create<TIWButton>(form_);
-    b->SetName(AName);
-    b->SetParent(form_);
-    b->SetCaption(ACaption);
-    b->SetBounds(ALeft, ATop, AWidth, 28);
-    b->OnAsyncClick = TNotifyEvent(b, [AOnClick](TObject*) { AOnClick(); });
+              std::function<void()> AOnClick) {
+    DemoButton(*form_, AName, ACaption, ALeft, ATop, AWidth, std::move(AOnClick));
   }
 
   TDemoForm* form_ = nullptr;
