@@ -214,4 +214,25 @@ void InstallDemoPages(zq::TIWServerController& AController) {
   AController.Handlers().Add(kPagePrefix, "", std::make_unique<TDemoPageRouter>(AController));
 }
 
+zq::TIWLabel* DemoLabel(TDemoForm& AForm, const char* AName, const std::string& ACaption, int ALeft,
+                        int ATop, int AWidth) {
+  auto* l = zq::Create<zq::TIWLabel>(&AForm);
+  l->SetName(AName);
+  l->SetParent(&AForm);
+  l->SetCaption(ACaption);
+  l->SetBounds(ALeft, ATop, AWidth, 24);
+  return l;
+}
+
+zq::TIWButton* DemoButton(TDemoForm& AForm, const char* AName, const char* ACaption, int ALeft,
+                          int ATop, int AWidth, std::function<void()> AOnClick) {
+  auto* b = zq::Create<zq::TIWButton>(&AForm);
+  b->SetName(AName);
+  b->SetParent(&AForm);
+  b->SetCaption(ACaption);
+  b->SetBounds(ALeft, ATop, AWidth, 28);
+  b->OnAsyncClick = zq::TNotifyEvent(b, [AOnClick](zq::TObject*) { AOnClick(); });
+  return b;
+}
+
 }  // namespace zqdemo

@@ -105,6 +105,13 @@ void ShowDemoPage(zq::TIWApplication& AApplication, const std::string& APage);
 // Installs the main-form factory and the page router on the controller.
 void InstallDemoPages(zq::TIWServerController& AController);
 
+// A label of one line on the form.
+zq::TIWLabel* DemoLabel(TDemoForm& AForm, const char* AName, const std::string& ACaption, int ALeft,
+                        int ATop, int AWidth);
+// A button 28 pixels high whose click runs AOnClick during an ajax callback.
+zq::TIWButton* DemoButton(TDemoForm& AForm, const char* AName, const char* ACaption, int ALeft,
+                          int ATop, int AWidth, std::function<void()> AOnClick);
+
 }  // namespace zqdemo
 
 // Registers the TDemoPage class CLASS as page NAME with place ORDER; write it

@@ -8,7 +8,7 @@ cd "$(dirname "$0")/.."
 APT_PACKAGES=(
   build-essential cmake g++ clang libclang-rt-14-dev ccache pkg-config
   libgtest-dev libgmock-dev libbenchmark-dev
-  rapidjson-dev nlohmann-json3-dev libboost-dev libpng-dev
+  rapidjson-dev nlohmann-json3-dev libboost-dev libpng-dev libcpp-httplib-dev
   nodejs npm chromium chromium-driver nginx-light
 )
 

@@ -51,11 +51,24 @@ while IFS= read -r line || [ -n "$line" ]; do
     echo "webroot/setup.sh: $manifest:$lineno: expected '<npm path> <served name>'" >&2
     exit 1
   fi
-  if [ ! -e "$nm/$src" ]; then
+  if [[ "$src" == *,* ]]; then
+    # A comma-separated list of files: the served file is their concatenation.
+    IFS=, read -r -a parts <<<"$src"
+    newest=""
+    for part in "${parts[@]}"; do
+      [ -e "$nm/$part" ] || { echo "webroot/setup.sh: $manifest:$lineno: $nm/$part is missing (npm ci?)" >&2; exit 1; }
+      { [ -z "$newest" ] || [ "$nm/$part" -nt "$newest" ]; } && newest="$nm/$part"
+    done
+    if [ ! -e "$dst" ] || [ "$newest" -nt "$dst" ]; then
+      mkdir -p "$(dirname "$dst")"
+      for part in "${parts[@]}"; do cat "$nm/$part"; echo; done >"$dst.tmp"
+      mv "$dst.tmp" "$dst"
+      changed=$((changed + 1))
+    fi
+  elif [ ! -e "$nm/$src" ]; then
     echo "webroot/setup.sh: $manifest:$lineno: $nm/$src is missing (npm ci?)" >&2
     exit 1
-  fi
-  if [[ "$src" == */ ]]; then
+  elif [[ "$src" == */ ]]; then
     [[ "$dst" == */ ]] || { echo "webroot/setup.sh: $manifest:$lineno: a folder is served as a folder (end both with /)" >&2; exit 1; }
     place_tree "$nm/$src" "$dst"
   else
