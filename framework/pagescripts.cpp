@@ -1,5 +1,13 @@
 #include "framework/pagescripts.h"
 
+#include <functional>
+#include <mutex>
+
+#include "foundation/jqcommon.h"
+#include "host/context.h"
+#include "host/controls.h"
+#include "host/zqhelpers.h"
+
 namespace zq {
 
 std::string ZQPageIndicatorBlock(const std::vector<std::string>& AHelperLines,
@@ -64,6 +72,38 @@ bool ZQRemoveScriptTag(std::string& AText, std::string_view AMarker) {
   if (AText.compare(end, 2, "\r\n") == 0) end += 2;
   AText.erase(start, end - start);
   return true;
+}
+
+namespace {
+
+std::mutex gFilterLock;
+int gFilterId = 0;
+
+std::string PageScriptFilter(TIWLayoutMgr&, TIWPageContext40& APage,
+                             const std::function<std::string()>& ANext) {
+  if (GetZQLoadIWCLProcOnReady()) {
+    std::string ready = APage.GetOnReadyProc();
+    if (ZQDeferClientObjectInit(APage.BodyScript(), ready, ZQJQuery,
+                                ZQJavascriptDebug() ? "\r\n" : ""))
+      APage.SetOnReadyProc(std::move(ready));
+  }
+  std::string text = ANext();
+  ZQRemoveScriptTag(text, "js/jquerymaskedinput_");
+  if (ZQJSErrorHandler) text.insert(0, kZQDebugFlagScript);
+  return text;
+}
+
+}  // namespace
+
+void ZQInstallPageScripts() {
+  std::lock_guard<std::mutex> g(gFilterLock);
+  if (gFilterId == 0) gFilterId = TIWLayoutMgr::AddScriptSectionFilter(&PageScriptFilter);
+}
+
+void ZQRemovePageScripts() {
+  std::lock_guard<std::mutex> g(gFilterLock);
+  if (gFilterId != 0) TIWLayoutMgr::RemoveScriptSectionFilter(gFilterId);
+  gFilterId = 0;
 }
 
 }  // namespace zq

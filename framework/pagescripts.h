@@ -44,3 +44,14 @@ inline constexpr std::string_view kZQDebugFlagScript =
     "<script type=\"text/javascript\">var IWZQDEBUG=true;</script>\r\n";
 
 }  // namespace zq
+
+namespace zq {
+
+// Installs (removes) the page-script filter on every page layout: deferred
+// client-object set-up when the thread's flag asks for it, the host's
+// masked-input tag removed, the debug flag when ZQJSErrorHandler is on.
+// Called by the library start-up only.
+void ZQInstallPageScripts();
+void ZQRemovePageScripts();
+
+}  // namespace zq

@@ -3,7 +3,13 @@
 #include <string>
 #include <vector>
 
+#include "foundation/jqcommon.h"
 #include "framework/pagescripts.h"
+#include "host/application.h"
+#include "host/controls.h"
+#include "host/http.h"
+#include "host/testing.h"
+#include "host/zqhelpers.h"
 
 namespace zq {
 namespace {
@@ -48,6 +54,39 @@ TEST(PageScripts, MaskedInputTagIsRemovedWholeAndOtherTextKept) {
   EXPECT_EQ(s, "<script type=\"text/javascript\" src=\"/jq/jquery.js\"></script>\r\n<b>");
   EXPECT_FALSE(ZQRemoveScriptTag(s, "js/jquerymaskedinput_"));
   EXPECT_EQ(s, "<script type=\"text/javascript\" src=\"/jq/jquery.js\"></script>\r\n<b>");
+}
+
+TEST(PageScripts, EveryPageGetsTheDebugFlagWhileTheSettingIsOn) {
+  using hosttest::THostFixture;
+  ZQJSErrorHandler = true;
+  THostFixture host([](TIWApplication& app) {
+    auto* f = Create<TIWAppForm>(&app);
+    f->SetName("MainForm");
+    return f;
+  });
+  ZQJSErrorHandler = false;
+  const std::string page = host.FirstPage().Body();
+  const std::size_t flag = page.find(std::string(kZQDebugFlagScript));
+  ASSERT_NE(flag, std::string::npos);
+  // In front of the host's own script section.
+  EXPECT_LT(flag, page.find("zq.runtime"));
+  EXPECT_EQ(host.Get("/").Body().find("IWZQDEBUG"), std::string::npos);
+}
+
+TEST(PageScripts, DeferredInitOnEveryPageWhenTheThreadAsksForIt) {
+  using hosttest::THostFixture;
+  THostFixture host([](TIWApplication& app) {
+    auto* f = Create<TIWAppForm>(&app);
+    f->SetName("MainForm");
+    return f;
+  });
+  const std::string plain = host.FirstPage().Body();
+  EXPECT_NE(plain.find("InitRects();\r\nInitIWCLObjects();\r\nInitialize();"), std::string::npos);
+  SetZQLoadIWCLProcOnReady(true);
+  const std::string page = host.Form().RenderPage();
+  SetZQLoadIWCLProcOnReady(false);
+  EXPECT_NE(page.find("$(function(){InitRects();\r\nInitIWCLObjects();});"), std::string::npos);
+  EXPECT_EQ(page.find("InitRects();\r\nInitIWCLObjects();\r\nInitialize();"), std::string::npos);
 }
 
 }  // namespace
