@@ -4,6 +4,7 @@
 
 #include "events/func.h"
 #include "foundation/jqcommon.h"
+#include "framework/pagescripts.h"
 #include "host/zqhelpers.h"
 #include "options/jsonobj.h"
 
@@ -55,6 +56,7 @@ void ZQLibraryStartup() {
   ZQRegisterEventFunctions();
   ZQSetJSonIdentFn(&JSonIdent);
   s.NameResolver = ZQRegisterHTMLNameResolver(&ScriptContainerName);
+  ZQInstallPageScripts();
   InstallSlot(s, TZQStartupSlot::UploadParser);
 }
 
@@ -63,6 +65,7 @@ void ZQLibraryShutdown() {
   std::lock_guard<std::mutex> g(s.Lock);
   if (s.Count == 0 || --s.Count > 0) return;
   RemoveSlot(s, TZQStartupSlot::UploadParser);
+  ZQRemovePageScripts();
   ZQUnregisterHTMLNameResolver(s.NameResolver);
   s.NameResolver = 0;
   ZQSetJSonIdentFn(nullptr);

@@ -10,7 +10,8 @@
 //   5. the indent switch: option literals are indented while the server
 //      controller's script debugging is on
 //   6. the HTML-name resolvers (a script container answers its own name)
-//   7. the upload content parser                       (slot UploadParser)
+//   7. the page-script filter of every page layout (framework/pagescripts.h)
+//   8. the upload content parser                       (slot UploadParser)
 //
 // The slots belong to layers above the framework (or not built yet); such a
 // layer fills its slot with ZQSetStartupSlot before the library starts.

@@ -1,0 +1,109 @@
+#include "framework/pagescripts.h"
+
+#include <functional>
+#include <mutex>
+
+#include "foundation/jqcommon.h"
+#include "host/context.h"
+#include "host/controls.h"
+#include "host/zqhelpers.h"
+
+namespace zq {
+
+std::string ZQPageIndicatorBlock(const std::vector<std::string>& AHelperLines,
+                                 const std::vector<TZQPageIndicatorScripts>& AIndicators,
+                                 std::string_view ASeparator) {
+  if (AIndicators.empty()) return {};
+  std::vector<std::string> lines = AHelperLines;
+  auto add = [&lines](const std::string& s) {
+    if (!s.empty()) lines.push_back(s);
+  };
+  for (const auto& i : AIndicators) add(i.PreImages);
+  lines.push_back("var PreAsyncScript=true;");
+  lines.push_back("var PostAsyncScript=true;");
+  lines.push_back("function PreAsyncProgressScript(params,handler) {");
+  for (const auto& i : AIndicators) add(i.AjaxBegin);
+  lines.push_back("}");
+  lines.push_back("function PostAsyncProgressScript(params,handler) {");
+  for (const auto& i : AIndicators) add(i.AjaxEnd);
+  lines.push_back("}");
+  lines.push_back("var PreScript=true;");
+  lines.push_back("var PostScript=true;");
+  lines.push_back("function PreProgressScript(params,handler) {");
+  lines.push_back("ReleaseLock();");
+  for (const auto& i : AIndicators) add(i.SubmitBegin);
+  lines.push_back("}");
+  lines.push_back("function PostProgressScript(params,handler) {");
+  for (const auto& i : AIndicators) add(i.SubmitEnd);
+  lines.push_back("}");
+  lines.insert(lines.begin(), "\r\n<script type=\"text/javascript\">");
+  lines.push_back("</script>");
+  std::string r;
+  for (const auto& l : lines) {
+    r += l;
+    r += ASeparator;
+  }
+  return r;
+}
+
+bool ZQDeferClientObjectInit(std::string& ABodyScript, std::string& AOnReady,
+                             std::string_view AAlias, std::string_view ABreak) {
+  const std::string_view endMarker = "InitIWCLObjects();";
+  const std::size_t start = ABodyScript.find("InitRects(");
+  if (start == std::string::npos) return false;
+  const std::size_t end = ABodyScript.find(endMarker, start);
+  if (end == std::string::npos) return false;
+  const std::size_t stop = end + endMarker.size();
+  const std::string cut = ABodyScript.substr(start, stop - start);
+  ABodyScript.erase(start, stop - start);
+  AOnReady = std::string(AAlias) + "(function(){" + std::string(ABreak) + cut + "});" +
+             std::string(ABreak) + AOnReady;
+  return true;
+}
+
+bool ZQRemoveScriptTag(std::string& AText, std::string_view AMarker) {
+  const std::size_t marker = AText.find(AMarker);
+  if (marker == std::string::npos) return false;
+  const std::size_t start = AText.rfind("<script ", marker);
+  const std::string_view close = "</script>";
+  std::size_t end = AText.find(close, marker);
+  if (start == std::string::npos || end == std::string::npos) return false;
+  end += close.size();
+  if (AText.compare(end, 2, "\r\n") == 0) end += 2;
+  AText.erase(start, end - start);
+  return true;
+}
+
+namespace {
+
+std::mutex gFilterLock;
+int gFilterId = 0;
+
+std::string PageScriptFilter(TIWLayoutMgr&, TIWPageContext40& APage,
+                             const std::function<std::string()>& ANext) {
+  if (GetZQLoadIWCLProcOnReady()) {
+    std::string ready = APage.GetOnReadyProc();
+    if (ZQDeferClientObjectInit(APage.BodyScript(), ready, ZQJQuery,
+                                ZQJavascriptDebug() ? "\r\n" : ""))
+      APage.SetOnReadyProc(std::move(ready));
+  }
+  std::string text = ANext();
+  ZQRemoveScriptTag(text, "js/jquerymaskedinput_");
+  if (ZQJSErrorHandler) text.insert(0, kZQDebugFlagScript);
+  return text;
+}
+
+}  // namespace
+
+void ZQInstallPageScripts() {
+  std::lock_guard<std::mutex> g(gFilterLock);
+  if (gFilterId == 0) gFilterId = TIWLayoutMgr::AddScriptSectionFilter(&PageScriptFilter);
+}
+
+void ZQRemovePageScripts() {
+  std::lock_guard<std::mutex> g(gFilterLock);
+  if (gFilterId != 0) TIWLayoutMgr::RemoveScriptSectionFilter(gFilterId);
+  gFilterId = 0;
+}
+
+}  // namespace zq
