@@ -317,7 +317,8 @@ void TIWZQJQCustomSignature::UrlGetHandler(const std::string&, TStringList* APar
                                            THTTPReply& AResponse) {
   DoSaveImage(AParams);
   AResponse.SetCode(200);
-  AResponse.SetContentType("application/json");
+  // Not strict JSON: as text, so that the form plug-in does not fail parsing it.
+  AResponse.SetContentType("text/plain");
   AResponse.SetBody("{success:true}");
   if (OnFileSaved) OnFileSaved(this, AParams->Values("filename"));
 }
