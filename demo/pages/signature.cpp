@@ -1,0 +1,120 @@
+// Signature: a pad with clear, undo, disable, "save on server" (the saved PNG
+// is shown back in an image control, from the file the server wrote) and
+// "copy to image" (what the pad shows, copied into a second image).
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include "components/image/image.h"
+#include "components/signature/signature.h"
+#include "demoform.h"
+#include "foundation/jqcommon.h"
+#include "host/application.h"
+
+namespace zqdemo {
+
+namespace {
+
+using namespace zq;
+namespace fs = std::filesystem;
+
+fs::path SignatureFolder() {
+  static const fs::path dir = [] {
+    fs::path d = fs::temp_directory_path() / ("zq_demo_signatures_" + std::to_string(::getpid()));
+    fs::create_directories(d);
+    return d;
+  }();
+  return dir;
+}
+
+class TSignaturePage : public TDemoPage {
+ public:
+  int Build(TDemoForm& AForm, int ATop) override {
+    auto* title = Create<TIWLabel>(&AForm);
+    title->SetName("LblSignatureTitle");
+    title->SetParent(&AForm);
+    title->SetCaption("Signature");
+    title->SetBounds(16, ATop, 300, 24);
+
+    pad_ = Create<TIWZQJQSignature>(&AForm);
+    pad_->SetName("SignPad");
+    pad_->SetParent(&AForm);
+    pad_->SetBounds(16, ATop + 30, 400, 150);
+    pad_->GetJQSignatureOptions()->SetUseNativeUndoButton(true);
+    // The reply of the save post, as the browser got it.
+    pad_->GetOnSaveSuccess()->SetScript(
+        "document.getElementById(\"LBLSIGNSTATUS\").textContent = "
+        "(String(data).indexOf(\"success:true\") >= 0) ? \"saved\" : \"save failed\";");
+    pad_->GetOnSaveError()->SetScript(
+        "document.getElementById(\"LBLSIGNSTATUS\").textContent = \"save error \" + textStatus + "
+        "\" \" + jqXHR.status;");
+    pad_->OnFileSaved = TIWZQSignatureFileSavedEvent(this, [this](TObject*, const std::string& f) {
+      std::ifstream in(f, std::ios::binary);
+      std::string bytes((std::istreambuf_iterator<char>(in)), {});
+      saved_->SetImageSource("data:image/png;base64," + ZQBase64Encode(bytes));
+      ++saves_;
+    });
+
+    status_ = Create<TIWLabel>(&AForm);
+    status_->SetName("LblSignStatus");
+    status_->SetParent(&AForm);
+    status_->SetCaption("ready");
+    status_->SetBounds(16, ATop + 230, 400, 24);
+
+    int left = 16;
+    auto button = [&](const char* name, const char* caption, std::function<void()> action) {
+      auto* b = Create<TIWButton>(&AForm);
+      b->SetName(name);
+      b->SetParent(&AForm);
+      b->SetCaption(caption);
+      b->SetBounds(left, ATop + 192, 110, 28);
+      left += 118;
+      b->OnAsyncClick = TNotifyEvent(b, [action](TObject*) { action(); });
+    };
+    button("BtnSignClear", "Clear", [this] {
+      pad_->GetJQSignatureOptions()->Clear();
+      status_->SetCaption("cleared");
+    });
+    button("BtnSignDisable", "Disable", [this] {
+      enabled_ = !enabled_;
+      pad_->GetJQSignatureOptions()->SetEnable(enabled_);
+      status_->SetCaption(enabled_ ? "enabled" : "disabled");
+    });
+    button("BtnSignSave", "Save on server", [this] {
+      pad_->SaveAsImage((SignatureFolder() / "signature.png").string());
+      status_->SetCaption("saving");
+    });
+    button("BtnSignCopy", "Copy to image", [this] {
+      pad_->GetJQSignatureOptions()->ExportToImage(copy_);
+      status_->SetCaption("copied");
+    });
+
+    saved_ = Create<TIWZQJQImage>(&AForm);
+    saved_->SetName("ImgSignSaved");
+    saved_->SetParent(&AForm);
+    saved_->SetAltText("saved signature");
+    saved_->SetBounds(440, ATop + 30, 200, 75);
+    copy_ = Create<TIWZQJQImage>(&AForm);
+    copy_->SetName("ImgSignCopy");
+    copy_->SetParent(&AForm);
+    copy_->SetAltText("copied signature");
+    copy_->SetBounds(440, ATop + 110, 200, 75);
+    return 270;
+  }
+
+ private:
+  TIWZQJQSignature* pad_ = nullptr;
+  TIWZQJQImage* saved_ = nullptr;
+  TIWZQJQImage* copy_ = nullptr;
+  TIWLabel* status_ = nullptr;
+  bool enabled_ = true;
+  int saves_ = 0;
+};
+
+}  // namespace
+
+ZQDEMO_PAGE(TSignaturePage, "signature", 70);
+
+}  // namespace zqdemo
