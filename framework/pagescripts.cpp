@@ -14,29 +14,30 @@ std::string ZQPageIndicatorBlock(const std::vector<std::string>& AHelperLines,
                                  const std::vector<TZQPageIndicatorScripts>& AIndicators,
                                  std::string_view ASeparator) {
   if (AIndicators.empty()) return {};
-  std::vector<std::string> lines = AHelperLines;
-  auto add = [&lines](const std::string& s) {
-    if (!s.empty()) lines.push_back(s);
+  std::vector<std::string> lines{"\r\n<script type=\"text/javascript\">"};
+  lines.insert(lines.end(), AHelperLines.begin(), AHelperLines.end());
+  // Every indicator's non-empty script of one kind, in indicator order.
+  auto each = [&](std::string TZQPageIndicatorScripts::*APart) {
+    for (const auto& i : AIndicators)
+      if (!(i.*APart).empty()) lines.push_back(i.*APart);
   };
-  for (const auto& i : AIndicators) add(i.PreImages);
+  // A hook function whose body is every indicator's script of one kind.
+  auto hook = [&](const char* AName, std::string TZQPageIndicatorScripts::*APart,
+                  const char* AFirst = nullptr) {
+    lines.push_back(std::string("function ") + AName + "(params,handler) {");
+    if (AFirst) lines.push_back(AFirst);
+    each(APart);
+    lines.push_back("}");
+  };
+  each(&TZQPageIndicatorScripts::PreImages);
   lines.push_back("var PreAsyncScript=true;");
   lines.push_back("var PostAsyncScript=true;");
-  lines.push_back("function PreAsyncProgressScript(params,handler) {");
-  for (const auto& i : AIndicators) add(i.AjaxBegin);
-  lines.push_back("}");
-  lines.push_back("function PostAsyncProgressScript(params,handler) {");
-  for (const auto& i : AIndicators) add(i.AjaxEnd);
-  lines.push_back("}");
+  hook("PreAsyncProgressScript", &TZQPageIndicatorScripts::AjaxBegin);
+  hook("PostAsyncProgressScript", &TZQPageIndicatorScripts::AjaxEnd);
   lines.push_back("var PreScript=true;");
   lines.push_back("var PostScript=true;");
-  lines.push_back("function PreProgressScript(params,handler) {");
-  lines.push_back("ReleaseLock();");
-  for (const auto& i : AIndicators) add(i.SubmitBegin);
-  lines.push_back("}");
-  lines.push_back("function PostProgressScript(params,handler) {");
-  for (const auto& i : AIndicators) add(i.SubmitEnd);
-  lines.push_back("}");
-  lines.insert(lines.begin(), "\r\n<script type=\"text/javascript\">");
+  hook("PreProgressScript", &TZQPageIndicatorScripts::SubmitBegin, "ReleaseLock();");
+  hook("PostProgressScript", &TZQPageIndicatorScripts::SubmitEnd);
   lines.push_back("</script>");
   std::string r;
   for (const auto& l : lines) {
