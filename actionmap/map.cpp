@@ -6,6 +6,7 @@
 
 #include "actionmap/responder.h"
 #include "foundation/exception.h"
+#include "framework/startup.h"
 #include "host/security.h"
 #include "host/servercontroller.h"
 #include "host/zqhelpers.h"
@@ -104,6 +105,19 @@ void ZQActionMapShutdown() {
     list = std::move(gMapList);
   }
 }
+
+namespace {
+
+// The library start-up (framework/startup.h) starts the map with the
+// controller it is given; filled when this unit is linked in.
+[[maybe_unused]] const bool gStartupSlotFilled = [] {
+  ZQSetStartupSlot(TZQStartupSlot::ActionMap,
+                   {nullptr, &ZQActionMapShutdown,
+                    [](TIWServerController& AController) { ZQActionMapStartup(&AController); }});
+  return true;
+}();
+
+}  // namespace
 
 bool ZQActionMapStarted() {
   std::lock_guard<std::mutex> g(MapLock());

@@ -13,8 +13,6 @@
 #include <filesystem>
 #include <string>
 
-#include "actionmap/map.h"
-#include "components/picture/picture.h"
 #include "demoform.h"
 #include "foundation/object.h"
 #include "framework/startup.h"
@@ -103,15 +101,15 @@ int main(int argc, char** argv) {
   sigaddset(&stopSignals, SIGTERM);
   pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
 
-  zq::ZQLibraryStartup();
   auto controller =
       zq::Owned<zq::TIWServerController>(zq::Create<zq::TIWServerController>(nullptr));
   controller->ContentPath = webroot;
   controller->JavaScriptDebug = debug;
-  zq::ZQActionMapStartup(controller.get());
   // The image cache of this run, removed with it.
   controller->CacheDir = "/tmp/zq_demo_cache_" + std::to_string(::getpid());
-  zq::ZQPictureStartup(*controller);
+  // Once, with the controller set up: every hook, the URL action map and the
+  // image cache included.
+  zq::ZQLibraryStartup(*controller);
   zqdemo::InstallDemoPages(*controller);
   options.MaxRequestBytes = controller->MaxRequestSize;
   options.MaxUploadBytes = controller->MaxUploadSize;
@@ -137,11 +135,9 @@ int main(int argc, char** argv) {
   std::fflush(stdout);
   server.Stop();
   controller->EndAllSessions();
-  zq::ZQPictureShutdown();
+  zq::ZQLibraryShutdown();
   std::error_code ec;
   std::filesystem::remove_all(controller->CacheDir, ec);
-  zq::ZQActionMapShutdown();
-  zq::ZQLibraryShutdown();
   std::printf("zq_demo: stopped after %llu requests\n",
               static_cast<unsigned long long>(server.RequestsServed()));
   return 0;

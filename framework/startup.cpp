@@ -12,10 +12,14 @@ namespace zq {
 
 namespace {
 
+constexpr int kSlotCount = 4;
+
 struct TStartupState {
   std::mutex Lock;
   int Count = 0;
-  TZQStartupStep Slots[4];
+  TZQStartupStep Slots[kSlotCount];
+  bool Installed[kSlotCount] = {};  // the slot's step ran and is to be removed
+  bool WwwRootAsked = false;
   int NameResolver = 0;
 };
 
@@ -28,12 +32,33 @@ TZQStartupStep& Slot(TStartupState& s, TZQStartupSlot ASlot) {
   return s.Slots[static_cast<int>(ASlot)];
 }
 
-void InstallSlot(TStartupState& s, TZQStartupSlot ASlot) {
-  if (auto f = Slot(s, ASlot).Install) f();
+// A controller step waits for a start-up that has a controller.
+void InstallSlot(TStartupState& s, TZQStartupSlot ASlot, TIWServerController* AController) {
+  bool& installed = s.Installed[static_cast<int>(ASlot)];
+  if (installed) return;
+  const TZQStartupStep& step = Slot(s, ASlot);
+  if (step.InstallFor) {
+    if (!AController) return;
+    step.InstallFor(*AController);
+  } else if (step.Install) {
+    step.Install();
+  }
+  installed = true;
 }
 
 void RemoveSlot(TStartupState& s, TZQStartupSlot ASlot) {
+  bool& installed = s.Installed[static_cast<int>(ASlot)];
+  if (!installed) return;
+  installed = false;
   if (auto f = Slot(s, ASlot).Remove) f();
+}
+
+// Starts the web-root check, so that the first control finds an answer (or
+// one on its way) instead of starting it.
+void AskWwwRoot(TStartupState& s, TIWServerController* AController) {
+  if (!AController || s.WwwRootAsked) return;
+  s.WwwRootAsked = true;
+  (void)ZQCheckWwwRoot();
 }
 
 // A script container renders under the name it gives itself.
@@ -44,20 +69,37 @@ bool ScriptContainerName(const TObject* AControl, std::string& AName) {
   return true;
 }
 
-}  // namespace
 
-void ZQLibraryStartup() {
+void Startup(TIWServerController* AController) {
   TStartupState& s = State();
   std::lock_guard<std::mutex> g(s.Lock);
-  if (s.Count++ > 0) return;
-  InstallSlot(s, TZQStartupSlot::ActionMap);
-  InstallSlot(s, TZQStartupSlot::ImageCache);
-  InstallSlot(s, TZQStartupSlot::AsyncRender);
+  if (s.Count++ > 0) {
+    // Inside a start-up without a controller: what waited for one.
+    InstallSlot(s, TZQStartupSlot::ActionMap, AController);
+    InstallSlot(s, TZQStartupSlot::ImageCache, AController);
+    AskWwwRoot(s, AController);
+    InstallSlot(s, TZQStartupSlot::UploadParser, AController);
+    return;
+  }
+  InstallSlot(s, TZQStartupSlot::ActionMap, AController);
+  InstallSlot(s, TZQStartupSlot::ImageCache, AController);
+  InstallSlot(s, TZQStartupSlot::AsyncRender, AController);
   ZQRegisterEventFunctions();
   ZQSetJSonIdentFn(&JSonIdent);
   s.NameResolver = ZQRegisterHTMLNameResolver(&ScriptContainerName);
   ZQInstallPageScripts();
-  InstallSlot(s, TZQStartupSlot::UploadParser);
+  AskWwwRoot(s, AController);
+  InstallSlot(s, TZQStartupSlot::UploadParser, AController);
+}
+
+}  // namespace
+
+void ZQLibraryStartup() {
+  Startup(nullptr);
+}
+
+void ZQLibraryStartup(TIWServerController& AController) {
+  Startup(&AController);
 }
 
 void ZQLibraryShutdown() {
@@ -68,6 +110,7 @@ void ZQLibraryShutdown() {
   ZQRemovePageScripts();
   ZQUnregisterHTMLNameResolver(s.NameResolver);
   s.NameResolver = 0;
+  s.WwwRootAsked = false;
   ZQSetJSonIdentFn(nullptr);
   ZQUnregisterEventFunctions();
   RemoveSlot(s, TZQStartupSlot::AsyncRender);

@@ -87,9 +87,10 @@ TCallbackResult ParseCallbackResponse(int code, const std::string& xml) {
 }
 
 THostFixture::THostFixture(TFormFactory factory, std::function<void(TIWServerController&)> configure)
-    : started_((ZQLibraryStartup(), true)), controller_(Create<TIWServerController>()) {
+    : controller_(Create<TIWServerController>()) {
   controller_->SetMainFormFactory(std::move(factory));
   if (configure) configure(*controller_);
+  ZQLibraryStartup(*controller_);
   THTTPRequest req;
   req.URL.assign(1, '/');  // the site root
   req.SetHeader("User-Agent", "Mozilla/5.0 (X11; Linux x86_64) Chrome/120.0 Safari/537.36");
@@ -101,9 +102,12 @@ THostFixture::THostFixture(TFormFactory factory, std::function<void(TIWServerCon
 }
 
 THostFixture::~THostFixture() {
+  // The sessions go while the hooks are in place; the controller outlives
+  // the shutdown, which takes its handlers back.
   session_.reset();
-  controller_.reset();
+  controller_->EndAllSessions();
   ZQLibraryShutdown();
+  controller_.reset();
 }
 
 THTTPRequest THostFixture::MakeRequest(const std::string& method, const std::string& url) const {

@@ -1,9 +1,10 @@
 // In-process test support: a server controller with a main form, a session
 // made by a first page request, and helpers that post callbacks and submits
 // through HandleRequest and read the XML callback response back. The fixture
-// holds a library start-up (framework/startup.h) for its lifetime, so the
-// tests run with the hooks an application has; it is built as zq_testing, on
-// top of the framework.
+// holds a library start-up with its controller (framework/startup.h) for its
+// lifetime, so the tests run with the hooks an application has (the URL
+// action map and the image cache too, when the test links them); it is built
+// as zq_testing, on top of the framework.
 //
 //   zq::hosttest::THostFixture host([](zq::TIWApplication& app) {
 //     auto* f = zq::Create<zq::TIWAppForm>(&app);
@@ -50,8 +51,8 @@ TCallbackResult ParseCallbackResponse(int code, const std::string& xml);
 class THostFixture {
  public:
   using TFormFactory = TIWServerController::TMainFormFactory;
-  // Starts the library, makes a controller with the factory and opens a
-  // session with GET "/".
+  // Makes a controller with the factory, lets configure set it up, starts
+  // the library with it and opens a session with GET "/".
   explicit THostFixture(TFormFactory factory, std::function<void(TIWServerController&)> configure = {});
   ~THostFixture();
 
@@ -76,7 +77,6 @@ class THostFixture {
                     bool withToken = true);
 
  private:
-  bool started_;  // the library start-up, taken before anything else
   Owned<TIWServerController> controller_;
   std::shared_ptr<TIWApplication> session_;
   std::string cookie_;

@@ -7,9 +7,7 @@ namespace zq {
 
 ZQ_IMPLEMENT_CLASS(TIWZQJQOptionSet) {}
 
-TIWZQJQOptionSet::TIWZQJQOptionSet(TCollection* Collection) : TIWZQJSon(Collection) {
-  ZQRegisterEventFunctions();
-}
+TIWZQJQOptionSet::TIWZQJQOptionSet(TCollection* Collection) : TIWZQJSon(Collection) {}
 
 void TIWZQJQOptionSet::BeforeDestruction() {
   ZQResponseObjectFreed(this);

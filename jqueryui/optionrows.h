@@ -40,9 +40,9 @@ namespace zq {
 inline constexpr int kRowFixed = 1;   // the function member has a fixed script
 inline constexpr int kRowNoJSon = 2;  // the member is not written into JSON
 
-// The base of the option classes of this folder: constructing one installs
-// the freed-object hook of the response lists (so no setter recorded during
-// a callback can outlive its object), and freeing one drops its setters.
+// The base of the option classes of this folder: freeing one drops the
+// setters recorded for it during a callback. (The freed-object hook that does
+// the same for every option object is installed by the library start-up.)
 class TIWZQJQOptionSet : public TIWZQJSon {
   ZQ_CLASS(TIWZQJQOptionSet, TIWZQJSon)
   explicit TIWZQJQOptionSet(TCollection* Collection = nullptr);

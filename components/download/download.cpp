@@ -49,9 +49,7 @@ ZQ_IMPLEMENT_CLASS(TIWZQJQDownload) {
 
 // ---------------------------------------------------------------- options
 
-TIWZQJQDownloadOptions::TIWZQJQDownloadOptions(TCollection* Collection) : TIWZQJSon(Collection) {
-  ZQRegisterEventFunctions();
-}
+TIWZQJQDownloadOptions::TIWZQJQDownloadOptions(TCollection* Collection) : TIWZQJSon(Collection) {}
 
 void TIWZQJQDownloadOptions::AddMembers() {
   TIWZQJSon::AddMembers();

@@ -17,6 +17,7 @@
 #include "foundation/format.h"
 #include "foundation/jqcommon.h"
 #include "foundation/stringlist.h"
+#include "framework/startup.h"
 #include "host/application.h"
 #include "host/http.h"
 #include "host/servercontroller.h"
@@ -166,6 +167,19 @@ void ZQPictureStartup(TIWServerController& AController) {
   gSessionHook =
       RegisterSessionEndHook([](TIWApplication& app) { ZQRemoveSessionImageCache(app.AppID()); });
 }
+
+namespace {
+
+// The library start-up (framework/startup.h) starts the cache with the
+// controller it is given; filled when this unit is linked in.
+[[maybe_unused]] const bool gStartupSlotFilled = [] {
+  ZQSetStartupSlot(TZQStartupSlot::ImageCache,
+                   {nullptr, &ZQPictureShutdown,
+                    [](TIWServerController& AController) { ZQPictureStartup(AController); }});
+  return true;
+}();
+
+}  // namespace
 
 void ZQPictureShutdown() {
   {

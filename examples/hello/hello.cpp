@@ -65,13 +65,13 @@ int main(int argc, char** argv) {
   sigaddset(&stop, SIGTERM);
   pthread_sigmask(SIG_BLOCK, &stop, nullptr);
 
-  zq::ZQLibraryStartup();  // once, before the first request
   auto controller =
       zq::Owned<zq::TIWServerController>(zq::Create<zq::TIWServerController>(nullptr));
   controller->ContentPath = HELLO_WEBROOT;
   controller->SetMainFormFactory([](zq::TIWApplication& app) -> zq::TIWAppForm* {
     return zq::Create<hello::THelloForm>(&app);
   });
+  zq::ZQLibraryStartup(*controller);  // once, set up, before the first request
   zq::TZQHTTPServer server(
       [&](zq::THTTPRequest& req, zq::THTTPReply& reply) { controller->HandleRequest(req, reply); },
       options);

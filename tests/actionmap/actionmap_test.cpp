@@ -413,3 +413,34 @@ TEST_F(ActionMap, SessionEndedWhileWaitingIsNeverTouched) {
 
 }  // namespace
 }  // namespace zq
+
+namespace zq {
+namespace {
+
+// The library start-up with a controller starts the map and registers its
+// responder with that controller; the last shutdown takes both back. No
+// ZQActionMapStartup call anywhere.
+TEST(ActionMapStartup, TheLibraryStartupStartsTheMapWithItsController) {
+  ASSERT_FALSE(ZQActionMapStarted());
+  {
+    THostFixture host{PlainForm()};
+    EXPECT_TRUE(ZQActionMapStarted());
+    EXPECT_EQ(host.Controller().Handlers().Count(), 1u);  // the responder
+    int calls = 0;
+    std::string url = AddZQJQMapEvent(
+        kID, "GetFile", host.Session().AppID(),
+        TIWZQJQMapEvent(&calls,
+                        [&calls](const std::string&, TStringList*, THTTPRequest&, THTTPReply& r) {
+                          ++calls;
+                          r.SetBody("file");
+                        }),
+        mrtText);
+    THTTPReply reply = host.Get(url);
+    EXPECT_EQ(calls, 1);
+    EXPECT_EQ(reply.Body(), "file");
+  }
+  EXPECT_FALSE(ZQActionMapStarted());
+}
+
+}  // namespace
+}  // namespace zq

@@ -73,6 +73,69 @@ TEST(LibraryStartup, InstallsInOrderAndRemovesInReverse) {
     ZQSetStartupSlot(slot, {});
 }
 
+TIWServerController* gInstalledFor = nullptr;
+void InstallImageCacheFor(TIWServerController& AController) {
+  gInstalledFor = &AController;
+  gSteps.push_back("install ImageCache" + ModelState());
+}
+void RemoveImageCache() {
+  gSteps.push_back("remove ImageCache" + ModelState());
+}
+
+// A step that needs the controller runs in a start-up that has one, in its
+// place in the order, or late in a start-up with one nested inside one
+// without; it is removed at the last shutdown only if it ran.
+TEST(LibraryStartup, ControllerStepsRunOnlyInAStartupWithAController) {
+  Owned<TIWServerController> controller(Create<TIWServerController>());
+  ZQSetStartupSlot(TZQStartupSlot::ActionMap, {&InstallActionMap, &RemoveActionMap});
+  ZQSetStartupSlot(TZQStartupSlot::ImageCache, {nullptr, &RemoveImageCache, &InstallImageCacheFor});
+  ZQSetStartupSlot(TZQStartupSlot::AsyncRender, {&InstallAsyncRender, &RemoveAsyncRender});
+
+  gSteps.clear();
+  ZQLibraryStartup(*controller);
+  ZQLibraryShutdown();
+  EXPECT_EQ(gInstalledFor, controller.get());
+  EXPECT_EQ(gSteps, (std::vector<std::string>{
+                        "install ActionMap-model",
+                        "install ImageCache-model",
+                        "install AsyncRender-model",
+                        "remove AsyncRender-model",
+                        "remove ImageCache-model",
+                        "remove ActionMap-model",
+                    }));
+
+  gSteps.clear();
+  ZQLibraryStartup();  // no controller: the step waits
+  ZQLibraryShutdown();
+  EXPECT_EQ(gSteps, (std::vector<std::string>{
+                        "install ActionMap-model",
+                        "install AsyncRender-model",
+                        "remove AsyncRender-model",
+                        "remove ActionMap-model",
+                    }));
+
+  gSteps.clear();
+  gInstalledFor = nullptr;
+  ZQLibraryStartup();
+  ZQLibraryStartup(*controller);  // nested: only what waited for a controller
+  ZQLibraryStartup(*controller);  // already there: nothing
+  ZQLibraryShutdown();
+  ZQLibraryShutdown();
+  EXPECT_EQ(gInstalledFor, controller.get());
+  EXPECT_EQ(gSteps, (std::vector<std::string>{
+                        "install ActionMap-model",
+                        "install AsyncRender-model",
+                        "install ImageCache+model",
+                    }));
+  ZQLibraryShutdown();
+  EXPECT_EQ(gSteps.back(), "remove ActionMap-model");
+  EXPECT_EQ(gSteps.size(), 6u);
+
+  for (auto slot :
+       {TZQStartupSlot::ActionMap, TZQStartupSlot::ImageCache, TZQStartupSlot::AsyncRender})
+    ZQSetStartupSlot(slot, {});
+}
+
 TEST(LibraryStartup, NestedCallsInstallOnceAndRemoveAtTheLastShutdown) {
   ZQLibraryStartup();
   ZQLibraryStartup();
