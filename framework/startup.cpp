@@ -69,7 +69,6 @@ bool ScriptContainerName(const TObject* AControl, std::string& AName) {
   return true;
 }
 
-
 void Startup(TIWServerController* AController) {
   TStartupState& s = State();
   std::lock_guard<std::mutex> g(s.Lock);
@@ -84,11 +83,11 @@ void Startup(TIWServerController* AController) {
   InstallSlot(s, TZQStartupSlot::ActionMap, AController);
   InstallSlot(s, TZQStartupSlot::ImageCache, AController);
   InstallSlot(s, TZQStartupSlot::AsyncRender, AController);
+  AskWwwRoot(s, AController);
   ZQRegisterEventFunctions();
   ZQSetJSonIdentFn(&JSonIdent);
   s.NameResolver = ZQRegisterHTMLNameResolver(&ScriptContainerName);
   ZQInstallPageScripts();
-  AskWwwRoot(s, AController);
   InstallSlot(s, TZQStartupSlot::UploadParser, AController);
 }
 

@@ -5,21 +5,21 @@
 //   1. the URL action map and its responder          (slot ActionMap)
 //   2. the image-cache lock and the ".bmp" type        (slot ImageCache)
 //   3. the async region renderer                       (slot AsyncRender)
-//   4. the event-function classes and the freed-object hook of the option
+//   4. the web-root check: its first answer is asked for (a remote version
+//      file is fetched in the background; start-ups with a controller only)
+//   5. the event-function classes and the freed-object hook of the option
 //      model (setters recorded for an option object never outlive it)
-//   5. the indent switch: option literals are indented while the server
+//   6. the indent switch: option literals are indented while the server
 //      controller's script debugging is on
-//   6. the HTML-name resolvers (a script container answers its own name)
-//   7. the page-script filter of every page layout (framework/pagescripts.h)
-//   8. the web-root check: its first answer is asked for in the background
-//      (start-ups with a server controller only)
+//   7. the HTML-name resolvers (a script container answers its own name)
+//   8. the page-script filter of every page layout (framework/pagescripts.h)
 //   9. the upload content parser                       (slot UploadParser)
 //
 // The slots belong to layers above the framework (or not built yet); such a
 // layer fills its slot with ZQSetStartupSlot before the library starts (the
 // URL action map and the image cache fill theirs when they are linked in).
 // A step that needs the server controller (InstallFor) runs only in a
-// start-up that has one: the one given, else gServerController.
+// start-up given one.
 //
 // An application makes its server controller, sets it up, then calls
 // ZQLibraryStartup(controller) once before it serves the first request, and
@@ -41,9 +41,9 @@ bool ZQLibraryStarted();
 
 enum class TZQStartupSlot { ActionMap, ImageCache, AsyncRender, UploadParser };
 
-// Install runs in every start-up; InstallFor (when set) instead of it in a
-// start-up that has a server controller. Remove runs at the last shutdown
-// when one of them ran.
+// A step installs with Install, or, when it needs the server controller,
+// with InstallFor (then Install is not used), which runs only in a start-up
+// given one. Remove runs at the last shutdown if the step was installed.
 struct TZQStartupStep {
   void (*Install)() = nullptr;
   void (*Remove)() = nullptr;

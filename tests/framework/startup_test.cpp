@@ -2,14 +2,18 @@
 
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
 #include <string>
 #include <vector>
 
 #include "events/func.h"
 #include "events/jqevents.h"
+#include "foundation/html.h"
 #include "foundation/jqcommon.h"
 #include "framework/component.h"
-#include "foundation/html.h"
 #include "host/servercontroller.h"
 #include "host/zqhelpers.h"
 #include "options/jsonobj.h"
@@ -134,6 +138,29 @@ TEST(LibraryStartup, ControllerStepsRunOnlyInAStartupWithAController) {
   for (auto slot :
        {TZQStartupSlot::ActionMap, TZQStartupSlot::ImageCache, TZQStartupSlot::AsyncRender})
     ZQSetStartupSlot(slot, {});
+}
+
+// The start-up asks for the web-root answer once, so the first control reads
+// a cached one instead of checking.
+TEST(LibraryStartup, TheWebRootIsCheckedAtStartup) {
+  namespace fs = std::filesystem;
+  const fs::path root =
+      fs::temp_directory_path() / ("zq_startup_root_" + std::to_string(::getpid()));
+  fs::create_directories(root / "jq");
+  std::ofstream(root / "jq" / "ZQVersion.txt", std::ios::binary) << ZQGetLibraryVersion();
+  Owned<TIWServerController> controller(Create<TIWServerController>());
+  ASSERT_EQ(gServerController, controller.get());
+  controller->ContentPath = root.string();
+  ZQResetWwwRootCheck();
+
+  ZQLibraryStartup(*controller);
+  fs::remove(root / "jq" / "ZQVersion.txt");
+  EXPECT_TRUE(ZQCheckWwwRoot());  // the start-up's answer
+  ZQLibraryShutdown();
+  ZQResetWwwRootCheck();
+  EXPECT_FALSE(ZQCheckWwwRoot());  // asked only now: the file is gone
+  ZQResetWwwRootCheck();
+  fs::remove_all(root);
 }
 
 TEST(LibraryStartup, NestedCallsInstallOnceAndRemoveAtTheLastShutdown) {

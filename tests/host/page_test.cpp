@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "foundation/asciicase.h"
 #include "foundation/properties.h"
 #include "foundation/stringlist.h"
 #include "host/context.h"
@@ -25,11 +26,7 @@ class TTestWidget : public TIWComponent {
     ctx.AddToInitProcDoLastCode("last(\"" + HTMLName() + "\");");
     ctx.AddToOnReady("ready(\"" + HTMLName() + "\");");
   }
-  std::string Lower() const {
-    std::string s = GetName();
-    for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return s;
-  }
+  std::string Lower() const { return LowerAscii(GetName()); }
 };
 ZQ_IMPLEMENT_CLASS(TTestWidget) {}
 
