@@ -19,7 +19,6 @@ struct TStartupState {
   int Count = 0;
   TZQStartupStep Slots[kSlotCount];
   bool Installed[kSlotCount] = {};  // the slot's step ran and is to be removed
-  bool WwwRootAsked = false;
   int NameResolver = 0;
 };
 
@@ -35,7 +34,6 @@ TZQStartupStep& Slot(TStartupState& s, TZQStartupSlot ASlot) {
 // A controller step waits for a start-up that has a controller.
 void InstallSlot(TStartupState& s, TZQStartupSlot ASlot, TIWServerController* AController) {
   bool& installed = s.Installed[static_cast<int>(ASlot)];
-  if (installed) return;
   const TZQStartupStep& step = Slot(s, ASlot);
   if (step.InstallFor) {
     if (!AController) return;
@@ -55,10 +53,8 @@ void RemoveSlot(TStartupState& s, TZQStartupSlot ASlot) {
 
 // Starts the web-root check, so that the first control finds an answer (or
 // one on its way) instead of starting it.
-void AskWwwRoot(TStartupState& s, TIWServerController* AController) {
-  if (!AController || s.WwwRootAsked) return;
-  s.WwwRootAsked = true;
-  (void)ZQCheckWwwRoot();
+void AskWwwRoot(TIWServerController* AController) {
+  if (AController) (void)ZQCheckWwwRoot();
 }
 
 // A script container renders under the name it gives itself.
@@ -72,18 +68,11 @@ bool ScriptContainerName(const TObject* AControl, std::string& AName) {
 void Startup(TIWServerController* AController) {
   TStartupState& s = State();
   std::lock_guard<std::mutex> g(s.Lock);
-  if (s.Count++ > 0) {
-    // Inside a start-up without a controller: what waited for one.
-    InstallSlot(s, TZQStartupSlot::ActionMap, AController);
-    InstallSlot(s, TZQStartupSlot::ImageCache, AController);
-    AskWwwRoot(s, AController);
-    InstallSlot(s, TZQStartupSlot::UploadParser, AController);
-    return;
-  }
+  if (s.Count++ > 0) return;
   InstallSlot(s, TZQStartupSlot::ActionMap, AController);
   InstallSlot(s, TZQStartupSlot::ImageCache, AController);
   InstallSlot(s, TZQStartupSlot::AsyncRender, AController);
-  AskWwwRoot(s, AController);
+  AskWwwRoot(AController);
   ZQRegisterEventFunctions();
   ZQSetJSonIdentFn(&JSonIdent);
   s.NameResolver = ZQRegisterHTMLNameResolver(&ScriptContainerName);
@@ -109,7 +98,6 @@ void ZQLibraryShutdown() {
   ZQRemovePageScripts();
   ZQUnregisterHTMLNameResolver(s.NameResolver);
   s.NameResolver = 0;
-  s.WwwRootAsked = false;
   ZQSetJSonIdentFn(nullptr);
   ZQUnregisterEventFunctions();
   RemoveSlot(s, TZQStartupSlot::AsyncRender);

@@ -26,8 +26,7 @@
 // ZQLibraryShutdown after its last session has ended and before it frees the
 // controller. Calls nest: only the first start-up installs and only the
 // matching last shutdown removes, so a test fixture may hold a start-up of
-// its own. A start-up with a controller inside one without installs the
-// controller steps that are still missing.
+// its own (a nested start-up adds nothing, its controller included).
 #pragma once
 
 namespace zq {
