@@ -1,0 +1,81 @@
+// Image: an image control showing a PNG made on the server; two buttons
+// change its source during a callback, and the page's img follows.
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "components/image/image.h"
+#include "demoform.h"
+#include "foundation/format.h"
+#include "foundation/jqcommon.h"
+#include "host/application.h"
+#include "host/graphics.h"
+
+namespace zqdemo {
+
+namespace {
+
+using namespace zq;
+
+// A data URL of a PNG of one colour.
+std::string SolidPng(int AWidth, int AHeight, TPixel APixel) {
+  auto png = CreateOwned<TPngImage>();
+  png->SetSize(AWidth, AHeight);
+  png->SetPixels(std::vector<TPixel>(static_cast<std::size_t>(AWidth) * AHeight, APixel));
+  return "data:image/png;base64," + ZQBase64Encode(png->SaveToData());
+}
+
+class TImagePage : public TDemoPage {
+ public:
+  int Build(TDemoForm& AForm, int ATop) override {
+    auto* title = Create<TIWLabel>(&AForm);
+    title->SetName("LblImageTitle");
+    title->SetParent(&AForm);
+    title->SetCaption("Image");
+    title->SetBounds(16, ATop, 300, 24);
+
+    image_ = Create<TIWZQJQImage>(&AForm);
+    image_->SetName("DemoImage");
+    image_->SetParent(&AForm);
+    image_->SetAltText("a \"coloured\" square");
+    image_->SetBounds(16, ATop + 30, 120, 60);
+    image_->SetImageSource(SolidPng(40, 20, {200, 30, 30, 255}));
+
+    status_ = Create<TIWLabel>(&AForm);
+    status_->SetName("LblImageStatus");
+    status_->SetParent(&AForm);
+    status_->SetCaption("red");
+    status_->SetBounds(16, ATop + 136, 300, 24);
+
+    int left = 16;
+    auto button = [&](const char* AName, const char* ACaption, std::function<void()> AAction) {
+      auto* b = Create<TIWButton>(&AForm);
+      b->SetName(AName);
+      b->SetParent(&AForm);
+      b->SetCaption(ACaption);
+      b->SetBounds(left, ATop + 100, 100, 28);
+      left += 108;
+      b->OnAsyncClick = TNotifyEvent(b, [AAction](TObject*) { AAction(); });
+    };
+    button("BtnImageBlue", "Blue", [this] {
+      image_->SetImageSource(SolidPng(60, 30, {30, 30, 200, 255}));
+      status_->SetCaption("blue");
+    });
+    button("BtnImageRed", "Red", [this] {
+      image_->SetImageSource(SolidPng(40, 20, {200, 30, 30, 255}));
+      status_->SetCaption("red");
+    });
+    return 170;
+  }
+
+ private:
+  TIWZQJQImage* image_ = nullptr;
+  TIWLabel* status_ = nullptr;
+};
+
+}  // namespace
+
+ZQDEMO_PAGE(TImagePage, "image", 72);
+
+}  // namespace zqdemo
