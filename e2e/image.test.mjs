@@ -2,7 +2,7 @@
 // source the server changes during a callback reaches the page.
 import { test, before, after } from 'node:test';
 import assert from 'node:assert/strict';
-import { openDemoPage, startAll } from './lib/harness.mjs';
+import { openDemoPage, saveScreenshot, startAll } from './lib/harness.mjs';
 
 let env;
 before(async () => { env = await startAll(); });
@@ -34,6 +34,7 @@ test('renders the image and follows a server change of its source', async () => 
   await page.waitForFunction((s) => document.getElementById('DEMOIMAGE_IMG').getAttribute('src') !== s, before);
   assert.deepEqual(await picture(page), { width: 60, height: 30, rgb: [30, 30, 200] });
   assert.equal(await page.textContent('#LBLIMAGESTATUS'), 'blue');
+  await saveScreenshot(page, 'image');
 
   await page.click('#BTNIMAGERED');
   await page.waitForFunction((s) => document.getElementById('DEMOIMAGE_IMG').getAttribute('src') === s, before);
