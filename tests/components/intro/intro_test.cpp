@@ -100,6 +100,15 @@ TEST(Intro, OptionChangeInACallbackInitialisesBeforeItSets) {
   EXPECT_EQ(fx.Joined(r),
             "if (!INTRO1_IntroObj) { INTRO1_init(); } "
             "INTRO1_IntroObj.setOption(\"showBullets\",false);");
+  // A change and a start in one callback: the tour starts with the change.
+  r = fx.InCallback([&] {
+    fx.tour->GetJQIntroOptions()->SetShowStepNumbers(false);
+    fx.tour->Start();
+  });
+  const std::string both = fx.Joined(r);
+  EXPECT_LT(both.find("setOption(\"showStepNumbers\",false)"),
+            both.find("INTRO1_IntroObj.start();"))
+      << both;
   r = fx.InCallback([&] { fx.tour->GetJQIntroOptions()->SetNextLabel("Go \"on\""); });
   EXPECT_NE(fx.Joined(r).find("INTRO1_IntroObj.setOption(\"nextLabel\",\"Go \\\"on\\\"\");"),
             std::string::npos)
