@@ -1,7 +1,6 @@
 // Image: an image control showing a PNG made on the server; two buttons
 // change its source during a callback, and the page's img follows.
 #include <cstdint>
-#include <functional>
 #include <string>
 #include <vector>
 
@@ -29,11 +28,7 @@ std::string SolidPng(int AWidth, int AHeight, TPixel APixel) {
 class TImagePage : public TDemoPage {
  public:
   int Build(TDemoForm& AForm, int ATop) override {
-    auto* title = Create<TIWLabel>(&AForm);
-    title->SetName("LblImageTitle");
-    title->SetParent(&AForm);
-    title->SetCaption("Image");
-    title->SetBounds(16, ATop, 300, 24);
+    DemoLabel(AForm, "LblImageTitle", "Image", 16, ATop, 300);
 
     image_ = Create<TIWZQJQImage>(&AForm);
     image_->SetName("DemoImage");
@@ -42,27 +37,12 @@ class TImagePage : public TDemoPage {
     image_->SetBounds(16, ATop + 30, 120, 60);
     image_->SetImageSource(SolidPng(40, 20, {200, 30, 30, 255}));
 
-    status_ = Create<TIWLabel>(&AForm);
-    status_->SetName("LblImageStatus");
-    status_->SetParent(&AForm);
-    status_->SetCaption("red");
-    status_->SetBounds(16, ATop + 136, 300, 24);
-
-    int left = 16;
-    auto button = [&](const char* AName, const char* ACaption, std::function<void()> AAction) {
-      auto* b = Create<TIWButton>(&AForm);
-      b->SetName(AName);
-      b->SetParent(&AForm);
-      b->SetCaption(ACaption);
-      b->SetBounds(left, ATop + 100, 100, 28);
-      left += 108;
-      b->OnAsyncClick = TNotifyEvent(b, [AAction](TObject*) { AAction(); });
-    };
-    button("BtnImageBlue", "Blue", [this] {
+    status_ = DemoLabel(AForm, "LblImageStatus", "red", 16, ATop + 136, 300);
+    DemoButton(AForm, "BtnImageBlue", "Blue", 16, ATop + 100, 100, [this] {
       image_->SetImageSource(SolidPng(60, 30, {30, 30, 200, 255}));
       status_->SetCaption("blue");
     });
-    button("BtnImageRed", "Red", [this] {
+    DemoButton(AForm, "BtnImageRed", "Red", 124, ATop + 100, 100, [this] {
       image_->SetImageSource(SolidPng(40, 20, {200, 30, 30, 255}));
       status_->SetCaption("red");
     });

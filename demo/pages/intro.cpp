@@ -28,55 +28,45 @@ class TIntroPage : public TDemoPage {
   }
 
   int Build(TDemoForm& AForm, int ATop) override {
-    form_ = &AForm;
-    auto* title = Create<TIWLabel>(&AForm);
-    title->SetName("LblTourTitle");
-    title->SetParent(&AForm);
-    title->SetCaption("Intro tour");
-    title->SetBounds(16, ATop, 300, 24);
+    DemoLabel(AForm, "LblTourTitle", "Intro tour", 16, ATop, 300);
 
     auto* name = Create<TIWEdit>(&AForm);
     name->SetName("EdtTourName");
     name->SetParent(&AForm);
     name->SetBounds(16, ATop + 34, 220, 26);
 
-    Button("BtnTourStart", "Start tour", 16, ATop + 72, [this] {
+    start_ = DemoButton(AForm, "BtnTourStart", "Start tour", 16, ATop + 72, 126, [this] {
       tour_->Start();
       status_->SetCaption("started");
     });
-    Button("BtnTourOptions", "Plain tour", 150, ATop + 72, [this] {
-      // Sent as setter statements: applied to the tour, built first if needed.
-      TIWZQJQIntroOptions* o = tour_->GetJQIntroOptions();
-      o->SetShowBullets(false);
-      o->SetNextLabel("Onwards");
-      status_->SetCaption("options changed");
-    });
-    Button("BtnTourStep3", "Go to step 3", 284, ATop + 72, [this] {
+    TIWButton* options =
+        DemoButton(AForm, "BtnTourOptions", "Plain tour", 150, ATop + 72, 126, [this] {
+          // Sent as setter statements: applied to the tour, built first if needed.
+          TIWZQJQIntroOptions* o = tour_->GetJQIntroOptions();
+          o->SetShowBullets(false);
+          o->SetNextLabel("Onwards");
+          status_->SetCaption("options changed");
+        });
+    DemoButton(AForm, "BtnTourStep3", "Go to step 3", 284, ATop + 72, 126, [this] {
       tour_->GoToStep(2);  // 0-based: the third step
       status_->SetCaption("step 3 asked");
     });
 
     // The plug-in calls the exit handler only for the user's exits (skip,
     // Esc, overlay click), not for this one.
-    Button("BtnTourEnd", "End tour", 418, ATop + 72, [this] {
+    DemoButton(AForm, "BtnTourEnd", "End tour", 418, ATop + 72, 126, [this] {
       tour_->Exit();
       status_->SetCaption("ended by the server");
     });
 
-    status_ = Create<TIWLabel>(&AForm);
-    status_->SetName("LblTourStatus");
-    status_->SetParent(&AForm);
-    status_->SetCaption("not started");
-    status_->SetBounds(16, ATop + 112, 400, 24);
+    status_ = DemoLabel(AForm, "LblTourStatus", "not started", 16, ATop + 112, 400);
 
     tour_ = Create<TIWZQJQIntro>(&AForm);
     tour_->SetName("DemoTour");
     TIWZQJQIntroControlList* steps = tour_->GetJQIntroControlList();
     steps->Add(name, "Type your name here.", TIWZQJQIntroPosition::jqipRight);
-    steps->Add(form_->FindComponent("BtnTourStart"), "This button starts the tour.",
-               TIWZQJQIntroPosition::jqipBottom);
-    steps->Add(form_->FindComponent("BtnTourOptions"), "The server changes the tour's options.",
-               TIWZQJQIntroPosition::jqipTop);
+    steps->Add(start_, "This button starts the tour.", TIWZQJQIntroPosition::jqipBottom);
+    steps->Add(options, "The server changes the tour's options.", TIWZQJQIntroPosition::jqipTop);
 
     TIWZQJQIntroEvents* events = tour_->GetJQIntroOptions()->GetEvents();
     TIWZQJSonFunc* change = events->GetOnChange();
@@ -90,22 +80,12 @@ class TIntroPage : public TDemoPage {
     // The host renders the button anew: the next tour finds the new element.
     events->GetOnExit()->SetOnEvent(TIWZQEvent(tour_, [this](TObject*, TStringList*) {
       status_->SetCaption("exited");
-      static_cast<TIWButton*>(form_->FindComponent("BtnTourStart"))->SetCaption("Start again");
+      start_->SetCaption("Start again");
     }));
     return 150;
   }
 
  private:
-  void Button(const char* AName, const char* ACaption, int ALeft, int ATop,
-              std::function<void()> AAction) {
-    auto* b = Create<TIWButton>(form_);
-    b->SetName(AName);
-    b->SetParent(form_);
-    b->SetCaption(ACaption);
-    b->SetBounds(ALeft, ATop, 126, 28);
-    b->OnAsyncClick = TNotifyEvent(b, [AAction](TObject*) { AAction(); });
-  }
-
   // The 0-based step whose element has that id (-1 when none).
   int StepOf(const std::string& AID) {
     TIWZQJQIntroControlList* steps = tour_->GetJQIntroControlList();
@@ -116,7 +96,7 @@ class TIntroPage : public TDemoPage {
     return -1;
   }
 
-  TDemoForm* form_ = nullptr;
+  TIWButton* start_ = nullptr;
   TIWZQJQIntro* tour_ = nullptr;
   TIWLabel* status_ = nullptr;
 };

@@ -34,11 +34,7 @@ fs::path SignatureFolder() {
 class TSignaturePage : public TDemoPage {
  public:
   int Build(TDemoForm& AForm, int ATop) override {
-    auto* title = Create<TIWLabel>(&AForm);
-    title->SetName("LblSignatureTitle");
-    title->SetParent(&AForm);
-    title->SetCaption("Signature");
-    title->SetBounds(16, ATop, 300, 24);
+    DemoLabel(AForm, "LblSignatureTitle", "Signature", 16, ATop, 300);
 
     pad_ = Create<TIWZQJQSignature>(&AForm);
     pad_->SetName("SignPad");
@@ -68,21 +64,12 @@ class TSignaturePage : public TDemoPage {
     pad_->OnFileSaved = TIWZQSignatureFileSavedEvent(
         this, [this](TObject*, const std::string& AFile) { savedFile_ = AFile; });
 
-    status_ = Create<TIWLabel>(&AForm);
-    status_->SetName("LblSignStatus");
-    status_->SetParent(&AForm);
-    status_->SetCaption("ready");
-    status_->SetBounds(16, ATop + 230, 400, 24);
+    status_ = DemoLabel(AForm, "LblSignStatus", "ready", 16, ATop + 230, 400);
 
     int left = 16;
     auto button = [&](const char* name, const char* caption, std::function<void()> action) {
-      auto* b = Create<TIWButton>(&AForm);
-      b->SetName(name);
-      b->SetParent(&AForm);
-      b->SetCaption(caption);
-      b->SetBounds(left, ATop + 192, 110, 28);
+      DemoButton(AForm, name, caption, left, ATop + 192, 110, std::move(action));
       left += 118;
-      b->OnAsyncClick = TNotifyEvent(b, [action](TObject*) { action(); });
     };
     button("BtnSignClear", "Clear", [this] {
       pad_->GetJQSignatureOptions()->Clear();
