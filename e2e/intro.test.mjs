@@ -24,6 +24,10 @@ const shown = (page) => page.evaluate(() => ({
 }));
 const waitShown = (page, element) =>
   page.waitForFunction((id) => document.querySelector('.introjs-showElement')?.id === id, element);
+// The tour events the server got, as it logged them.
+const logged = (page) => page.evaluate(() => document.getElementById('LBLTOURLOG').textContent.split(' ').filter(Boolean));
+const waitLogged = (page, count) =>
+  page.waitForFunction((n) => document.getElementById('LBLTOURLOG').textContent.split(' ').filter(Boolean).length >= n, count);
 const waitText = (page, text) =>
   page.waitForFunction((t) => document.querySelector('.introjs-tooltiptext')?.textContent === t, text);
 // A click the overlay does not intercept (the page's buttons lie under it).
@@ -48,6 +52,9 @@ test('server start, next step, change and exit events', async () => {
   await waitShown(page, 'BTNTOURSTART');
   await waitText(page, 'This button starts the tour.');
   await statusIs(page, 'step 2: BTNTOURSTART');
+  // Each step change sends before change, change and after change.
+  await waitLogged(page, 6);
+  assert.deepEqual(await logged(page), ['before', 'change', 'after', 'before', 'change', 'after']);
 
   await page.click('.introjs-skipbutton');
   await page.waitForSelector('.introjs-overlay', { state: 'detached' });
@@ -68,9 +75,12 @@ test('server start, next step, change and exit events', async () => {
   assert.deepEqual(errors, []);
 });
 
-test('options changed before the start, go to a step and end from the server', async () => {
+test('options changed before the start, go to a step, end from the server, complete', async () => {
   const { page, errors } = await openDemoPage(env, 'intro');
   await page.waitForSelector('#BTNTOURSTART');
+  // The browser context is one session, which keeps the form of the first test.
+  const earlier = (await logged(page)).length;
+  const since = async () => (await logged(page)).slice(earlier);
   await page.click('#BTNTOUROPTIONS');
   await statusIs(page, 'options changed');
   assert.equal(await page.locator('.introjs-overlay').count(), 0, 'changing options does not start the tour');
@@ -91,5 +101,19 @@ test('options changed before the start, go to a step and end from the server', a
   await page.waitForSelector('.introjs-overlay', { state: 'detached' });
   assert.equal(await page.locator('.introjs-tooltip').count(), 0);
   await statusIs(page, 'ended by the server');
+  assert.ok(!(await since()).includes('exit'), 'intro.js calls onexit for the user\'s exits only');
+
+  // The done button of the last step completes the tour (and is no exit).
+  await page.click('#BTNTOURSTART');
+  await waitShown(page, 'EDTTOURNAME');
+  await clickUnder(page, 'BTNTOURSTEP3');
+  await waitShown(page, 'BTNTOUROPTIONS');
+  assert.equal((await page.textContent('.introjs-skipbutton')).trim(), 'Done');
+  await page.click('.introjs-skipbutton');
+  await page.waitForSelector('.introjs-overlay', { state: 'detached' });
+  await statusIs(page, 'completed');
+  const events = await since();
+  assert.equal(events.at(-1), 'complete');
+  assert.ok(!events.includes('exit'), events.join(' '));
   assert.deepEqual(errors, []);
 });

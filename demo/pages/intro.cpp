@@ -60,6 +60,7 @@ class TIntroPage : public TDemoPage {
     });
 
     status_ = DemoLabel(AForm, "LblTourStatus", "not started", 16, ATop + 112, 400);
+    log_ = DemoLabel(AForm, "LblTourLog", "", 16, ATop + 140, 600);
 
     tour_ = Create<TIWZQJQIntro>(&AForm);
     tour_->SetName("DemoTour");
@@ -73,19 +74,33 @@ class TIntroPage : public TDemoPage {
     change->GetBrowserParams()->AddParam("element", "targetElement ? targetElement.id : ''");
     change->SetOnEvent(TIWZQEvent(tour_, [this](TObject*, TStringList* AParams) {
       const std::string id = AParams ? AParams->Values("element") : std::string();
+      Log("change");
       status_->SetCaption(Format("step %d: %s", StepOf(id) + 1, id));
     }));
-    events->GetOnComplete()->SetOnEvent(
-        TIWZQEvent(tour_, [this](TObject*, TStringList*) { status_->SetCaption("completed"); }));
+    events->GetOnBeforeChange()->SetOnEvent(
+        TIWZQEvent(tour_, [this](TObject*, TStringList*) { Log("before"); }));
+    events->GetOnAfterChange()->SetOnEvent(
+        TIWZQEvent(tour_, [this](TObject*, TStringList*) { Log("after"); }));
+    events->GetOnComplete()->SetOnEvent(TIWZQEvent(tour_, [this](TObject*, TStringList*) {
+      Log("complete");
+      status_->SetCaption("completed");
+    }));
     // The host renders the button anew: the next tour finds the new element.
     events->GetOnExit()->SetOnEvent(TIWZQEvent(tour_, [this](TObject*, TStringList*) {
+      Log("exit");
       status_->SetCaption("exited");
       start_->SetCaption("Start again");
     }));
-    return 150;
+    return 176;
   }
 
  private:
+  // Every tour event the server got, in the order it got them.
+  void Log(const char* AWord) {
+    const std::string& was = log_->GetCaption();
+    log_->SetCaption(was.empty() ? AWord : was + " " + AWord);
+  }
+
   // The 0-based step whose element has that id (-1 when none).
   int StepOf(const std::string& AID) {
     TIWZQJQIntroControlList* steps = tour_->GetJQIntroControlList();
@@ -99,6 +114,7 @@ class TIntroPage : public TDemoPage {
   TIWButton* start_ = nullptr;
   TIWZQJQIntro* tour_ = nullptr;
   TIWLabel* status_ = nullptr;
+  TIWLabel* log_ = nullptr;
 };
 
 }  // namespace
