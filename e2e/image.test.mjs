@@ -39,5 +39,17 @@ test('renders the image and follows a server change of its source', async () => 
   await page.click('#BTNIMAGERED');
   await page.waitForFunction((s) => document.getElementById('DEMOIMAGE_IMG').getAttribute('src') === s, before);
   assert.deepEqual(await picture(page), { width: 40, height: 20, rgb: [200, 30, 30] });
+
+  // Quotes and a closing script tag in the source arrive as they were sent.
+  await page.click('#BTNIMAGEQUOTED');
+  await page.waitForFunction(() => document.getElementById('DEMOIMAGE_IMG').getAttribute('src').endsWith('#a"b</script>\'c'));
+  assert.deepEqual(await picture(page), { width: 50, height: 25, rgb: [30, 160, 30] });
+  // The session keeps the form: the next page renders that source into the
+  // img's attribute, again unchanged.
+  const quoted = await page.getAttribute('#DEMOIMAGE_IMG', 'src');
+  await page.reload();
+  await page.waitForSelector('#DEMOIMAGE_IMG');
+  assert.equal(await page.getAttribute('#DEMOIMAGE_IMG', 'src'), quoted);
+  assert.deepEqual(await picture(page), { width: 50, height: 25, rgb: [30, 160, 30] });
   assert.deepEqual(errors, []);
 });

@@ -1,5 +1,5 @@
-// Image: an image control showing a PNG made on the server; two buttons
-// change its source during a callback, and the page's img follows.
+// Image: an image control showing a PNG made on the server; buttons change
+// its source during a callback, and the page's img follows.
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -45,6 +45,12 @@ class TImagePage : public TDemoPage {
     DemoButton(AForm, "BtnImageRed", "Red", 124, ATop + 100, 100, [this] {
       image_->SetImageSource(SolidPng(40, 20, {200, 30, 30, 255}));
       status_->SetCaption("red");
+    });
+    // A source with quotes and a closing script tag in its fragment: it
+    // reaches the img unchanged (an escaped script string literal).
+    DemoButton(AForm, "BtnImageQuoted", "Quoted", 232, ATop + 100, 100, [this] {
+      image_->SetImageSource(SolidPng(50, 25, {30, 160, 30, 255}) + "#a\"b</script>'c");
+      status_->SetCaption("quoted");
     });
     return 170;
   }
