@@ -1,7 +1,8 @@
 // Signature pad in chromium against the real jSignature: strokes give data,
 // "save on server" writes a PNG with ink that comes back into the page, a
-// forged save post writes nothing and is answered as a failure, clear empties
-// the pad, disabling stops strokes, copy to image fills the image.
+// forged save post writes nothing and is answered as a failure, copy to image
+// fills the image, undo takes back a stroke, clear empties the pad, disabling
+// stops strokes.
 import { test, before, after } from 'node:test';
 import assert from 'node:assert/strict';
 import { existsSync, readdirSync, readFileSync } from 'node:fs';
@@ -84,6 +85,13 @@ test('strokes, save on server, forged post, copy, clear and disable', async () =
   await status(page, 'copied');
   assert.ok(await inkOf(page, 'IMGSIGNCOPY_IMG') > 20, 'copy to image shows the drawing');
   await saveScreenshot(page, 'signature');
+
+  // The pad's own undo button takes back the last stroke only.
+  const drawn = await strokes(page);
+  await stroke(page);
+  assert.equal(await strokes(page), drawn + 1);
+  await page.click('#SIGNPAD input[type=button]');
+  assert.equal(await strokes(page), drawn, 'undo takes back the last stroke');
 
   await page.click('#BTNSIGNCLEAR');
   await status(page, 'cleared');
