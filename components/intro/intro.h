@@ -115,7 +115,8 @@ class TIWZQJQCustomIntro : public TIWZQJQComponent, public IIWZQRegionIntro {
   TIWZQJQIntroOptions* GetJQIntroOptions();
   void SetJQIntroOptions(TIWZQJQIntroOptions* AValue);
   TIWZQJQIntroControlList* GetJQIntroControlList() { return &FSteps; }
-  std::string GetPluginVersion() { return "0.8.0"; }
+  // The intro.js release the web root ships (webroot/package.json).
+  std::string GetPluginVersion() { return "2.0.0"; }
   std::string GetDocumentationLink() { return "https://introjs.com/docs/"; }
 
   // "NAME_IntroObj".

@@ -2,7 +2,9 @@
 // callback.
 #include <gtest/gtest.h>
 
+#include <fstream>
 #include <functional>
+#include <iterator>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -168,6 +170,15 @@ TEST(Intro, ClientEventsReachTheServerHandlers) {
   }
   EXPECT_EQ(got, (std::vector<std::string>{"change:EDIT1", "before:EDIT1", "after:EDIT1",
                                            "complete:EDIT1", "exit:EDIT1"}));
+}
+
+TEST(Intro, PluginVersionIsTheReleaseTheWebRootShips) {
+  Fixture fx;
+  std::ifstream in(std::string(ZQ_SOURCE_DIR) + "/webroot/package.json");
+  const std::string pkg((std::istreambuf_iterator<char>(in)), {});
+  ASSERT_FALSE(pkg.empty());
+  EXPECT_NE(pkg.find("\"intro.js\": \"" + fx.tour->GetPluginVersion() + "\""), std::string::npos)
+      << fx.tour->GetPluginVersion();
 }
 
 }  // namespace
