@@ -217,10 +217,10 @@ std::string TIWZQJQCustomIntro::GetRenderScript() {
       TIWZQJQIntroControl* s = FSteps.Items(i);
       const std::string id = s->Control ? ZQGetCtrlHTMLName(s->Control) : s->JQuerySelector;
       ISuperObject o = SO();
-      // The id goes into a script string literal of its own.
-      if (!id.empty())
-        o->PutO("element",
-                TSuperObject::Create(Format("%s(%s)[0]", ZQJQuery, ZQJsEscape("#" + id)), true));
+      // A selector, which the plug-in looks up on every start: the host
+      // replaces a control's element when it re-renders it, so an element
+      // found once, when the tour was built, would be a stale one later.
+      if (!id.empty()) o->PutS("element", "#" + id);
       o->PutS("intro", s->IntroText);
       if (s->Position != TIWZQJQIntroPosition::jqipBottom)
         o->PutS("position", IWZQJQIntroPositionStr(s->Position));

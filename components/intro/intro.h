@@ -11,6 +11,9 @@
 // option changed during a callback before the tour ever started is applied
 // to the tour that is then built (never a call on null).
 //
+// Steps point at their element by the selector "#ID", looked up by the
+// plug-in on each start (a control the host re-rendered since is found again).
+//
 // Step numbers: GoToStep takes the 0-based Step of the step list and sends
 // the plug-in's 1-based number (Step + 1), so the step given is the one shown.
 #pragma once
@@ -112,7 +115,8 @@ class TIWZQJQCustomIntro : public TIWZQJQComponent, public IIWZQRegionIntro {
   TIWZQJQIntroOptions* GetJQIntroOptions();
   void SetJQIntroOptions(TIWZQJQIntroOptions* AValue);
   TIWZQJQIntroControlList* GetJQIntroControlList() { return &FSteps; }
-  std::string GetPluginVersion() { return "0.8.0"; }
+  // The intro.js release the web root ships (webroot/package.json).
+  std::string GetPluginVersion() { return "2.0.0"; }
   std::string GetDocumentationLink() { return "https://introjs.com/docs/"; }
 
   // "NAME_IntroObj".

@@ -317,9 +317,12 @@ void TIWZQJQCustomSignature::UrlGetHandler(const std::string&, TStringList* APar
                                            THTTPReply& AResponse) {
   DoSaveImage(AParams);
   AResponse.SetCode(200);
-  // Not strict JSON: as text, so that the form plug-in does not fail parsing it.
-  AResponse.SetContentType("text/plain");
-  AResponse.SetBody("{success:true}");
+  // The form plug-in lets jQuery read the reply by its content type: strict
+  // JSON, so that the success handler gets {success:true} as an object.
+  ISuperObject ok = SO();
+  ok->PutB("success", true);
+  AResponse.SetContentType("application/json");
+  AResponse.SetBody(ok->AsJSon(false, true, true));
   if (OnFileSaved) OnFileSaved(this, AParams->Values("filename"));
 }
 

@@ -2,7 +2,6 @@
 // mouse or a finger (the jSignature plug-in).
 //
 //   auto* pad = Create<TIWZQJQSignature>(form);
-//   pad->SetSaveFolder("/srv/app/signatures");      // where saves may go
 //   ...                                              // in a callback:
 //   pad->SaveAsImage("/srv/app/signatures/order-17.png");
 //   pad->GetJQSignatureOptions()->ExportToImage(previewImage);
@@ -15,7 +14,10 @@
 // field must equal the recorded name. Any other post (no pending save, a
 // different or forged name, bad data) writes nothing, calls no event and is
 // answered {success:false,error:"..."}; a written file is answered
-// {success:true} and then OnFileSaved is called.
+// {"success":true} (application/json) and then OnFileSaved is called.
+// OnFileSaved runs in that post, not in a callback: changes to other controls
+// reach the page from the next callback, e.g. OnSaveSuccess with a server
+// handler, which the browser calls once the reply is in.
 //
 // Data. SetData and the image sources of DataToImage are written into the
 // page as escaped script string literals: signature data comes from
@@ -38,10 +40,11 @@ class TIWZQJQCustomSignature;
 class THTTPRequest;
 class THTTPReply;
 
-#define ZQ_SIGNATURE_DATA_TYPE_VALUES(X)                                                           \
-  X(jqsdfDefault, "")                                                                              \
-  X(jqsdfNative, "native") X(jqsdfBase30, "base30") X(jqsdfSVG, "svg")                             \
-      X(jqsdfSVG_Base64, "svgbase64") X(jqsdfImage, "image") X(jqsdfImageSVG_XML, "image/svg+xml") \
+#define ZQ_SIGNATURE_DATA_TYPE_VALUES(X)                                      \
+  X(jqsdfDefault, "")                                                         \
+  X(jqsdfNative, "native")                                                    \
+  X(jqsdfBase30, "base30") X(jqsdfSVG, "svg") X(jqsdfSVG_Base64, "svgbase64") \
+      X(jqsdfImage, "image") X(jqsdfImageSVG_XML, "image/svg+xml")            \
           X(jqsdfImageSVG_XML_Base64, "image/svg+xml;base64")
 ZQ_OPTION_ENUM(TIWZQJQSignatureDataType, ZQ_SIGNATURE_DATA_TYPE_VALUES)
 // The texts of the data types ("" for jqsdfDefault).

@@ -10,7 +10,9 @@
 #include "components/image/image.h"
 #include "components/signature/signature.h"
 #include "demoform.h"
+#include "events/browserparams.h"
 #include "foundation/jqcommon.h"
+#include "foundation/stringlist.h"
 #include "host/application.h"
 
 namespace zqdemo {
@@ -32,46 +34,42 @@ fs::path SignatureFolder() {
 class TSignaturePage : public TDemoPage {
  public:
   int Build(TDemoForm& AForm, int ATop) override {
-    auto* title = Create<TIWLabel>(&AForm);
-    title->SetName("LblSignatureTitle");
-    title->SetParent(&AForm);
-    title->SetCaption("Signature");
-    title->SetBounds(16, ATop, 300, 24);
+    DemoLabel(AForm, "LblSignatureTitle", "Signature", 16, ATop, 300);
 
     pad_ = Create<TIWZQJQSignature>(&AForm);
     pad_->SetName("SignPad");
     pad_->SetParent(&AForm);
     pad_->SetBounds(16, ATop + 30, 400, 150);
     pad_->GetJQSignatureOptions()->SetUseNativeUndoButton(true);
-    // The reply of the save post, as the browser got it.
-    pad_->GetOnSaveSuccess()->SetScript(
-        "document.getElementById(\"LBLSIGNSTATUS\").textContent = "
-        "(String(data).indexOf(\"success:true\") >= 0) ? \"saved\" : \"save failed\";");
+    // The save post is no callback: OnFileSaved only notes the file, and the
+    // success handler, run by the browser once the reply is in, calls back to
+    // the server, which shows the file it wrote.
+    TIWZQSignatureFunc* success = pad_->GetOnSaveSuccess();
+    success->SetScript("function(data,textStatus,jqXHR){}");
+    success->GetBrowserParams()->AddParam("replied", "data && data.success === true");
+    success->SetOnEvent(TIWZQEvent(pad_, [this](TObject*, TStringList* AParams) {
+      if (savedFile_.empty() || !AParams || AParams->Values("replied") != "true") {
+        status_->SetCaption("save failed");
+        return;
+      }
+      std::ifstream in(savedFile_, std::ios::binary);
+      std::string bytes((std::istreambuf_iterator<char>(in)), {});
+      savedFile_.clear();
+      saved_->SetImageSource("data:image/png;base64," + ZQBase64Encode(bytes));
+      status_->SetCaption("saved");
+    }));
     pad_->GetOnSaveError()->SetScript(
         "document.getElementById(\"LBLSIGNSTATUS\").textContent = \"save error \" + textStatus + "
         "\" \" + jqXHR.status;");
-    pad_->OnFileSaved = TIWZQSignatureFileSavedEvent(this, [this](TObject*, const std::string& f) {
-      std::ifstream in(f, std::ios::binary);
-      std::string bytes((std::istreambuf_iterator<char>(in)), {});
-      saved_->SetImageSource("data:image/png;base64," + ZQBase64Encode(bytes));
-      ++saves_;
-    });
+    pad_->OnFileSaved = TIWZQSignatureFileSavedEvent(
+        this, [this](TObject*, const std::string& AFile) { savedFile_ = AFile; });
 
-    status_ = Create<TIWLabel>(&AForm);
-    status_->SetName("LblSignStatus");
-    status_->SetParent(&AForm);
-    status_->SetCaption("ready");
-    status_->SetBounds(16, ATop + 230, 400, 24);
+    status_ = DemoLabel(AForm, "LblSignStatus", "ready", 16, ATop + 230, 400);
 
     int left = 16;
     auto button = [&](const char* name, const char* caption, std::function<void()> action) {
-      auto* b = Create<TIWButton>(&AForm);
-      b->SetName(name);
-      b->SetParent(&AForm);
-      b->SetCaption(caption);
-      b->SetBounds(left, ATop + 192, 110, 28);
+      DemoButton(AForm, name, caption, left, ATop + 192, 110, std::move(action));
       left += 118;
-      b->OnAsyncClick = TNotifyEvent(b, [action](TObject*) { action(); });
     };
     button("BtnSignClear", "Clear", [this] {
       pad_->GetJQSignatureOptions()->Clear();
@@ -109,8 +107,8 @@ class TSignaturePage : public TDemoPage {
   TIWZQJQImage* saved_ = nullptr;
   TIWZQJQImage* copy_ = nullptr;
   TIWLabel* status_ = nullptr;
+  std::string savedFile_;  // written by the last save post, not shown yet
   bool enabled_ = true;
-  int saves_ = 0;
 };
 
 }  // namespace

@@ -75,13 +75,15 @@ struct TempDir {
   ~TempDir() { fs::remove_all(path); }
 };
 
-std::string Post(TIWZQJQCustomSignature* APad, const std::string& AName, const std::string& AData) {
+std::string Post(TIWZQJQCustomSignature* APad, const std::string& AName, const std::string& AData,
+                 std::string* AContentType = nullptr) {
   TStringList params;
   if (!AName.empty()) params.Add("filename=" + AName);
   if (!AData.empty()) params.Add("signdata=" + AData);
   THTTPRequest rq;
   THTTPReply rp;
   APad->UrlGetHandler("PostFormData", &params, rq, rp);
+  if (AContentType) *AContentType = rp.ContentType();
   return rp.Body();
 }
 
@@ -222,7 +224,10 @@ TEST(Signature, SaveWritesOnlyTheRecordedNameOnce) {
   EXPECT_THROW(Post(fx.pad, "../../evil.png", kPngData), EIWZQJQuery);
   EXPECT_FALSE(fs::exists(dir.path.parent_path() / "evil.png"));
   EXPECT_TRUE(saved.empty());
-  EXPECT_EQ(Post(fx.pad, target, kPngData), "{success:true}");
+  // Strict JSON with its content type: jQuery parses the reply by that type.
+  std::string type;
+  EXPECT_EQ(Post(fx.pad, target, kPngData, &type), "{\"success\":true}");
+  EXPECT_EQ(type, "application/json");
   std::ifstream in(target, std::ios::binary);
   std::string bytes((std::istreambuf_iterator<char>(in)), {});
   EXPECT_EQ(bytes, "\x89PNG\r\n\x1a\nINK");
@@ -266,7 +271,7 @@ TEST(Signature, SaveToStreamReceivesTheBytes) {
         got.assign(std::istreambuf_iterator<char>(s), {});
       });
   fx.InCallback([&] { fx.pad->SaveAsImage("/nonexistent/x.png"); });
-  EXPECT_EQ(Post(fx.pad, "/nonexistent/x.png", kPngData), "{success:true}");
+  EXPECT_EQ(Post(fx.pad, "/nonexistent/x.png", kPngData), "{\"success\":true}");
   EXPECT_EQ(got, "\x89PNG\r\n\x1a\nINK");
 }
 
