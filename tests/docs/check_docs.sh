@@ -1,0 +1,37 @@
+#!/usr/bin/env bash
+# The component docs keep their promises: every docs/components/<name>.md has
+# its properties, events, operations and an example; every image it shows is
+# in docs/screenshots/; the doc of a showcase page shows that page's
+# screenshot; the README links every component doc.
+#   tests/docs/check_docs.sh SOURCE_DIR
+set -uo pipefail
+cd "${1:?source dir}" || exit 2
+faults=0
+fault() {
+  echo "docs: $*"
+  faults=$((faults + 1))
+}
+
+for doc in docs/components/*.md; do
+  for heading in 'Propert' 'Events' 'Operations' 'Example'; do
+    grep -qi "^## .*${heading}" "$doc" || fault "$doc has no \"## ...${heading}...\" section"
+  done
+  while read -r shot; do
+    [ -f "docs/screenshots/$shot" ] || fault "$doc shows docs/screenshots/$shot, which does not exist"
+  done < <(grep -o '](\.\./screenshots/[^)]*)' "$doc" | sed 's|^](\.\./screenshots/||; s|)$||')
+  grep -qF "](${doc})" README.md || fault "README.md does not link $doc"
+done
+
+# Each showcase page (ZQDEMO_PAGE(class, "name", order)) has its doc, which shows
+# the page's screenshot.
+while read -r name; do
+  doc="docs/components/$name.md"
+  if [ ! -f "$doc" ]; then
+    fault "the showcase page \"$name\" has no $doc"
+  elif ! grep -Eq "\]\(\.\./screenshots/$name(-[a-z0-9-]+)?\.png\)" "$doc"; then
+    fault "$doc does not show a screenshot of its page (../screenshots/$name.png or $name-*.png)"
+  fi
+done < <(grep -ho 'ZQDEMO_PAGE([^,]*, *"[^"]*"' demo/pages/*.cpp | sed 's/.*"\([^"]*\)"$/\1/')
+
+[ "$faults" -eq 0 ] || { echo "docs: $faults fault(s)"; exit 1; }
+echo "docs: every component doc is complete"
