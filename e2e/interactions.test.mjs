@@ -3,12 +3,8 @@
 // option changed during a callback; the effects on the page.
 import { test, before, after } from 'node:test';
 import assert from 'node:assert/strict';
-import { mkdir } from 'node:fs/promises';
-import path from 'node:path';
-import { fileURLToPath } from 'node:url';
 import { demoPagePath, openDemoPage, startAll, startDemo, watchErrors } from './lib/harness.mjs';
 
-const here = path.dirname(fileURLToPath(import.meta.url));
 let env;
 
 before(async () => { env = await startAll(); });
@@ -34,7 +30,7 @@ async function waitText(page, id, notValue) {
   return text(page, id);
 }
 
-test('the jQuery UI widgets are on the page, the badge is placed, the screenshot is taken', async () => {
+test('the jQuery UI widgets are on the page, the badge is placed', async () => {
   const { page, errors } = await openDemo();
   const state = await page.evaluate(() => ({
     drag: $('#DRAGPANEL').hasClass('ui-draggable'),
@@ -49,14 +45,6 @@ test('the jQuery UI widgets are on the page, the badge is placed, the screenshot
   const badge = await page.locator('#POSBADGE').boundingBox();
   assert.ok(Math.abs(badge.x - (target.x + target.width)) <= 1, JSON.stringify({ target, badge }));
   assert.ok(Math.abs(badge.y + badge.height / 2 - (target.y + target.height / 2)) <= 1, JSON.stringify({ target, badge }));
-  const shots = path.join(here, '..', 'docs', 'screenshots');
-  await mkdir(shots, { recursive: true });
-  const top = await page.locator('#LBLINTERACTIONSTITLE').boundingBox();
-  await page.screenshot({
-    path: path.join(shots, 'interactions.png'),
-    fullPage: true,
-    clip: { x: 0, y: Math.max(0, top.y - 8), width: 1000, height: 400 },
-  });
   await page.close();
   assert.deepEqual(errors, []);
 });
@@ -134,7 +122,7 @@ test('a sortable option changed by the server during a callback takes effect in 
   assert.deepEqual(errors, []);
 });
 
-test('highlight changes the computed background colour, blind hides the panel', async () => {
+test('highlight changes the computed background colour, blind hides the panel, fade and explode run', async () => {
   const { page, errors } = await openDemo();
   const original = await page.evaluate(() => getComputedStyle(document.getElementById('FXPANEL')).backgroundColor);
   await page.click('#BTNFXHIGHLIGHT');
@@ -151,6 +139,17 @@ test('highlight changes the computed background colour, blind hides the panel', 
     await page.waitForFunction(() => $('#FXPANEL').is(':animated'));
     await page.waitForFunction(() => !$('#FXPANEL').is(':animated'), null, { timeout: 10000 });
   }
+  // Fade runs the opacity down and gives it back at the end.
+  await page.click('#BTNFXFADE');
+  await page.waitForFunction(() => Number(getComputedStyle(document.getElementById('FXPANEL')).opacity) < 0.5,
+    null, { timeout: 10000 });
+  await page.waitForFunction(() => !$('#FXPANEL').is(':animated')
+    && getComputedStyle(document.getElementById('FXPANEL')).opacity === '1', null, { timeout: 10000 });
+  // Explode breaks the panel into its pieces and leaves it hidden.
+  await page.click('#BTNFXEXPLODE');
+  await page.waitForFunction(() => document.querySelectorAll('.ui-effects-explode').length === 9);
+  await page.waitForFunction(() => !$('#FXPANEL').is(':visible')
+    && document.querySelectorAll('.ui-effects-explode').length === 0, null, { timeout: 10000 });
   await page.close();
   assert.deepEqual(errors, []);
 });
