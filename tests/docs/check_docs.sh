@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # The component docs keep their promises: every docs/components/<name>.md has
 # its properties, events, operations and an example; every image it shows is
-# in docs/screenshots/; the doc of a showcase page shows that page's
-# screenshot; the README links every component doc.
+# in docs/screenshots/; its option tables (if any) match the headers; the doc
+# of a showcase page shows that page's screenshot; the README links every
+# component doc.
 #   tests/docs/check_docs.sh SOURCE_DIR
 set -uo pipefail
 cd "${1:?source dir}" || exit 2
@@ -20,6 +21,17 @@ for doc in docs/components/*.md; do
     [ -f "docs/screenshots/$shot" ] || fault "$doc shows docs/screenshots/$shot, which does not exist"
   done < <(grep -o '](\.\./screenshots/[^)]*)' "$doc" | sed 's|^](\.\./screenshots/||; s|)$||')
   grep -qF "](${doc})" README.md || fault "README.md does not link $doc"
+done
+
+# Option tables in a doc are those its headers declare now.
+for doc in docs/components/*.md; do
+  headers=$(sed -n 's/^<!-- option tables: \(.*\) -->$/\1/p' "$doc")
+  [ -n "$headers" ] || continue
+  # shellcheck disable=SC2086
+  want=$(bash tests/docs/option_tables.sh $headers)
+  have=$(sed -n '/^<!-- option tables: /,/^<!-- \/option tables -->$/p' "$doc" | sed '1d;$d')
+  [ "$(sed '/^$/d' <<<"$want")" = "$(sed '/^$/d' <<<"$have")" ] ||
+    fault "$doc: the option tables differ from $headers (tests/docs/option_tables.sh --update $doc)"
 done
 
 # Each showcase page (ZQDEMO_PAGE(class, "name", order)) has its doc, which shows
