@@ -25,6 +25,13 @@ async function dragBy(page, selector, dx, dy) {
   await page.mouse.up();
 }
 
+// Starts a fresh record of the resize panel's client hooks once any sequence
+// the page load caused (a window resize when the scroll bar appears) is over.
+async function freshHooks(page) {
+  await page.waitForTimeout(300);
+  await page.evaluate(() => { window.ZQDemoHooks = []; });
+}
+
 async function waitText(page, id, notValue) {
   await page.waitForFunction(([i, v]) => document.getElementById(i).textContent !== v, [id, notValue]);
   return text(page, id);
@@ -66,6 +73,7 @@ test('dragging the panel by (+50,+30) moves it and the server gets the new Left/
 test('resizing from the south-east handle updates the server\'s Width/Height', async () => {
   const { page, errors } = await openDemo();
   const before = await page.evaluate(() => ({ w: $('#RESIZEPANEL').outerWidth(), h: $('#RESIZEPANEL').outerHeight() }));
+  await freshHooks(page);
   const handle = await page.locator('#RESIZEPANEL .ui-resizable-se').boundingBox();
   const x = handle.x + handle.width / 2;
   const y = handle.y + handle.height / 2;
@@ -79,12 +87,38 @@ test('resizing from the south-east handle updates the server\'s Width/Height', a
   assert.ok(h >= before.h + 15 && h <= before.h + 35, `${shown} from ${JSON.stringify(before)}`);
   const now = await page.evaluate(() => ({ w: $('#RESIZEPANEL').width(), h: $('#RESIZEPANEL').height() }));
   assert.deepEqual([w, h], [Math.round(now.w), Math.round(now.h)]);
-  // The client object's OnZQResize got the element's rectangle.
+  // The client object's hooks ran once around the resize: before, then
+  // OnZQResize with the element's rectangle (during and at the end), after.
+  const hooks = await page.evaluate(() => window.ZQDemoHooks);
+  assert.equal(hooks[0], 'before', String(hooks));
+  assert.equal(hooks.at(-1), 'after', String(hooks));
+  assert.deepEqual(hooks.slice(1, -1).filter((h) => h !== 'resize'), [], String(hooks));
+  assert.ok(hooks.length >= 3, String(hooks));
   const rect = await page.evaluate(() => window.ZQDemoRect);
   const pos = await page.evaluate(() => ({ ...$('#RESIZEPANEL').position(), w: $('#RESIZEPANEL').outerWidth(),
     h: $('#RESIZEPANEL').outerHeight() }));
   assert.deepEqual(rect, { left: Math.round(pos.left), top: Math.round(pos.top), width: Math.round(pos.w),
     height: Math.round(pos.h) });
+  await page.close();
+  assert.deepEqual(errors, []);
+});
+
+test('a window resize and ZQResizeControl run the client object\'s hooks with its rectangle', async () => {
+  const { page, errors } = await openDemo();
+  await freshHooks(page);
+  await page.setViewportSize({ width: 1100, height: 700 });
+  // one sequence per burst of window resize events
+  await page.waitForFunction(() => (window.ZQDemoHooks || []).length === 3);
+  await page.waitForTimeout(300);
+  assert.deepEqual(await page.evaluate(() => window.ZQDemoHooks), ['before', 'resize', 'after']);
+  assert.equal(await page.evaluate(() => ZQResizeControl('RESIZEPANEL')), true);
+  assert.deepEqual(await page.evaluate(() => window.ZQDemoHooks.slice(3)), ['before', 'resize', 'after']);
+  const rect = await page.evaluate(() => window.ZQDemoRect);
+  const pos = await page.evaluate(() => ({ ...$('#RESIZEPANEL').position(), w: $('#RESIZEPANEL').outerWidth(),
+    h: $('#RESIZEPANEL').outerHeight() }));
+  assert.deepEqual(rect, { left: Math.round(pos.left), top: Math.round(pos.top), width: Math.round(pos.w),
+    height: Math.round(pos.h) });
+  assert.equal(await page.evaluate(() => ZQResizeControl('NO_SUCH_CONTROL')), false);
   await page.close();
   assert.deepEqual(errors, []);
 });
