@@ -3,7 +3,7 @@
 # its properties, events, operations and an example; every image it shows is
 # in docs/screenshots/; its option tables (if any) match the headers; the doc
 # of a showcase page shows that page's screenshot; the README links every
-# component doc.
+# component doc; docs/webroot.md names every file of the web root git tracks.
 #   tests/docs/check_docs.sh SOURCE_DIR
 set -uo pipefail
 cd "${1:?source dir}" || exit 2
@@ -45,5 +45,14 @@ while read -r name; do
   fi
 done < <(grep -ho 'ZQDEMO_PAGE([^,]*, *"[^"]*"' demo/pages/*.cpp | sed 's/.*"\([^"]*\)"$/\1/')
 
+# Every file of the web root that git tracks (our own files and the manifest)
+# is named in docs/webroot.md.
+if git rev-parse --is-inside-work-tree >/dev/null 2>&1; then
+  while read -r f; do
+    rel=${f#webroot/}
+    grep -qF "\`$rel\`" docs/webroot.md || fault "docs/webroot.md does not name webroot/$rel"
+  done < <(git ls-files webroot | grep -v -e '^webroot/package\(-lock\)\?\.json$' -e '^webroot/setup\.sh$')
+fi
+
 [ "$faults" -eq 0 ] || { echo "docs: $faults fault(s)"; exit 1; }
-echo "docs: every component doc is complete"
+echo "docs: the component docs and the web root doc are complete"
