@@ -3,12 +3,8 @@
 // option changed during a callback; the effects on the page.
 import { test, before, after } from 'node:test';
 import assert from 'node:assert/strict';
-import { mkdir } from 'node:fs/promises';
-import path from 'node:path';
-import { fileURLToPath } from 'node:url';
 import { demoPagePath, openDemoPage, startAll, startDemo, watchErrors } from './lib/harness.mjs';
 
-const here = path.dirname(fileURLToPath(import.meta.url));
 let env;
 
 before(async () => { env = await startAll(); });
@@ -29,12 +25,19 @@ async function dragBy(page, selector, dx, dy) {
   await page.mouse.up();
 }
 
+// Starts a fresh record of the resize panel's client hooks once any sequence
+// the page load caused (a window resize when the scroll bar appears) is over.
+async function freshHooks(page) {
+  await page.waitForTimeout(300);
+  await page.evaluate(() => { window.ZQDemoHooks = []; });
+}
+
 async function waitText(page, id, notValue) {
   await page.waitForFunction(([i, v]) => document.getElementById(i).textContent !== v, [id, notValue]);
   return text(page, id);
 }
 
-test('the jQuery UI widgets are on the page, the badge is placed, the screenshot is taken', async () => {
+test('the jQuery UI widgets are on the page, the badge is placed', async () => {
   const { page, errors } = await openDemo();
   const state = await page.evaluate(() => ({
     drag: $('#DRAGPANEL').hasClass('ui-draggable'),
@@ -49,14 +52,6 @@ test('the jQuery UI widgets are on the page, the badge is placed, the screenshot
   const badge = await page.locator('#POSBADGE').boundingBox();
   assert.ok(Math.abs(badge.x - (target.x + target.width)) <= 1, JSON.stringify({ target, badge }));
   assert.ok(Math.abs(badge.y + badge.height / 2 - (target.y + target.height / 2)) <= 1, JSON.stringify({ target, badge }));
-  const shots = path.join(here, '..', 'docs', 'screenshots');
-  await mkdir(shots, { recursive: true });
-  const top = await page.locator('#LBLINTERACTIONSTITLE').boundingBox();
-  await page.screenshot({
-    path: path.join(shots, 'interactions.png'),
-    fullPage: true,
-    clip: { x: 0, y: Math.max(0, top.y - 8), width: 1000, height: 400 },
-  });
   await page.close();
   assert.deepEqual(errors, []);
 });
@@ -78,6 +73,7 @@ test('dragging the panel by (+50,+30) moves it and the server gets the new Left/
 test('resizing from the south-east handle updates the server\'s Width/Height', async () => {
   const { page, errors } = await openDemo();
   const before = await page.evaluate(() => ({ w: $('#RESIZEPANEL').outerWidth(), h: $('#RESIZEPANEL').outerHeight() }));
+  await freshHooks(page);
   const handle = await page.locator('#RESIZEPANEL .ui-resizable-se').boundingBox();
   const x = handle.x + handle.width / 2;
   const y = handle.y + handle.height / 2;
@@ -91,12 +87,38 @@ test('resizing from the south-east handle updates the server\'s Width/Height', a
   assert.ok(h >= before.h + 15 && h <= before.h + 35, `${shown} from ${JSON.stringify(before)}`);
   const now = await page.evaluate(() => ({ w: $('#RESIZEPANEL').width(), h: $('#RESIZEPANEL').height() }));
   assert.deepEqual([w, h], [Math.round(now.w), Math.round(now.h)]);
-  // The client object's OnZQResize got the element's rectangle.
+  // The client object's hooks ran once around the resize: before, then
+  // OnZQResize with the element's rectangle (during and at the end), after.
+  const hooks = await page.evaluate(() => window.ZQDemoHooks);
+  assert.equal(hooks[0], 'before', String(hooks));
+  assert.equal(hooks.at(-1), 'after', String(hooks));
+  assert.deepEqual(hooks.slice(1, -1).filter((h) => h !== 'resize'), [], String(hooks));
+  assert.ok(hooks.length >= 3, String(hooks));
   const rect = await page.evaluate(() => window.ZQDemoRect);
   const pos = await page.evaluate(() => ({ ...$('#RESIZEPANEL').position(), w: $('#RESIZEPANEL').outerWidth(),
     h: $('#RESIZEPANEL').outerHeight() }));
   assert.deepEqual(rect, { left: Math.round(pos.left), top: Math.round(pos.top), width: Math.round(pos.w),
     height: Math.round(pos.h) });
+  await page.close();
+  assert.deepEqual(errors, []);
+});
+
+test('a window resize and ZQResizeControl run the client object\'s hooks with its rectangle', async () => {
+  const { page, errors } = await openDemo();
+  await freshHooks(page);
+  await page.setViewportSize({ width: 1100, height: 700 });
+  // one sequence per burst of window resize events
+  await page.waitForFunction(() => (window.ZQDemoHooks || []).length === 3);
+  await page.waitForTimeout(300);
+  assert.deepEqual(await page.evaluate(() => window.ZQDemoHooks), ['before', 'resize', 'after']);
+  assert.equal(await page.evaluate(() => ZQResizeControl('RESIZEPANEL')), true);
+  assert.deepEqual(await page.evaluate(() => window.ZQDemoHooks.slice(3)), ['before', 'resize', 'after']);
+  const rect = await page.evaluate(() => window.ZQDemoRect);
+  const pos = await page.evaluate(() => ({ ...$('#RESIZEPANEL').position(), w: $('#RESIZEPANEL').outerWidth(),
+    h: $('#RESIZEPANEL').outerHeight() }));
+  assert.deepEqual(rect, { left: Math.round(pos.left), top: Math.round(pos.top), width: Math.round(pos.w),
+    height: Math.round(pos.h) });
+  assert.equal(await page.evaluate(() => ZQResizeControl('NO_SUCH_CONTROL')), false);
   await page.close();
   assert.deepEqual(errors, []);
 });
@@ -134,7 +156,7 @@ test('a sortable option changed by the server during a callback takes effect in 
   assert.deepEqual(errors, []);
 });
 
-test('highlight changes the computed background colour, blind hides the panel', async () => {
+test('highlight changes the computed background colour, blind hides the panel, fade and explode run', async () => {
   const { page, errors } = await openDemo();
   const original = await page.evaluate(() => getComputedStyle(document.getElementById('FXPANEL')).backgroundColor);
   await page.click('#BTNFXHIGHLIGHT');
@@ -151,6 +173,17 @@ test('highlight changes the computed background colour, blind hides the panel', 
     await page.waitForFunction(() => $('#FXPANEL').is(':animated'));
     await page.waitForFunction(() => !$('#FXPANEL').is(':animated'), null, { timeout: 10000 });
   }
+  // Fade runs the opacity down and gives it back at the end.
+  await page.click('#BTNFXFADE');
+  await page.waitForFunction(() => Number(getComputedStyle(document.getElementById('FXPANEL')).opacity) < 0.5,
+    null, { timeout: 10000 });
+  await page.waitForFunction(() => !$('#FXPANEL').is(':animated')
+    && getComputedStyle(document.getElementById('FXPANEL')).opacity === '1', null, { timeout: 10000 });
+  // Explode breaks the panel into its pieces and leaves it hidden.
+  await page.click('#BTNFXEXPLODE');
+  await page.waitForFunction(() => document.querySelectorAll('.ui-effects-explode').length === 9);
+  await page.waitForFunction(() => !$('#FXPANEL').is(':visible')
+    && document.querySelectorAll('.ui-effects-explode').length === 0, null, { timeout: 10000 });
   await page.close();
   assert.deepEqual(errors, []);
 });

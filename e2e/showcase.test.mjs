@@ -122,10 +122,7 @@ test('the first button of every page\'s example answers, and the example changes
     const { page, errors, callbacks } = await open(demoPagePath(p.name), sizes[0]);
     const id = `DEMOEXAMPLE_${p.name.replace(/-/g, '_').toUpperCase()}`;
     const buttons = page.locator(`#${id} input[type=button]:visible:enabled, #${id} button:visible:enabled`);
-    if (await buttons.count() === 0) {
-      await page.close();
-      continue;  // a page without buttons has shown its controls above
-    }
+    assert.ok(await buttons.count() > 0, `${p.name}: the example has no button to try`);
     // The first of its first three buttons whose answer changes the example
     // (a button may change only a setting the page shows nowhere).
     const markup = () => page.$eval(`#${id}`, (e) => e.innerHTML);

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs the library from a build tree into a scratch prefix, builds
 # examples/hello against the installed package (nothing from this tree on its
-# include path), starts it on 127.0.0.1 and fetches its page.
+# include path), starts it on 127.0.0.1 and fetches its page and every script
+# the page links.
 #   scripts/check-install.sh BUILD_DIR
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -29,12 +30,17 @@ for _ in $(seq 1 100); do
 done
 [ -n "$url" ] || { echo "check-install: hello did not start"; exit 1; }
 page=$(curl -fsS --max-time 10 "$url")
-for want in 'id="BTNHELLO"' 'Not clicked yet' 'zq.runtime'; do
+for want in 'id="BTNHELLO"' 'Not clicked yet' 'zq.runtime' 'id="CHARTHELLO"' 'jqplot'; do
   if ! grep -qi -- "$want" <<<"$page"; then
     echo "check-install: the page lacks $want"; exit 1
   fi
 done
-# The client runtime the page links is served from the installed web root.
-runtime=$(grep -o 'src="[^"]*zq\.runtime[^"]*"' <<<"$page" | head -1 | sed 's/^src="//; s/"$//')
-curl -fsS --max-time 10 -o /dev/null "${url%/}$runtime"
+# Every script the page links (the runtime, jQuery, the chart's jqPlot files)
+# is served from the installed web root.
+scripts=$(grep -o 'src="/[^"]*"' <<<"$page" | sed 's/^src="//; s/"$//')
+grep -q 'zq\.runtime' <<<"$scripts" || { echo "check-install: the page links no runtime"; exit 1; }
+grep -q 'jqplot\.barRenderer' <<<"$scripts" || { echo "check-install: the page links no jqPlot bar renderer"; exit 1; }
+while read -r src; do
+  curl -fsS --max-time 10 -o /dev/null "${url%/}$src" || { echo "check-install: $src is not served"; exit 1; }
+done <<<"$scripts"
 echo "check-install: examples/hello built against the installed package and served $url"

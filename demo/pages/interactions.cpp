@@ -30,8 +30,12 @@ class TDemoPanel : public TIWZQJQContainer {
  public:
   using TIWZQJQContainer::TIWZQJQContainer;
   std::string Text;
-  std::string ResizeScript;  // the client object's OnZQResize body
+  // The bodies of the client object's OnZQBeforeResize, OnZQResize(ARect) and
+  // OnZQAfterResize.
+  std::string BeforeResizeScript, ResizeScript, AfterResizeScript;
+  std::string GetBeforeResizeScript() override { return BeforeResizeScript; }
   std::string GetResizeScript() override { return ResizeScript; }
+  std::string GetAfterResizeScript() override { return AfterResizeScript; }
   std::unique_ptr<TIWHTMLTag> GetHtmlTag(TIWCompContext& AContext) override {
     // The jQuery UI theme (resize handles, hover states), linked once.
     AddLinkFile(AContext, ZQThemeUrlBase,
@@ -86,8 +90,13 @@ class TInteractionsPage : public TDemoPage {
     // Resizable from its handles; the size comes back through RESIZEPANEL_SIZE.
     resize_ = Panel("ResizePanel", "Resize me", 200, top, 140, 80);
     resize_->GetJQResizeOptions()->SetDisabled(false);
-    // The client helper hands the hook the element's rectangle.
-    resize_->ResizeScript = "window.ZQDemoRect = ARect;";
+    // The client helper calls the three hooks in turn, handing the middle one
+    // the element's rectangle; the page keeps their order in ZQDemoHooks.
+    resize_->BeforeResizeScript = "(window.ZQDemoHooks = window.ZQDemoHooks || []).push('before');";
+    resize_->ResizeScript =
+        "window.ZQDemoRect = ARect; (window.ZQDemoHooks = window.ZQDemoHooks || "
+        "[]).push('resize');";
+    resize_->AfterResizeScript = "(window.ZQDemoHooks = window.ZQDemoHooks || []).push('after');";
     resize_->GetJQResizeOptions()->GetOnStop()->SetOnEvent(
         TIWZQEvent(this, [this](TObject*, TStringList*) {
           resizeSize_->SetCaption(Format("%d,%d", resize_->Width, resize_->Height));

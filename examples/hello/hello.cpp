@@ -1,4 +1,4 @@
-// hello: one form with a button; each ajax click changes a label.
+// hello: one form with a button, whose ajax clicks change a label, and a chart.
 //
 //   hello [--port N]      serves http://127.0.0.1:N/ until SIGINT or SIGTERM
 #include <csignal>
@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "components/chart/chart.h"
 #include "foundation/format.h"
 #include "foundation/object.h"
 #include "foundation/properties.h"
@@ -44,6 +45,16 @@ class THelloForm : public TIWAppForm {
     label_->SetParent(this);
     label_->SetCaption("Not clicked yet");
     label_->SetBounds(152, 20, 300, 24);
+
+    // A bar chart drawn by jqPlot in the browser from data set here.
+    auto* chart = Create<TIWZQJQPlot>(this);
+    chart->SetName("ChartHello");
+    chart->SetParent(this);
+    chart->SetBounds(16, 60, 420, 260);
+    chart->SetJQPlotData("[[[1,4],[2,7],[3,2],[4,9]]]");
+    chart->GetJQPlotOptions()->GetTitle()->SetText("Orders by quarter");
+    chart->GetJQPlotOptions()->GetSeriesDefaults()->SetRenderer(
+        TIWZQJQPlotSeriesRenders::jqprBarRenderer);
   }
 
  private:
