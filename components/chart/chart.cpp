@@ -430,7 +430,8 @@ void TIWZQJQCustomPlot::GetJSFilesToLoad(TIWZQPluginsFilesToLoad* AList) {
   auto axis = [AList](TIWZQJQPlotOptionsAxesDefaults* a) {
     AList->AddRenderFile(a->GetAxesRender());
     if (a->GetAxesRender() == TIWZQJQPlotAxesRenders::jqparCategoryAxisRenderer)
-      if (auto* c = dynamic_cast<TIWZQJQPlotCategoryAxisRendererOptions*>(a->GetAxesRenderOptions()))
+      if (auto* c =
+              dynamic_cast<TIWZQJQPlotCategoryAxisRendererOptions*>(a->GetAxesRenderOptions()))
         AList->AddRenderFile(c->GetTickRenderer());
     AList->AddRenderFile(a->GetTickRenderer());
     AList->AddRenderFile(a->GetLabelRenderer());

@@ -198,8 +198,7 @@ std::string TIWZQJQPlotBlockRendererOptions::jsMoveBlock(int AIndex, int AX, int
     return plot->DoProtectMethod(
         Format("%s.series[%d].moveBlock(%s);", obj, series->GetItemIndex(), args));
   return plot->DoProtectMethod(Format(
-      "%s.each(%s.series,function(i,s){if (s.moveBlock) s.moveBlock(%s);});", ZQJQuery, obj,
-      args));
+      "%s.each(%s.series,function(i,s){if (s.moveBlock) s.moveBlock(%s);});", ZQJQuery, obj, args));
 }
 
 void TIWZQJQPlotBlockRendererOptions::MoveBlock(int AIndex, int AX, int AY, int ADuration) {
@@ -341,7 +340,9 @@ ZQ_IMPLEMENT_OPTIONS(TIWZQJQPlotCanvasOverlayLineBase) {}
 ISuperObject TIWZQJQPlotCanvasOverlayLineBase::GetJSonEx(bool AllProps, bool ForceVal,
                                                          TIWZQResponseMemberList* Members,
                                                          bool OnlyCount) {
-  ISuperObject json = TIWZQJSon::GetJSonEx(AllProps, ForceVal, Members, OnlyCount);
+  // The overlay's array form forces the values of its elements; a line
+  // writes only what differs from its defaults, its JSON texts as JSON.
+  ISuperObject json = TIWZQJSon::GetJSonEx(AllProps, false, Members, OnlyCount);
   if (Members) return json;
   ISuperObject wrapped = SO();
   wrapped->PutO(WrapperName(), ObjectOrEmpty(json));

@@ -60,8 +60,9 @@ ZQ_OPTION_ENUM(TIWZQJQPlotOptionsXAxes, ZQ_PLOT_XAXES_VALUES)
   X(jqpoyYAxis, "yaxis")                                                     \
   X(jqpoyY2Axis, "y2axis")                                                   \
   X(jqpoyY3Axis, "y3axis")                                                   \
-  X(jqpoyY4Axis, "y4axis") X(jqpoyY5Axis, "y5axis") X(jqpoyY6Axis, "y6axis") \
-      X(jqpoyY7Axis, "y7axis") X(jqpoyY8Axis, "y8axis") X(jqpoyY9Axis, "y9axis")
+  X(jqpoyY4Axis, "y4axis")                                                   \
+  X(jqpoyY5Axis, "y5axis") X(jqpoyY6Axis, "y6axis") X(jqpoyY7Axis, "y7axis") \
+      X(jqpoyY8Axis, "y8axis") X(jqpoyY9Axis, "y9axis")
 ZQ_OPTION_ENUM(TIWZQJQPlotOptionsYAxes, ZQ_PLOT_YAXES_VALUES)
 
 // The axis an item of the axes list configures; its text is the name the
@@ -70,9 +71,10 @@ ZQ_OPTION_ENUM(TIWZQJQPlotOptionsYAxes, ZQ_PLOT_YAXES_VALUES)
   X(jqpoxyXAxis, "xaxis")                                                           \
   X(jqpoxyX2Axis, "x2axis")                                                         \
   X(jqpoxyYAxis, "yaxis")                                                           \
-  X(jqpoxyY2Axis, "y2axis") X(jqpoxyY3Axis, "y3axis") X(jqpoxyY4Axis, "y4axis")     \
-      X(jqpoxyY5Axis, "y5axis") X(jqpoxyY6Axis, "y6axis") X(jqpoxyY7Axis, "y7axis") \
-          X(jqpoxyY8Axis, "y8axis") X(jqpoxyY9Axis, "y9axis")
+  X(jqpoxyY2Axis, "y2axis")                                                         \
+  X(jqpoxyY3Axis, "y3axis") X(jqpoxyY4Axis, "y4axis") X(jqpoxyY5Axis, "y5axis")     \
+      X(jqpoxyY6Axis, "y6axis") X(jqpoxyY7Axis, "y7axis") X(jqpoxyY8Axis, "y8axis") \
+          X(jqpoxyY9Axis, "y9axis")
 ZQ_OPTION_ENUM(TIWZQJQPlotOptionsXYAxes, ZQ_PLOT_XYAXES_VALUES)
 
 // Renderer kinds. Their texts are not written; they name the kinds.
@@ -80,10 +82,10 @@ ZQ_OPTION_ENUM(TIWZQJQPlotOptionsXYAxes, ZQ_PLOT_XYAXES_VALUES)
   X(jqprBarRenderer, "Bar")                                                                 \
   X(jqprBlockRenderer, "Block")                                                             \
   X(jqprBubbleRenderer, "Bubble")                                                           \
-  X(jqprDonutRenderer, "Donut") X(jqprFunnelRenderer, "Funnel") X(jqprLineRenderer, "Line") \
-      X(jqprMekkoRenderer, "Mekko") X(jqprMeterGaugeRenderer, "MeterGauge")                 \
-          X(jqprOHLCRenderer, "OHLC") X(jqprPieRenderer, "Pie")                             \
-              X(jqprBezierCurveRenderer, "BezierCurve")
+  X(jqprDonutRenderer, "Donut")                                                             \
+  X(jqprFunnelRenderer, "Funnel") X(jqprLineRenderer, "Line") X(jqprMekkoRenderer, "Mekko") \
+      X(jqprMeterGaugeRenderer, "MeterGauge") X(jqprOHLCRenderer, "OHLC")                   \
+          X(jqprPieRenderer, "Pie") X(jqprBezierCurveRenderer, "BezierCurve")
 ZQ_OPTION_ENUM(TIWZQJQPlotSeriesRenders, ZQ_PLOT_SERIES_RENDERS_VALUES)
 
 #define ZQ_PLOT_AXES_RENDERS_VALUES(X) \
@@ -136,13 +138,13 @@ ZQ_OPTION_ENUM(TIWZQJQPlotHighlighterOptionsTooltipAxes, ZQ_PLOT_TOOLTIP_AXES_VA
   X(jqptlotLinear, "linear") X(jqptlotExponential, "exponential") X(jqptlotExp, "exp")
 ZQ_OPTION_ENUM(TIWZQJQPlotTrendlineOptionsType, ZQ_PLOT_TRENDLINE_TYPE_VALUES)
 
-#define ZQ_PLOT_MARKER_STYLE_VALUES(X)                                              \
-  X(jqpmosDiamond, "diamond")                                                       \
-  X(jqpmosCircle, "circle")                                                         \
-  X(jqpmosSquare, "square")                                                         \
-  X(jqpmosX, "x") X(jqpmosPlus, "plus") X(jqpmosDash, "dash")                       \
-      X(jqpmosFilledDiamond, "filledDiamond") X(jqpmosFilledCircle, "filledCircle") \
-          X(jqpmosFilledSquare, "filledSquare")
+#define ZQ_PLOT_MARKER_STYLE_VALUES(X)                                                \
+  X(jqpmosDiamond, "diamond")                                                         \
+  X(jqpmosCircle, "circle")                                                           \
+  X(jqpmosSquare, "square")                                                           \
+  X(jqpmosX, "x")                                                                     \
+  X(jqpmosPlus, "plus") X(jqpmosDash, "dash") X(jqpmosFilledDiamond, "filledDiamond") \
+      X(jqpmosFilledCircle, "filledCircle") X(jqpmosFilledSquare, "filledSquare")
 ZQ_OPTION_ENUM(TIWZQJQPlotMarkerOptionsStyle, ZQ_PLOT_MARKER_STYLE_VALUES)
 
 #define ZQ_PLOT_LINE_CAP_VALUES(X) \
@@ -269,7 +271,7 @@ class TIWZQJQPlotLabelRendersBase : public TIWZQJQPlotPluginBase {
 
 ZQ_PLOT_RENDERER_CLASS(TIWZQJQPlotBarRendererOptions, TIWZQJQPlotSeriesRendersBase,
                        ZQ_PLOT_BAR_ROWS, "$.jqplot.BarRenderer")
-#define ZQ_PLOT_BLOCK_ROWS(X)                                                                \
+#define ZQ_PLOT_BLOCK_ROWS(X)                                                               \
   X(JSon, Css, "css", "{padding:\"2px\", border:\"1px solid #999\", textAlign:\"center\"}") \
   X(Boolean, EscapeHtml, "escapeHtml", false)                                               \
   X(Boolean, InsertBreaks, "insertBreaks", true)                                            \
@@ -288,18 +290,18 @@ class TIWZQJQPlotBlockRendererOptions : public TIWZQJQPlotSeriesRendersBase {
   void MoveBlock(int AIndex, int AX, int AY, int ADuration);
 };
 
-#define ZQ_PLOT_BUBBLE_ROWS(X)                                       \
-  X(Boolean, VaryBubbleColors, "varyBubbleColors", true)             \
-  X(Boolean, AutoscaleBubbles, "autoscaleBubbles", true)             \
-  X(Double, AutoscaleMultiplier, "autoscaleMultiplier", 1)           \
-  X(Double, AutoscalePointsFactor, "autoscalePointsFactor", -0.07)   \
-  X(Boolean, EscapeHtml, "escapeHtml", true)                         \
-  X(Boolean, HighlightMouseOver, "highlightMouseOver", true)         \
-  X(Boolean, HighlightMouseDown, "highlightMouseDown", false)        \
-  X(SimpleArray, HighlightColors, "highlightColors", true)           \
-  X(Double, BubbleAlpha, "bubbleAlpha", 1)                           \
-  X(Double, HighlightAlpha, "highlightAlpha", 0)                     \
-  X(Boolean, BubbleGradients, "bubbleGradients", false)              \
+#define ZQ_PLOT_BUBBLE_ROWS(X)                                     \
+  X(Boolean, VaryBubbleColors, "varyBubbleColors", true)           \
+  X(Boolean, AutoscaleBubbles, "autoscaleBubbles", true)           \
+  X(Double, AutoscaleMultiplier, "autoscaleMultiplier", 1)         \
+  X(Double, AutoscalePointsFactor, "autoscalePointsFactor", -0.07) \
+  X(Boolean, EscapeHtml, "escapeHtml", true)                       \
+  X(Boolean, HighlightMouseOver, "highlightMouseOver", true)       \
+  X(Boolean, HighlightMouseDown, "highlightMouseDown", false)      \
+  X(SimpleArray, HighlightColors, "highlightColors", true)         \
+  X(Double, BubbleAlpha, "bubbleAlpha", 1)                         \
+  X(Double, HighlightAlpha, "highlightAlpha", 0)                   \
+  X(Boolean, BubbleGradients, "bubbleGradients", false)            \
   X(Boolean, ShowLabels, "showLabels", true)
 ZQ_PLOT_RENDERER_CLASS(TIWZQJQPlotBubbleRendererOptions, TIWZQJQPlotSeriesRendersBase,
                        ZQ_PLOT_BUBBLE_ROWS, "$.jqplot.BubbleRenderer")
@@ -328,28 +330,28 @@ ZQ_PLOT_RENDERER_CLASS(TIWZQJQPlotBubbleRendererOptions, TIWZQJQPlotSeriesRender
 ZQ_PLOT_RENDERER_CLASS(TIWZQJQPlotDonutRendererOptions, TIWZQJQPlotSeriesRendersBase,
                        ZQ_PLOT_DONUT_ROWS, "$.jqplot.DonutRenderer")
 
-#define ZQ_PLOT_FUNNEL_ROWS(X)                                             \
+#define ZQ_PLOT_FUNNEL_ROWS(X)                                              \
   X(JSon, Padding, "padding", "{top: 20, right: 20, bottom: 20, left: 20}") \
-  X(Integer, SectionMargin, "sectionMargin", 4)                            \
-  X(Boolean, Fill, "fill", true)                                           \
-  X(Double, ShadowOffset, "shadowOffset", 2)                               \
-  X(Double, ShadowAlpha, "shadowAlpha", 0.07)                              \
-  X(Double, ShadowDepth, "shadowDepth", 5)                                 \
-  X(Boolean, HighlightMouseOver, "highlightMouseOver", true)               \
-  X(Boolean, HighlightMouseDown, "highlightMouseDown", false)              \
-  X(SimpleArray, HighlightColors, "highlightColors", true)                 \
-  X(Double, WidthRatio, "widthRatio", 0.2)                                 \
-  X(Integer, LineWidth, "lineWidth", 2)                                    \
-  X(JSon, DataLabels, "dataLabels", "\"percent\"")                         \
-  X(Boolean, ShowDataLabels, "showDataLabels", true)                       \
-  X(String, DataLabelFormatString, "dataLabelFormatString", "")            \
+  X(Integer, SectionMargin, "sectionMargin", 4)                             \
+  X(Boolean, Fill, "fill", true)                                            \
+  X(Double, ShadowOffset, "shadowOffset", 2)                                \
+  X(Double, ShadowAlpha, "shadowAlpha", 0.07)                               \
+  X(Double, ShadowDepth, "shadowDepth", 5)                                  \
+  X(Boolean, HighlightMouseOver, "highlightMouseOver", true)                \
+  X(Boolean, HighlightMouseDown, "highlightMouseDown", false)               \
+  X(SimpleArray, HighlightColors, "highlightColors", true)                  \
+  X(Double, WidthRatio, "widthRatio", 0.2)                                  \
+  X(Integer, LineWidth, "lineWidth", 2)                                     \
+  X(JSon, DataLabels, "dataLabels", "\"percent\"")                          \
+  X(Boolean, ShowDataLabels, "showDataLabels", true)                        \
+  X(String, DataLabelFormatString, "dataLabelFormatString", "")             \
   X(Integer, DataLabelThreshold, "dataLabelThreshold", 3)
 ZQ_PLOT_RENDERER_CLASS(TIWZQJQPlotFunnelRendererOptions, TIWZQJQPlotSeriesRendersBase,
                        ZQ_PLOT_FUNNEL_ROWS, "$.jqplot.FunnelRenderer")
 
-#define ZQ_PLOT_LINE_ROWS(X)                                    \
-  X(Boolean, HighlightMouseOver, "highlightMouseOver", true)    \
-  X(Boolean, HighlightMouseDown, "highlightMouseDown", false)   \
+#define ZQ_PLOT_LINE_ROWS(X)                                  \
+  X(Boolean, HighlightMouseOver, "highlightMouseOver", true)  \
+  X(Boolean, HighlightMouseDown, "highlightMouseDown", false) \
   X(Color, HighlightColor, "highlightColor", "")
 ZQ_PLOT_RENDERER_CLASS(TIWZQJQPlotLineRendererOptions, TIWZQJQPlotSeriesRendersBase,
                        ZQ_PLOT_LINE_ROWS, "")
@@ -361,53 +363,54 @@ ZQ_PLOT_RENDERER_CLASS(TIWZQJQPlotLineRendererOptions, TIWZQJQPlotSeriesRendersB
 ZQ_PLOT_RENDERER_CLASS(TIWZQJQPlotMekkoRendererOptions, TIWZQJQPlotSeriesRendersBase,
                        ZQ_PLOT_MEKKO_ROWS, "$.jqplot.MekkoRenderer")
 
-#define ZQ_PLOT_METER_LABEL_POSITION_VALUES(X) X(jqpmgrlpInside, "inside") X(jqpmgrlpBottom, "bottom")
+#define ZQ_PLOT_METER_LABEL_POSITION_VALUES(X) \
+  X(jqpmgrlpInside, "inside") X(jqpmgrlpBottom, "bottom")
 ZQ_OPTION_ENUM(TIWZQJQPlotMeterGaugeRendererLabelPosition, ZQ_PLOT_METER_LABEL_POSITION_VALUES)
 
-#define ZQ_PLOT_METER_GAUGE_ROWS(X)                                                  \
-  X(Double, Diameter, "diameter", 0)                                                 \
-  X(JSon, Padding, "padding", "null")                                                \
-  X(Double, ShadowOffset, "shadowOffset", 2)                                         \
-  X(Double, ShadowAlpha, "shadowAlpha", 0.07)                                        \
-  X(Double, ShadowDepth, "shadowDepth", 4)                                           \
-  X(Color, Background, "background", "#efefef")                                      \
-  X(Color, RingColor, "ringColor", "#bbc6d0")                                        \
-  X(Color, TickColor, "tickColor", "#989898")                                        \
-  X(Integer, RingWidth, "ringWidth", 0)                                              \
-  X(Integer, Min, "min", 0)                                                          \
-  X(Integer, Max, "max", 0)                                                          \
-  X(SimpleArray, Ticks, "ticks", false)                                              \
-  X(Boolean, ShowTicks, "showTicks", true)                                           \
-  X(Boolean, ShowTickLabels, "showTickLabels", true)                                 \
-  X(String, Label_, "label", "")                                                     \
-  X(Integer, LabelHeightAdjust, "labelHeightAdjust", 0)                              \
+#define ZQ_PLOT_METER_GAUGE_ROWS(X)                                                   \
+  X(Double, Diameter, "diameter", 0)                                                  \
+  X(JSon, Padding, "padding", "null")                                                 \
+  X(Double, ShadowOffset, "shadowOffset", 2)                                          \
+  X(Double, ShadowAlpha, "shadowAlpha", 0.07)                                         \
+  X(Double, ShadowDepth, "shadowDepth", 4)                                            \
+  X(Color, Background, "background", "#efefef")                                       \
+  X(Color, RingColor, "ringColor", "#bbc6d0")                                         \
+  X(Color, TickColor, "tickColor", "#989898")                                         \
+  X(Integer, RingWidth, "ringWidth", 0)                                               \
+  X(Integer, Min, "min", 0)                                                           \
+  X(Integer, Max, "max", 0)                                                           \
+  X(SimpleArray, Ticks, "ticks", false)                                               \
+  X(Boolean, ShowTicks, "showTicks", true)                                            \
+  X(Boolean, ShowTickLabels, "showTickLabels", true)                                  \
+  X(String, Label_, "label", "")                                                      \
+  X(Integer, LabelHeightAdjust, "labelHeightAdjust", 0)                               \
   X(Enum, LabelPosition, "labelPosition", TIWZQJQPlotMeterGaugeRendererLabelPosition, \
-    TIWZQJQPlotMeterGaugeRendererLabelPosition::jqpmgrlpInside)                      \
-  X(SimpleArray, Intervals, "intervals", false)                                      \
-  X(SimpleArray, IntervalColors, "intervalColors", true)                             \
-  X(Double, IntervalInnerRadius, "intervalInnerRadius", 0)                           \
-  X(Double, IntervalOuterRadius, "intervalOuterRadius", 0)                           \
-  X(Integer, TickSpacing, "tickSpacing", 30)                                         \
-  X(Integer, HubRadius, "hubRadius", 0)                                              \
-  X(JSon, TickPadding, "tickPadding", "null")                                        \
-  X(Integer, NeedleThickness, "needleThickness", 0)                                  \
-  X(Integer, NeedlePad, "needlePad", 6)                                              \
+    TIWZQJQPlotMeterGaugeRendererLabelPosition::jqpmgrlpInside)                       \
+  X(SimpleArray, Intervals, "intervals", false)                                       \
+  X(SimpleArray, IntervalColors, "intervalColors", true)                              \
+  X(Double, IntervalInnerRadius, "intervalInnerRadius", 0)                            \
+  X(Double, IntervalOuterRadius, "intervalOuterRadius", 0)                            \
+  X(Integer, TickSpacing, "tickSpacing", 30)                                          \
+  X(Integer, HubRadius, "hubRadius", 0)                                               \
+  X(JSon, TickPadding, "tickPadding", "null")                                         \
+  X(Integer, NeedleThickness, "needleThickness", 0)                                   \
+  X(Integer, NeedlePad, "needlePad", 6)                                               \
   X(Boolean, PegNeedle, "pegNeedle", true)
 ZQ_PLOT_RENDERER_CLASS(TIWZQJQPlotMeterGaugeRendererOptions, TIWZQJQPlotSeriesRendersBase,
                        ZQ_PLOT_METER_GAUGE_ROWS, "$.jqplot.MeterGaugeRenderer")
 
-#define ZQ_PLOT_OHLC_ROWS(X)                        \
-  X(Boolean, CandleStick, "candleStick", false)     \
-  X(Integer, TickLength, "tickLength", 0)           \
-  X(Integer, BodyWidth, "bodyWidth", 0)             \
-  X(Color, OpenColor, "openColor", "")              \
-  X(Color, CloseColor, "closeColor", "")            \
-  X(Color, WickColor, "wickColor", "")              \
-  X(Boolean, FillUpBody, "fillUpBody", false)       \
-  X(Boolean, FillDownBody, "fillDownBody", true)    \
-  X(Color, UpBodyColor, "upBodyColor", "")          \
-  X(Color, DownBodyColor, "downBodyColor", "")      \
-  X(Boolean, Hlc, "hlc", false)                     \
+#define ZQ_PLOT_OHLC_ROWS(X)                     \
+  X(Boolean, CandleStick, "candleStick", false)  \
+  X(Integer, TickLength, "tickLength", 0)        \
+  X(Integer, BodyWidth, "bodyWidth", 0)          \
+  X(Color, OpenColor, "openColor", "")           \
+  X(Color, CloseColor, "closeColor", "")         \
+  X(Color, WickColor, "wickColor", "")           \
+  X(Boolean, FillUpBody, "fillUpBody", false)    \
+  X(Boolean, FillDownBody, "fillDownBody", true) \
+  X(Color, UpBodyColor, "upBodyColor", "")       \
+  X(Color, DownBodyColor, "downBodyColor", "")   \
+  X(Boolean, Hlc, "hlc", false)                  \
   X(Double, LineWidth, "lineWidth", 1.5)
 ZQ_PLOT_RENDERER_CLASS(TIWZQJQPlotOHLCRendererOptions, TIWZQJQPlotSeriesRendersBase,
                        ZQ_PLOT_OHLC_ROWS, "$.jqplot.OHLCRenderer")
@@ -440,8 +443,9 @@ ZQ_PLOT_RENDERER_CLASS(TIWZQJQPlotBezierCurveRendererOptions, TIWZQJQPlotSeriesR
 
 ZQ_PLOT_RENDERER_CLASS(TIWZQJQPlotDateAxisRendererOptions, TIWZQJQPlotAxesRendersBase,
                        ZQ_PLOT_NO_ROWS, "$.jqplot.DateAxisRenderer")
-#define ZQ_PLOT_LINEAR_AXIS_ROWS(X) \
-  X(Boolean, ForceTickAt0, "forceTickAt0", false) X(Boolean, ForceTickAt100, "forceTickAt100", false)
+#define ZQ_PLOT_LINEAR_AXIS_ROWS(X)               \
+  X(Boolean, ForceTickAt0, "forceTickAt0", false) \
+  X(Boolean, ForceTickAt100, "forceTickAt100", false)
 ZQ_PLOT_RENDERER_CLASS(TIWZQJQPlotLinearAxisRendererOptions, TIWZQJQPlotAxesRendersBase,
                        ZQ_PLOT_LINEAR_AXIS_ROWS, "")
 #define ZQ_PLOT_LOG_AXIS_ROWS(X) X(JSon, Base, "base", "10")
@@ -515,10 +519,10 @@ ZQ_PLOT_RENDERER_CLASS(TIWZQJQPlotCanvasAxisLabelRendererOptions, TIWZQJQPlotLab
 #define ZQ_PLOT_MEKKO_TICK_MODE_VALUES(X) X(jqpmartmBar, "bar") X(jqpmartmEven, "even")
 ZQ_OPTION_ENUM(TIWZQJQPlotMekkoAxisRendererTickMode, ZQ_PLOT_MEKKO_TICK_MODE_VALUES)
 
-#define ZQ_PLOT_MEKKO_AXIS_ROWS(X)                                                  \
-  X(Enum, TickMode, "tickMode", TIWZQJQPlotMekkoAxisRendererTickMode,               \
-    TIWZQJQPlotMekkoAxisRendererTickMode::jqpmartmBar)                              \
-  X(SimpleArray, BarLabels, "barLabels", true)                                      \
+#define ZQ_PLOT_MEKKO_AXIS_ROWS(X)                                    \
+  X(Enum, TickMode, "tickMode", TIWZQJQPlotMekkoAxisRendererTickMode, \
+    TIWZQJQPlotMekkoAxisRendererTickMode::jqpmartmBar)                \
+  X(SimpleArray, BarLabels, "barLabels", true)                        \
   X(Obj, BarLabelOptions, "barLabelOptions", TIWZQJQPlotAxisLabelRendererOptions)
 ZQ_PLOT_RENDERER_CLASS(TIWZQJQPlotMekkoAxisRendererOptions, TIWZQJQPlotAxesRendersBase,
                        ZQ_PLOT_MEKKO_AXIS_ROWS, "$.jqplot.MekkoAxisRenderer")
@@ -566,30 +570,30 @@ class TIWZQJQPlotRendersBase : public TIWZQJQPlotPluginBase {
   using TIWZQJQPlotPluginBase::TIWZQJQPlotPluginBase;
 };
 
-#define ZQ_PLOT_SHAPE_ROWS(X)                      \
-  X(String, LineJoin, "lineJoin", "miter")         \
-  X(String, LineCap, "lineCap", "round")           \
-  X(Boolean, Fill, "fill", false)                  \
-  X(Boolean, IsArc, "isarc", false)                \
-  X(Boolean, FillRect, "fillRect", false)          \
-  X(Boolean, StrokeRect, "strokeRect", false)      \
-  X(Boolean, ClearRect, "clearRect", false)        \
-  X(Color, StrokeStyle, "strokeStyle", "#999999")  \
+#define ZQ_PLOT_SHAPE_ROWS(X)                     \
+  X(String, LineJoin, "lineJoin", "miter")        \
+  X(String, LineCap, "lineCap", "round")          \
+  X(Boolean, Fill, "fill", false)                 \
+  X(Boolean, IsArc, "isarc", false)               \
+  X(Boolean, FillRect, "fillRect", false)         \
+  X(Boolean, StrokeRect, "strokeRect", false)     \
+  X(Boolean, ClearRect, "clearRect", false)       \
+  X(Color, StrokeStyle, "strokeStyle", "#999999") \
   X(Color, FillStyle, "fillStyle", "#999999")
 class TIWZQJQPlotShapeRendererOptions : public TIWZQJSon {
   ZQ_OPTIONS(TIWZQJQPlotShapeRendererOptions, TIWZQJSon, ZQ_PLOT_SHAPE_ROWS)
   using TIWZQJSon::TIWZQJSon;
 };
 
-#define ZQ_PLOT_SHADOW_ROWS(X)              \
-  X(Integer, Angle, "angle", 45)            \
-  X(Integer, Offset, "offset", 1)           \
-  X(Double, Alpha, "alpha", 0.07)           \
-  X(Double, LineWidth, "lineWidth", 1.5)    \
-  X(String, LineJoin, "lineJoin", "miter")  \
-  X(String, LineCap, "lineCap", "round")    \
-  X(Boolean, Fill, "fill", false)           \
-  X(Integer, Depth, "depth", 3)             \
+#define ZQ_PLOT_SHADOW_ROWS(X)             \
+  X(Integer, Angle, "angle", 45)           \
+  X(Integer, Offset, "offset", 1)          \
+  X(Double, Alpha, "alpha", 0.07)          \
+  X(Double, LineWidth, "lineWidth", 1.5)   \
+  X(String, LineJoin, "lineJoin", "miter") \
+  X(String, LineCap, "lineCap", "round")   \
+  X(Boolean, Fill, "fill", false)          \
+  X(Integer, Depth, "depth", 3)            \
   X(Boolean, IsArc, "isarc", false)
 class TIWZQJQPlotShadowRendererOptions : public TIWZQJSon {
   ZQ_OPTIONS(TIWZQJQPlotShadowRendererOptions, TIWZQJSon, ZQ_PLOT_SHADOW_ROWS)
@@ -601,16 +605,16 @@ class TIWZQJQPlotFunnelLegendOptions : public TIWZQJSon {
   using TIWZQJSon::TIWZQJSon;
 };
 
-#define ZQ_PLOT_OPTIONS_MARKER_ROWS(X)            \
-  X(Boolean, Show, "show", true)                  \
-  X(String, Style, "style", "")                   \
-  X(Integer, LineWidth, "lineWidth", 2)           \
-  X(Integer, Size, "size", 9)                     \
-  X(Color, Color, "color", "#666666")             \
-  X(Boolean, Shadow, "shadow", true)              \
-  X(Double, ShadowAngle, "shadowAngle", 1)        \
-  X(Double, ShadowOffset, "shadowOffset", 1)      \
-  X(Double, ShadowDepth, "shadowDepth", 3)        \
+#define ZQ_PLOT_OPTIONS_MARKER_ROWS(X)       \
+  X(Boolean, Show, "show", true)             \
+  X(String, Style, "style", "")              \
+  X(Integer, LineWidth, "lineWidth", 2)      \
+  X(Integer, Size, "size", 9)                \
+  X(Color, Color, "color", "#666666")        \
+  X(Boolean, Shadow, "shadow", true)         \
+  X(Double, ShadowAngle, "shadowAngle", 1)   \
+  X(Double, ShadowOffset, "shadowOffset", 1) \
+  X(Double, ShadowDepth, "shadowDepth", 3)   \
   X(Double, ShadowAlpha, "shadowAlpha", 0.7)
 class TIWZQJQPlotOptionsMarkerOptions : public TIWZQJSon {
   ZQ_OPTIONS(TIWZQJQPlotOptionsMarkerOptions, TIWZQJSon, ZQ_PLOT_OPTIONS_MARKER_ROWS)
@@ -829,12 +833,12 @@ class TIWZQJQPlotCanvasOverlayLineObj : public TIWZQJQPlotCanvasOverlayLineBase 
   const char* WrapperName() const override { return "line"; }
 };
 
-#define ZQ_PLOT_HLINE_ROWS(X)                                                    \
-  X(JSon, Y, "y", "null")                                                        \
-  X(JSon, XMin, "xmin", "null")                                                  \
-  X(JSon, XMax, "xmax", "null")                                                  \
-  X(String, XOffset, "xOffset", "6px") X(JSon, XMinOffset, "xminOffset", "null") \
-      X(JSon, XMaxOffset, "xmaxOffset", "null")
+#define ZQ_PLOT_HLINE_ROWS(X)          \
+  X(JSon, Y, "y", "null")              \
+  X(JSon, XMin, "xmin", "null")        \
+  X(JSon, XMax, "xmax", "null")        \
+  X(String, XOffset, "xOffset", "6px") \
+  X(JSon, XMinOffset, "xminOffset", "null") X(JSon, XMaxOffset, "xmaxOffset", "null")
 class TIWZQJQPlotCanvasOverlayHorizontalLineObj : public TIWZQJQPlotCanvasOverlayLineBase {
   ZQ_OPTIONS(TIWZQJQPlotCanvasOverlayHorizontalLineObj, TIWZQJQPlotCanvasOverlayLineBase,
              ZQ_PLOT_HLINE_ROWS)
@@ -851,12 +855,12 @@ class TIWZQJQPlotCanvasOverlayDashedHorizontalLineObj
   const char* WrapperName() const override { return "dashedHorizontalLine"; }
 };
 
-#define ZQ_PLOT_VLINE_ROWS(R)                                                    \
-  R(JSon, X, "x", "null")                                                        \
-  R(JSon, YMin, "ymin", "null")                                                  \
-  R(JSon, YMax, "ymax", "null")                                                  \
-  R(String, YOffset, "yOffset", "6px") R(JSon, YMinOffset, "yminOffset", "null") \
-      R(JSon, YMaxOffset, "ymaxOffset", "null")
+#define ZQ_PLOT_VLINE_ROWS(R)          \
+  R(JSon, X, "x", "null")              \
+  R(JSon, YMin, "ymin", "null")        \
+  R(JSon, YMax, "ymax", "null")        \
+  R(String, YOffset, "yOffset", "6px") \
+  R(JSon, YMinOffset, "yminOffset", "null") R(JSon, YMaxOffset, "ymaxOffset", "null")
 class TIWZQJQPlotCanvasOverlayVerticalLineObj : public TIWZQJQPlotCanvasOverlayLineBase {
   ZQ_OPTIONS(TIWZQJQPlotCanvasOverlayVerticalLineObj, TIWZQJQPlotCanvasOverlayLineBase,
              ZQ_PLOT_VLINE_ROWS)

@@ -72,8 +72,8 @@ TIWZQJQPlotOptionsThemeAxesStyleList::TIWZQJQPlotOptionsThemeAxesStyleList()
 }
 ZQ_IMPLEMENT_CLASS(TIWZQJQPlotOptionsThemeAxesStyleList) {}
 
-ISuperObject TIWZQJQPlotOptionsThemeAxesStyleList::GetJSonEx(bool, bool,
-                                                             TIWZQResponseMemberList*, bool) {
+ISuperObject TIWZQJQPlotOptionsThemeAxesStyleList::GetJSonEx(bool, bool, TIWZQResponseMemberList*,
+                                                             bool) {
   if (Count() == 0) return nullptr;
   ISuperObject result = SO();
   const TZQStringArray& names = ZqEnumJSonTexts(TIWZQJQPlotOptionsXYAxes{});
@@ -96,41 +96,40 @@ ZQ_IMPLEMENT_OPTIONS(TIWZQJQPlotOptionsLineSeriesStyleMarkerOpts) {}
 ZQ_IMPLEMENT_OPTIONS(TIWZQJQPlotOptionsLineSeriesStyle) {}
 
 const TZQStringArray& ZQThemeSeriesColors() {
-  static const TZQStringArray colors{"#4bb2c5", "#EAA228", "#c5b47f", "#579575",
-                                     "#839557", "#958c12", "#953579", "#4b5de4",
-                                     "#d8b83f", "#ff5800", "#0085cc", "#c747a3",
-                                     "#cddf54", "#FBD178", "#26B4E3", "#bd70c7"};
+  static const TZQStringArray colors{
+      "#4bb2c5", "#EAA228", "#c5b47f", "#579575", "#839557", "#958c12", "#953579", "#4b5de4",
+      "#d8b83f", "#ff5800", "#0085cc", "#c747a3", "#cddf54", "#FBD178", "#26B4E3", "#bd70c7"};
   return colors;
 }
 
-#define ZQ_PLOT_COLOR_LIST_STYLE_IMPL(T, ...)                                      \
-  ZQ_IMPLEMENT_OPTIONS(T) {}                                                       \
-  const TZQStringArray& T::DefaultHighlightColors() {                              \
-    static const TZQStringArray colors{__VA_ARGS__};                               \
-    return colors;                                                                 \
-  }                                                                                \
-  bool T::IsStoredSeriesColors() {                                                 \
-    return !SameList(GetSeriesColors(), ZQThemeSeriesColors());                    \
-  }                                                                                \
-  bool T::IsStoredHighlightColors() {                                              \
-    return !SameList(GetHighlightColors(), DefaultHighlightColors());              \
-  }                                                                                \
-  void T::AfterConstruction() {                                                    \
-    TIWZQJQPlotOptionsSeriesStyleBase::AfterConstruction();                        \
-    FillList(GetSeriesColors(), ZQThemeSeriesColors());                            \
-    FillList(GetHighlightColors(), DefaultHighlightColors());                      \
-  }                                                                                \
-  bool T::GetCustomJq(const std::string& APropName, const ISuperObject& AJSon) {   \
-    if (APropName == "SeriesColors") {                                             \
+#define ZQ_PLOT_COLOR_LIST_STYLE_IMPL(T, ...)                                                \
+  ZQ_IMPLEMENT_OPTIONS(T) {}                                                                 \
+  const TZQStringArray& T::DefaultHighlightColors() {                                        \
+    static const TZQStringArray colors{__VA_ARGS__};                                         \
+    return colors;                                                                           \
+  }                                                                                          \
+  bool T::IsStoredSeriesColors() {                                                           \
+    return !SameList(GetSeriesColors(), ZQThemeSeriesColors());                              \
+  }                                                                                          \
+  bool T::IsStoredHighlightColors() {                                                        \
+    return !SameList(GetHighlightColors(), DefaultHighlightColors());                        \
+  }                                                                                          \
+  void T::AfterConstruction() {                                                              \
+    TIWZQJQPlotOptionsSeriesStyleBase::AfterConstruction();                                  \
+    FillList(GetSeriesColors(), ZQThemeSeriesColors());                                      \
+    FillList(GetHighlightColors(), DefaultHighlightColors());                                \
+  }                                                                                          \
+  bool T::GetCustomJq(const std::string& APropName, const ISuperObject& AJSon) {             \
+    if (APropName == "SeriesColors") {                                                       \
       if (IsStoredSeriesColors()) AJSon->PutO("seriesColors", GetSeriesColors()->GetJSon()); \
-      return true;                                                                 \
-    }                                                                              \
-    if (APropName == "HighlightColors") {                                          \
-      if (IsStoredHighlightColors())                                               \
-        AJSon->PutO("highlightColors", GetHighlightColors()->GetJSon());           \
-      return true;                                                                 \
-    }                                                                              \
-    return false;                                                                  \
+      return true;                                                                           \
+    }                                                                                        \
+    if (APropName == "HighlightColors") {                                                    \
+      if (IsStoredHighlightColors())                                                         \
+        AJSon->PutO("highlightColors", GetHighlightColors()->GetJSon());                     \
+      return true;                                                                           \
+    }                                                                                        \
+    return false;                                                                            \
   }
 
 ZQ_PLOT_COLOR_LIST_STYLE_IMPL(TIWZQJQPlotOptionsBarSeriesStyle, "#81C9D6", "#81C9D6", "#81C9D6",
@@ -139,10 +138,10 @@ ZQ_PLOT_COLOR_LIST_STYLE_IMPL(TIWZQJQPlotOptionsPieSeriesStyle, "#81C9D6", "#F0B
                               "#89B49E", "#A8B489", "#B4AE59", "#B471A1", "#818DEC", "#E3CD78",
                               "#FF8A4C", "#4CA9DB", "#D77EBE", "#DCE887", "#C8A760", "#67CAEB",
                               "#D09AD7")
-ZQ_PLOT_COLOR_LIST_STYLE_IMPL(TIWZQJQPlotOptionsFunnelSeriesStyle, "#93D0DC", "#F2C77E",
-                              "#DCD2B2", "#9ABFAC", "#B4BF9A", "#BFBA70", "#BF85AE", "#939DEE",
-                              "#E7D48B", "#FF9A66", "#66B5E0", "#DD90C7", "#E1EB98", "#C8A760",
-                              "#7CD2EE", "#D7A9DD")
+ZQ_PLOT_COLOR_LIST_STYLE_IMPL(TIWZQJQPlotOptionsFunnelSeriesStyle, "#93D0DC", "#F2C77E", "#DCD2B2",
+                              "#9ABFAC", "#B4BF9A", "#BFBA70", "#BF85AE", "#939DEE", "#E7D48B",
+                              "#FF9A66", "#66B5E0", "#DD90C7", "#E1EB98", "#C8A760", "#7CD2EE",
+                              "#D7A9DD")
 #undef ZQ_PLOT_COLOR_LIST_STYLE_IMPL
 
 // ---------------------------------------------------------------- themes
@@ -239,8 +238,8 @@ std::string TIWZQJQPlotThemeEngine::RegisterScript(TIWZQJQPlotOptionsTheme* AThe
   const std::string obj = GetJQPlot()->GetObjectName();
   const std::string json =
       ZQOptionJSonText(ATheme->GetJSon(), JSonIdent(), JSonEscape(), JSonNameQuote());
-  return Format("if (!%s.themeEngine.themes.hasOwnProperty(%s)) %s.themeEngine.newTheme(%s);",
-                obj, ZQJsEscape(ATheme->GetName()), obj, json);
+  return Format("if (!%s.themeEngine.themes.hasOwnProperty(%s)) %s.themeEngine.newTheme(%s);", obj,
+                ZQJsEscape(ATheme->GetName()), obj, json);
 }
 
 std::string TIWZQJQPlotThemeEngine::ActivateScript(const std::string& AName) {
@@ -297,8 +296,7 @@ std::string TIWZQJQPlotThemeEngine::jsRenameTheme(const std::string& AOldName,
   return plot->DoProtectMethod(plot->GetObjectName() + ".themeEngine" +
                                Format(".rename(%s,%s);", AOldName, ANewName));
 }
-void TIWZQJQPlotThemeEngine::RenameTheme(const std::string& AOldName,
-                                         const std::string& ANewName) {
+void TIWZQJQPlotThemeEngine::RenameTheme(const std::string& AOldName, const std::string& ANewName) {
   GetJQPlot()->AddJavaScriptToResponse(jsRenameTheme(AOldName, ANewName), true, true);
 }
 

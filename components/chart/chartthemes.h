@@ -40,22 +40,22 @@ class TIWZQJQPlotOptionsThemeTarget : public TIWZQJSon {
   using TIWZQJSon::TIWZQJSon;
 };
 
-#define ZQ_PLOT_THEME_LEGEND_ROWS(X)         \
-  X(Color, TextColor, "textColor", "")       \
-  X(String, FontFamily, "fontFamily", "")    \
-  X(String, FontSize, "fontSize", "")        \
-  X(String, Border, "border", "")            \
+#define ZQ_PLOT_THEME_LEGEND_ROWS(X)      \
+  X(Color, TextColor, "textColor", "")    \
+  X(String, FontFamily, "fontFamily", "") \
+  X(String, FontSize, "fontSize", "")     \
+  X(String, Border, "border", "")         \
   X(Color, Background, "background", "")
 class TIWZQJQPlotOptionsThemeLegend : public TIWZQJSon {
   ZQ_OPTIONS(TIWZQJQPlotOptionsThemeLegend, TIWZQJSon, ZQ_PLOT_THEME_LEGEND_ROWS)
   using TIWZQJSon::TIWZQJSon;
 };
 
-#define ZQ_PLOT_THEME_TITLE_ROWS(X)                                         \
-  X(Color, TextColor, "textColor", "#666666")                               \
-  X(String, FontFamily, "fontFamily", kZQThemeFont)                         \
-  X(String, FontSize, "fontSize", "19.2px")                                 \
-  X(Enum, TextAlign, "textAlign", TIWZQJQPlotOptionsThemeTitleTextAlign,    \
+#define ZQ_PLOT_THEME_TITLE_ROWS(X)                                      \
+  X(Color, TextColor, "textColor", "#666666")                            \
+  X(String, FontFamily, "fontFamily", kZQThemeFont)                      \
+  X(String, FontSize, "fontSize", "19.2px")                              \
+  X(Enum, TextAlign, "textAlign", TIWZQJQPlotOptionsThemeTitleTextAlign, \
     TIWZQJQPlotOptionsThemeTitleTextAlign::jqpottaCenter)
 class TIWZQJQPlotOptionsThemeTitle : public TIWZQJSon {
   ZQ_OPTIONS(TIWZQJQPlotOptionsThemeTitle, TIWZQJSon, ZQ_PLOT_THEME_TITLE_ROWS)
@@ -78,15 +78,15 @@ class TIWZQJQPlotOptionsThemeGrid : public TIWZQJSon {
 // ---------------------------------------------------------------- axes
 
 // The property BorderColor holds the member written as "textColor".
-#define ZQ_PLOT_THEME_TICK_ROWS(X)                     \
-  X(Boolean, Show, "show", true)                       \
-  X(Boolean, ShowGridline, "showGridline", true)       \
-  X(Boolean, ShowLabel, "showLabel", true)             \
-  X(Boolean, ShowMark, "showMark", true)               \
-  X(Double, Size, "size", 4)                           \
-  X(Color, BorderColor, "textColor", "")               \
-  X(String, WhiteSpace, "whiteSpace", "nowrap")        \
-  X(String, FontSize, "fontSize", "12px")              \
+#define ZQ_PLOT_THEME_TICK_ROWS(X)               \
+  X(Boolean, Show, "show", true)                 \
+  X(Boolean, ShowGridline, "showGridline", true) \
+  X(Boolean, ShowLabel, "showLabel", true)       \
+  X(Boolean, ShowMark, "showMark", true)         \
+  X(Double, Size, "size", 4)                     \
+  X(Color, BorderColor, "textColor", "")         \
+  X(String, WhiteSpace, "whiteSpace", "nowrap")  \
+  X(String, FontSize, "fontSize", "12px")        \
   X(String, FontFamily, "fontFamily", kZQThemeFont)
 class TIWZQJQPlotOptionsThemeAxisTickStyle : public TIWZQJSon {
   ZQ_OPTIONS(TIWZQJQPlotOptionsThemeAxisTickStyle, TIWZQJSon, ZQ_PLOT_THEME_TICK_ROWS)
@@ -104,10 +104,10 @@ class TIWZQJQPlotOptionsThemeAxisLabelStyle : public TIWZQJSon {
   using TIWZQJSon::TIWZQJSon;
 };
 
-#define ZQ_PLOT_THEME_AXES_ROWS(X)                                  \
-  X(Color, BorderColor, "borderColor", "#999999")                   \
-  X(Double, BorderWidth, "borderWidth", 2)                          \
-  X(Obj, Ticks, "ticks", TIWZQJQPlotOptionsThemeAxisTickStyle)      \
+#define ZQ_PLOT_THEME_AXES_ROWS(X)                             \
+  X(Color, BorderColor, "borderColor", "#999999")              \
+  X(Double, BorderWidth, "borderWidth", 2)                     \
+  X(Obj, Ticks, "ticks", TIWZQJQPlotOptionsThemeAxisTickStyle) \
   X(Obj, Label_, "label", TIWZQJQPlotOptionsThemeAxisLabelStyle)
 
 // The style shared by all axes.
@@ -167,25 +167,25 @@ class TIWZQJQPlotOptionsThemeSeries : public TIWZQJSonList {
   }
 };
 
-#define ZQ_PLOT_THEME_MARKER_ROWS(X)                                                        \
-  X(Color, Color, "color", "#4bb2c5")                                                       \
-  X(Boolean, Show, "show", true)                                                            \
-  X(Enum, Style, "style", TIWZQJQPlotMarkerOptionsStyle,                                    \
-    TIWZQJQPlotMarkerOptionsStyle::jqpmosFilledDiamond)                                     \
-  X(Double, LineWidth, "lineWidth", 1.5)                                                    \
-  X(Double, Size, "size", 4)                                                                \
+#define ZQ_PLOT_THEME_MARKER_ROWS(X)                     \
+  X(Color, Color, "color", "#4bb2c5")                    \
+  X(Boolean, Show, "show", true)                         \
+  X(Enum, Style, "style", TIWZQJQPlotMarkerOptionsStyle, \
+    TIWZQJQPlotMarkerOptionsStyle::jqpmosFilledDiamond)  \
+  X(Double, LineWidth, "lineWidth", 1.5)                 \
+  X(Double, Size, "size", 4)                             \
   X(Boolean, Shadow, "shadow", true)
 class TIWZQJQPlotOptionsLineSeriesStyleMarkerOpts : public TIWZQJSon {
   ZQ_OPTIONS(TIWZQJQPlotOptionsLineSeriesStyleMarkerOpts, TIWZQJSon, ZQ_PLOT_THEME_MARKER_ROWS)
   using TIWZQJSon::TIWZQJSon;
 };
 
-#define ZQ_PLOT_THEME_LINE_STYLE_ROWS(X)         \
-  X(Color, Color, "color", "#4bb2c5")            \
-  X(Double, LineWidth, "lineWidth", 2.5)         \
-  X(Boolean, Shadow, "shadow", true)             \
-  X(Color, FillColor, "fillColor", "#4bb2c5")    \
-  X(Boolean, ShowMarker, "showMarker", true)     \
+#define ZQ_PLOT_THEME_LINE_STYLE_ROWS(X)      \
+  X(Color, Color, "color", "#4bb2c5")         \
+  X(Double, LineWidth, "lineWidth", 2.5)      \
+  X(Boolean, Shadow, "shadow", true)          \
+  X(Color, FillColor, "fillColor", "#4bb2c5") \
+  X(Boolean, ShowMarker, "showMarker", true)  \
   X(Obj, MarkerOptions, "markerOptions", TIWZQJQPlotOptionsLineSeriesStyleMarkerOpts)
 class TIWZQJQPlotOptionsLineSeriesStyle : public TIWZQJQPlotOptionsSeriesStyleBase {
   ZQ_OPTIONS(TIWZQJQPlotOptionsLineSeriesStyle, TIWZQJQPlotOptionsSeriesStyleBase,
@@ -196,45 +196,45 @@ class TIWZQJQPlotOptionsLineSeriesStyle : public TIWZQJQPlotOptionsSeriesStyleBa
 // The default series colour list of the bar, pie and funnel styles.
 const TZQStringArray& ZQThemeSeriesColors();
 
-#define ZQ_PLOT_THEME_BAR_STYLE_ROWS(X)                  \
-  X(Color, Color, "color", "#4bb2c5")                    \
-  X(SimpleArray, SeriesColors, "seriesColors", true)     \
-  X(Double, LineWidth, "lineWidth", 2.5)                 \
-  X(Boolean, Shadow, "shadow", true)                     \
-  X(Double, BarPadding, "barPadding", 2)                 \
-  X(Double, BarMargin, "barMargin", 10)                  \
-  X(Double, BarWidth, "barWidth", 15.09375)              \
+#define ZQ_PLOT_THEME_BAR_STYLE_ROWS(X)              \
+  X(Color, Color, "color", "#4bb2c5")                \
+  X(SimpleArray, SeriesColors, "seriesColors", true) \
+  X(Double, LineWidth, "lineWidth", 2.5)             \
+  X(Boolean, Shadow, "shadow", true)                 \
+  X(Double, BarPadding, "barPadding", 2)             \
+  X(Double, BarMargin, "barMargin", 10)              \
+  X(Double, BarWidth, "barWidth", 15.09375)          \
   X(SimpleArray, HighlightColors, "highlightColors", true)
 
-#define ZQ_PLOT_THEME_PIE_STYLE_ROWS(X)                  \
-  X(SimpleArray, SeriesColors, "seriesColors", true)     \
-  X(Double, Padding, "padding", 20)                      \
-  X(Double, SliceMargin, "sliceMargin", 0)               \
-  X(Boolean, Fill, "fill", true)                         \
-  X(Boolean, Shadow, "shadow", true)                     \
-  X(Double, StartAngle, "startAngle", 0)                 \
-  X(Double, LineWidth, "lineWidth", 2.5)                 \
+#define ZQ_PLOT_THEME_PIE_STYLE_ROWS(X)              \
+  X(SimpleArray, SeriesColors, "seriesColors", true) \
+  X(Double, Padding, "padding", 20)                  \
+  X(Double, SliceMargin, "sliceMargin", 0)           \
+  X(Boolean, Fill, "fill", true)                     \
+  X(Boolean, Shadow, "shadow", true)                 \
+  X(Double, StartAngle, "startAngle", 0)             \
+  X(Double, LineWidth, "lineWidth", 2.5)             \
   X(SimpleArray, HighlightColors, "highlightColors", true)
 
-#define ZQ_PLOT_THEME_FUNNEL_STYLE_ROWS(X)                               \
-  X(Color, Color, "color", "#4bb2c5")                                    \
-  X(Double, LineWidth, "lineWidth", 2)                                   \
-  X(Boolean, Shadow, "shadow", true)                                     \
-  X(JSon, Padding, "padding", "{top:20,right:20,bottom:20,left:20}")     \
-  X(Double, SectionMargin, "sectionMargin", 6)                           \
-  X(SimpleArray, SeriesColors, "seriesColors", true)                     \
+#define ZQ_PLOT_THEME_FUNNEL_STYLE_ROWS(X)                           \
+  X(Color, Color, "color", "#4bb2c5")                                \
+  X(Double, LineWidth, "lineWidth", 2)                               \
+  X(Boolean, Shadow, "shadow", true)                                 \
+  X(JSon, Padding, "padding", "{top:20,right:20,bottom:20,left:20}") \
+  X(Double, SectionMargin, "sectionMargin", 6)                       \
+  X(SimpleArray, SeriesColors, "seriesColors", true)                 \
   X(SimpleArray, HighlightColors, "highlightColors", true)
 
 // A series style with the two colour lists: each holds its default list from
 // construction on and is written only while it differs from it.
-#define ZQ_PLOT_COLOR_LIST_STYLE(T, ROWS)                                            \
-  class T : public TIWZQJQPlotOptionsSeriesStyleBase {                               \
-    ZQ_OPTIONS(T, TIWZQJQPlotOptionsSeriesStyleBase, ROWS)                           \
-    using TIWZQJQPlotOptionsSeriesStyleBase::TIWZQJQPlotOptionsSeriesStyleBase;      \
-    static const TZQStringArray& DefaultHighlightColors();                           \
-    bool IsStoredSeriesColors();                                                     \
-    bool IsStoredHighlightColors();                                                  \
-    void AfterConstruction() override;                                               \
+#define ZQ_PLOT_COLOR_LIST_STYLE(T, ROWS)                                               \
+  class T : public TIWZQJQPlotOptionsSeriesStyleBase {                                  \
+    ZQ_OPTIONS(T, TIWZQJQPlotOptionsSeriesStyleBase, ROWS)                              \
+    using TIWZQJQPlotOptionsSeriesStyleBase::TIWZQJQPlotOptionsSeriesStyleBase;         \
+    static const TZQStringArray& DefaultHighlightColors();                              \
+    bool IsStoredSeriesColors();                                                        \
+    bool IsStoredHighlightColors();                                                     \
+    void AfterConstruction() override;                                                  \
     bool GetCustomJq(const std::string& APropName, const ISuperObject& AJSon) override; \
   };
 ZQ_PLOT_COLOR_LIST_STYLE(TIWZQJQPlotOptionsBarSeriesStyle, ZQ_PLOT_THEME_BAR_STYLE_ROWS)
@@ -244,14 +244,14 @@ ZQ_PLOT_COLOR_LIST_STYLE(TIWZQJQPlotOptionsFunnelSeriesStyle, ZQ_PLOT_THEME_FUNN
 
 // ---------------------------------------------------------------- themes
 
-#define ZQ_PLOT_THEME_ROWS(X)                                                \
-  X(String, Name, "_name", "")                                               \
-  X(Obj, Target, "target", TIWZQJQPlotOptionsThemeTarget)                    \
-  X(Obj, Legend, "legend", TIWZQJQPlotOptionsThemeLegend)                    \
-  X(Obj, Title, "title", TIWZQJQPlotOptionsThemeTitle)                       \
-  X(ObjList, Series, "series", TIWZQJQPlotOptionsThemeSeries)                \
-  X(Obj, Grid, "grid", TIWZQJQPlotOptionsThemeGrid)                          \
-  X(Obj, AxesStyles, "axesStyles", TIWZQJQPlotOptionsThemeAxesStyles)        \
+#define ZQ_PLOT_THEME_ROWS(X)                                         \
+  X(String, Name, "_name", "")                                        \
+  X(Obj, Target, "target", TIWZQJQPlotOptionsThemeTarget)             \
+  X(Obj, Legend, "legend", TIWZQJQPlotOptionsThemeLegend)             \
+  X(Obj, Title, "title", TIWZQJQPlotOptionsThemeTitle)                \
+  X(ObjList, Series, "series", TIWZQJQPlotOptionsThemeSeries)         \
+  X(Obj, Grid, "grid", TIWZQJQPlotOptionsThemeGrid)                   \
+  X(Obj, AxesStyles, "axesStyles", TIWZQJQPlotOptionsThemeAxesStyles) \
   X(ObjList, Axes, "axes", TIWZQJQPlotOptionsThemeAxesStyleList)
 
 // One theme. Serie chooses the chart kind whose series style it carries;
