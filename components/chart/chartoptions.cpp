@@ -337,7 +337,7 @@ void TIWZQJQPlotTrendlineOptions::ResetCustomProps() {
 
 ZQ_IMPLEMENT_OPTIONS(TIWZQJQPlotCanvasOverlayLineBase) {}
 
-ISuperObject TIWZQJQPlotCanvasOverlayLineBase::GetJSonEx(bool AllProps, bool ForceVal,
+ISuperObject TIWZQJQPlotCanvasOverlayLineBase::GetJSonEx(bool AllProps, bool,
                                                          TIWZQResponseMemberList* Members,
                                                          bool OnlyCount) {
   // The overlay's array form forces the values of its elements; a line
@@ -753,6 +753,13 @@ ISuperObject TIWZQJQPlotOptions::GetJSonEx(bool AllProps, bool ForceVal,
   put("cursor", GetCursor()->GetShow(), GetCursor());
   put("highlighter", GetHighLighter()->GetShow(), GetHighLighter());
   put("dragable", GetDragable()->GetEnable(), GetDragable());
+  if (GetDragable()->GetEnable()) {
+    // The plug-in drags only the points of series marked dragable, and marks
+    // none unless every plug-in of the page is switched on.
+    ISuperObject defaults = json->AsObject()->GetO("seriesDefaults");
+    if (!defaults) json->PutO("seriesDefaults", defaults = SO());
+    if (!defaults->AsObject()->GetO("isDragable")) defaults->PutB("isDragable", true);
+  }
   put("canvasOverlay", GetCanvasOverlay()->GetShow(), GetCanvasOverlay());
   return json;
 }

@@ -60,6 +60,8 @@ TEST_F(ChartOptions, PluginObjectsAreWrittenOnlyWhileShown) {
   EXPECT_FALSE(Has("dragable"));
   Opts()->GetDragable()->SetEnable(true);
   EXPECT_TRUE(Has("dragable:{constrainTo:\"y\"}"));
+  // Enabled dragging marks the series dragable (the plug-in drags no other).
+  EXPECT_TRUE(Has("isDragable:true"));
   // The highlighter's marker is a constructor call with a marker not shown.
   Opts()->GetHighLighter()->SetShow(true);
   EXPECT_TRUE(Has("markerRenderer:new $.jqplot.MarkerRenderer({"));
@@ -71,6 +73,7 @@ TEST_F(ChartOptions, PluginObjectsAreWrittenOnlyWhileShown) {
   EXPECT_FALSE(Has("horizontalLine"));
   Opts()->ResetCustomProps();
   EXPECT_FALSE(Has("dragable"));
+  EXPECT_FALSE(Has("isDragable"));
   EXPECT_FALSE(Has("highlighter"));
   EXPECT_FALSE(Has("canvasOverlay"));
 }
