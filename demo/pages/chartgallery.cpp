@@ -25,20 +25,24 @@ using Series = TIWZQJQPlotSeriesRenders;
 
 class TChartGalleryPage : public TDemoPage {
  public:
+  std::string NavLabel() const override { return "Chart gallery"; }
   int Build(TDemoForm& AForm, int ATop) override {
     form_ = &AForm;
     DemoLabel(AForm, "LblGalleryTitle", "Chart gallery", 16, ATop, 300);
     top_ = ATop + 32;
 
     // ---- series renderers
-    auto* bar = Chart("GalBar", "Bar with point labels", "[[[1,4],[2,7],[3,2],[4,9]]]");
+    auto* bar = Chart("GalBar", "Bar with point labels", "[[4,7,2,9]]");
     Renderer(bar, Series::jqprBarRenderer);
     bar->GetJQPlotOptions()->GetSeriesDefaults()->GetPointLabels()->SetShow(true);
+    Axis(bar, TIWZQJQPlotOptionsXYAxes::jqpoxyXAxis)
+        ->SetAxesRender(TIWZQJQPlotAxesRenders::jqparCategoryAxisRenderer);
     YRange(bar, 0, 12);
 
     auto* stacked = Chart("GalStacked", "Stacked bar", "[[2,4,3],[3,1,5],[1,2,2]]");
     Renderer(stacked, Series::jqprBarRenderer);
     stacked->GetJQPlotOptions()->SetStackSeries(true);
+    YRange(stacked, 0, 12);
     Axis(stacked, TIWZQJQPlotOptionsXYAxes::jqpoxyXAxis)
         ->SetAxesRender(TIWZQJQPlotAxesRenders::jqparCategoryAxisRenderer);
 
@@ -50,7 +54,11 @@ class TChartGalleryPage : public TDemoPage {
     auto* donut = Chart("GalDonut", "Donut",
                         "[[[\"a\",3],[\"b\",5],[\"c\",2]],[[\"a\",4],[\"b\",1],[\"c\",6]]]");
     Renderer(donut, Series::jqprDonutRenderer);
-    donut->GetJQPlotOptions()->GetSeriesDefaults()->DonutRendererOptions()->SetShowDataLabels(true);
+    TIWZQJQPlotDonutRendererOptions* ring =
+        donut->GetJQPlotOptions()->GetSeriesDefaults()->DonutRendererOptions();
+    ring->SetShowDataLabels(true);
+    // jqPlot draws rings of no width without a thickness (below 1: a share of the radius).
+    ring->SetThickness(0.3);
 
     auto* bubble = Chart("GalBubble", "Bubble",
                          "[[[1,3,12,\"A\"],[2,6,20,\"B\"],[3,2,8,\"C\"],[4,5,16,\"D\"]]]");
@@ -115,6 +123,7 @@ class TChartGalleryPage : public TDemoPage {
     cx->SetTickRenderer(TIWZQJQPlotTickRenders::jqptrCanvasAxisTickRenderer);
     cx->TickCanvasAxisOptions()->SetAngle(-30);
     cx->TickCanvasAxisOptions()->SetFontSize("9pt");
+    YRange(cat, 0, 8);
 
     // ---- plug-ins
     auto* zoom = Chart("GalZoom", "Cursor zoom (drag; double click resets)",
