@@ -291,6 +291,20 @@ std::string TIWZQJQPlotCursorOptions::GetFixedScript(TObject* AFunc, bool&) {
   return FixedFor(AFunc, "CursorLegendFormatString", "$.jqplot.Cursor.cursorLegendFormatString");
 }
 
+std::string TIWZQJQPlotCursorOptions::jsZoomProxy(TIWZQJQCustomPlot* ATarget,
+                                                  TIWZQJQCustomPlot* AController) {
+  if (!ATarget || !AController || !GetShow()) return {};
+  return GetJQPlot()->DoProtectMethod(Format("%s.jqplot.Cursor.zoomProxy(%s,%s);", ZQJQuery,
+                                             ATarget->GetObjectName(),
+                                             AController->GetObjectName()));
+}
+
+void TIWZQJQPlotCursorOptions::ZoomProxy(TIWZQJQCustomPlot* ATarget,
+                                         TIWZQJQCustomPlot* AController) {
+  const std::string script = jsZoomProxy(ATarget, AController);
+  if (!script.empty()) GetJQPlot()->AddJavaScriptToResponse(script, true, true);
+}
+
 ZQ_IMPLEMENT_OPTIONS(TIWZQJQPlotDragableOptions) {}
 
 ZQ_IMPLEMENT_OPTIONS(TIWZQJQPlotHighlighterOptions) {}

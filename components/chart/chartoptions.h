@@ -61,30 +61,32 @@ ZQ_OPTION_ENUM(TIWZQJQPlotOptionsXAxes, ZQ_PLOT_XAXES_VALUES)
   X(jqpoyY2Axis, "y2axis")                                                   \
   X(jqpoyY3Axis, "y3axis")                                                   \
   X(jqpoyY4Axis, "y4axis")                                                   \
-  X(jqpoyY5Axis, "y5axis") X(jqpoyY6Axis, "y6axis") X(jqpoyY7Axis, "y7axis") \
-      X(jqpoyY8Axis, "y8axis") X(jqpoyY9Axis, "y9axis")
+  X(jqpoyY5Axis, "y5axis")                                                   \
+  X(jqpoyY6Axis, "y6axis") X(jqpoyY7Axis, "y7axis") X(jqpoyY8Axis, "y8axis") \
+      X(jqpoyY9Axis, "y9axis")
 ZQ_OPTION_ENUM(TIWZQJQPlotOptionsYAxes, ZQ_PLOT_YAXES_VALUES)
 
 // The axis an item of the axes list configures; its text is the name the
 // item is written under.
-#define ZQ_PLOT_XYAXES_VALUES(X)                                                    \
-  X(jqpoxyXAxis, "xaxis")                                                           \
-  X(jqpoxyX2Axis, "x2axis")                                                         \
-  X(jqpoxyYAxis, "yaxis")                                                           \
-  X(jqpoxyY2Axis, "y2axis")                                                         \
-  X(jqpoxyY3Axis, "y3axis") X(jqpoxyY4Axis, "y4axis") X(jqpoxyY5Axis, "y5axis")     \
-      X(jqpoxyY6Axis, "y6axis") X(jqpoxyY7Axis, "y7axis") X(jqpoxyY8Axis, "y8axis") \
-          X(jqpoxyY9Axis, "y9axis")
+#define ZQ_PLOT_XYAXES_VALUES(X)                                                \
+  X(jqpoxyXAxis, "xaxis")                                                       \
+  X(jqpoxyX2Axis, "x2axis")                                                     \
+  X(jqpoxyYAxis, "yaxis")                                                       \
+  X(jqpoxyY2Axis, "y2axis")                                                     \
+  X(jqpoxyY3Axis, "y3axis")                                                     \
+  X(jqpoxyY4Axis, "y4axis") X(jqpoxyY5Axis, "y5axis") X(jqpoxyY6Axis, "y6axis") \
+      X(jqpoxyY7Axis, "y7axis") X(jqpoxyY8Axis, "y8axis") X(jqpoxyY9Axis, "y9axis")
 ZQ_OPTION_ENUM(TIWZQJQPlotOptionsXYAxes, ZQ_PLOT_XYAXES_VALUES)
 
 // Renderer kinds. Their texts are not written; they name the kinds.
-#define ZQ_PLOT_SERIES_RENDERS_VALUES(X)                                                    \
-  X(jqprBarRenderer, "Bar")                                                                 \
-  X(jqprBlockRenderer, "Block")                                                             \
-  X(jqprBubbleRenderer, "Bubble")                                                           \
-  X(jqprDonutRenderer, "Donut")                                                             \
-  X(jqprFunnelRenderer, "Funnel") X(jqprLineRenderer, "Line") X(jqprMekkoRenderer, "Mekko") \
-      X(jqprMeterGaugeRenderer, "MeterGauge") X(jqprOHLCRenderer, "OHLC")                   \
+#define ZQ_PLOT_SERIES_RENDERS_VALUES(X)                                  \
+  X(jqprBarRenderer, "Bar")                                               \
+  X(jqprBlockRenderer, "Block")                                           \
+  X(jqprBubbleRenderer, "Bubble")                                         \
+  X(jqprDonutRenderer, "Donut")                                           \
+  X(jqprFunnelRenderer, "Funnel")                                         \
+  X(jqprLineRenderer, "Line") X(jqprMekkoRenderer, "Mekko")               \
+      X(jqprMeterGaugeRenderer, "MeterGauge") X(jqprOHLCRenderer, "OHLC") \
           X(jqprPieRenderer, "Pie") X(jqprBezierCurveRenderer, "BezierCurve")
 ZQ_OPTION_ENUM(TIWZQJQPlotSeriesRenders, ZQ_PLOT_SERIES_RENDERS_VALUES)
 
@@ -138,12 +140,13 @@ ZQ_OPTION_ENUM(TIWZQJQPlotHighlighterOptionsTooltipAxes, ZQ_PLOT_TOOLTIP_AXES_VA
   X(jqptlotLinear, "linear") X(jqptlotExponential, "exponential") X(jqptlotExp, "exp")
 ZQ_OPTION_ENUM(TIWZQJQPlotTrendlineOptionsType, ZQ_PLOT_TRENDLINE_TYPE_VALUES)
 
-#define ZQ_PLOT_MARKER_STYLE_VALUES(X)                                                \
-  X(jqpmosDiamond, "diamond")                                                         \
-  X(jqpmosCircle, "circle")                                                           \
-  X(jqpmosSquare, "square")                                                           \
-  X(jqpmosX, "x")                                                                     \
-  X(jqpmosPlus, "plus") X(jqpmosDash, "dash") X(jqpmosFilledDiamond, "filledDiamond") \
+#define ZQ_PLOT_MARKER_STYLE_VALUES(X)                          \
+  X(jqpmosDiamond, "diamond")                                   \
+  X(jqpmosCircle, "circle")                                     \
+  X(jqpmosSquare, "square")                                     \
+  X(jqpmosX, "x")                                               \
+  X(jqpmosPlus, "plus")                                         \
+  X(jqpmosDash, "dash") X(jqpmosFilledDiamond, "filledDiamond") \
       X(jqpmosFilledCircle, "filledCircle") X(jqpmosFilledSquare, "filledSquare")
 ZQ_OPTION_ENUM(TIWZQJQPlotMarkerOptionsStyle, ZQ_PLOT_MARKER_STYLE_VALUES)
 
@@ -701,6 +704,11 @@ class TIWZQJQPlotCursorOptions : public TIWZQJQPlotBaseClass {
   ZQ_OPTIONS(TIWZQJQPlotCursorOptions, TIWZQJQPlotBaseClass, ZQ_PLOT_CURSOR_ROWS)
   using TIWZQJQPlotBaseClass::TIWZQJQPlotBaseClass;
   std::string GetFixedScript(TObject* AFunc, bool& AFlag) override;
+  // Zooming the controller chart zooms the target chart too (jqPlot's
+  // zoomProxy); empty text unless both charts are given and the cursor is
+  // shown. Run while the chart of this cursor exists.
+  std::string jsZoomProxy(TIWZQJQCustomPlot* ATarget, TIWZQJQCustomPlot* AController);
+  void ZoomProxy(TIWZQJQCustomPlot* ATarget, TIWZQJQCustomPlot* AController);
 };
 
 #define ZQ_PLOT_DRAGABLE_ROWS(X)                                           \

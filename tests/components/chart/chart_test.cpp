@@ -532,6 +532,18 @@ TEST_F(Chart, MoveBlockCallsTheSeriesThatDrawsTheBlocks) {
   EXPECT_EQ(Message([&] { loose.jsMoveBlock(0, 0, 0, -1); }), "Invalid class typecast");
 }
 
+TEST_F(Chart, ZoomProxyNeedsBothChartsAndAShownCursor) {
+  TIWZQJQPlotCursorOptions* cursor = chart->GetJQPlotOptions()->GetCursor();
+  auto other = CreateOwned<TIWZQJQPlot>(nullptr);
+  other->SetName("Chart2");
+  EXPECT_EQ(cursor->jsZoomProxy(other.get(), chart), "");
+  cursor->SetShow(true);
+  EXPECT_EQ(cursor->jsZoomProxy(other.get(), nullptr), "");
+  EXPECT_EQ(cursor->jsZoomProxy(other.get(), chart),
+            "if ((typeof(CHART1JQObj) != \"undefined\") && (CHART1JQObj != null)) {"
+            "$.jqplot.Cursor.zoomProxy(CHART2JQObj,CHART1JQObj);}");
+}
+
 // ---------------------------------------------------------------- themes
 
 TEST_F(Chart, ThemesAreRegisteredOnceEachAfterTheChartIsDrawnThenActivated) {
