@@ -56,14 +56,14 @@ ZQ_OPTION_ENUM(TIWZQJQPlotLegendPlacement, ZQ_PLOT_LEGEND_PLACEMENT_VALUES)
 #define ZQ_PLOT_XAXES_VALUES(X) X(jqpoxXAxis, "xaxis") X(jqpoxX2Axis, "x2axis")
 ZQ_OPTION_ENUM(TIWZQJQPlotOptionsXAxes, ZQ_PLOT_XAXES_VALUES)
 
-#define ZQ_PLOT_YAXES_VALUES(X)                                              \
-  X(jqpoyYAxis, "yaxis")                                                     \
-  X(jqpoyY2Axis, "y2axis")                                                   \
-  X(jqpoyY3Axis, "y3axis")                                                   \
-  X(jqpoyY4Axis, "y4axis")                                                   \
-  X(jqpoyY5Axis, "y5axis")                                                   \
-  X(jqpoyY6Axis, "y6axis") X(jqpoyY7Axis, "y7axis") X(jqpoyY8Axis, "y8axis") \
-      X(jqpoyY9Axis, "y9axis")
+#define ZQ_PLOT_YAXES_VALUES(X) \
+  X(jqpoyYAxis, "yaxis")        \
+  X(jqpoyY2Axis, "y2axis")      \
+  X(jqpoyY3Axis, "y3axis")      \
+  X(jqpoyY4Axis, "y4axis")      \
+  X(jqpoyY5Axis, "y5axis")      \
+  X(jqpoyY6Axis, "y6axis")      \
+  X(jqpoyY7Axis, "y7axis") X(jqpoyY8Axis, "y8axis") X(jqpoyY9Axis, "y9axis")
 ZQ_OPTION_ENUM(TIWZQJQPlotOptionsYAxes, ZQ_PLOT_YAXES_VALUES)
 
 // The axis an item of the axes list configures; its text is the name the
@@ -74,20 +74,22 @@ ZQ_OPTION_ENUM(TIWZQJQPlotOptionsYAxes, ZQ_PLOT_YAXES_VALUES)
   X(jqpoxyYAxis, "yaxis")                                                       \
   X(jqpoxyY2Axis, "y2axis")                                                     \
   X(jqpoxyY3Axis, "y3axis")                                                     \
-  X(jqpoxyY4Axis, "y4axis") X(jqpoxyY5Axis, "y5axis") X(jqpoxyY6Axis, "y6axis") \
-      X(jqpoxyY7Axis, "y7axis") X(jqpoxyY8Axis, "y8axis") X(jqpoxyY9Axis, "y9axis")
+  X(jqpoxyY4Axis, "y4axis")                                                     \
+  X(jqpoxyY5Axis, "y5axis") X(jqpoxyY6Axis, "y6axis") X(jqpoxyY7Axis, "y7axis") \
+      X(jqpoxyY8Axis, "y8axis") X(jqpoxyY9Axis, "y9axis")
 ZQ_OPTION_ENUM(TIWZQJQPlotOptionsXYAxes, ZQ_PLOT_XYAXES_VALUES)
 
 // Renderer kinds. Their texts are not written; they name the kinds.
-#define ZQ_PLOT_SERIES_RENDERS_VALUES(X)                                  \
-  X(jqprBarRenderer, "Bar")                                               \
-  X(jqprBlockRenderer, "Block")                                           \
-  X(jqprBubbleRenderer, "Bubble")                                         \
-  X(jqprDonutRenderer, "Donut")                                           \
-  X(jqprFunnelRenderer, "Funnel")                                         \
-  X(jqprLineRenderer, "Line") X(jqprMekkoRenderer, "Mekko")               \
-      X(jqprMeterGaugeRenderer, "MeterGauge") X(jqprOHLCRenderer, "OHLC") \
-          X(jqprPieRenderer, "Pie") X(jqprBezierCurveRenderer, "BezierCurve")
+#define ZQ_PLOT_SERIES_RENDERS_VALUES(X)                                \
+  X(jqprBarRenderer, "Bar")                                             \
+  X(jqprBlockRenderer, "Block")                                         \
+  X(jqprBubbleRenderer, "Bubble")                                       \
+  X(jqprDonutRenderer, "Donut")                                         \
+  X(jqprFunnelRenderer, "Funnel")                                       \
+  X(jqprLineRenderer, "Line")                                           \
+  X(jqprMekkoRenderer, "Mekko") X(jqprMeterGaugeRenderer, "MeterGauge") \
+      X(jqprOHLCRenderer, "OHLC") X(jqprPieRenderer, "Pie")             \
+          X(jqprBezierCurveRenderer, "BezierCurve")
 ZQ_OPTION_ENUM(TIWZQJQPlotSeriesRenders, ZQ_PLOT_SERIES_RENDERS_VALUES)
 
 #define ZQ_PLOT_AXES_RENDERS_VALUES(X) \
@@ -140,14 +142,15 @@ ZQ_OPTION_ENUM(TIWZQJQPlotHighlighterOptionsTooltipAxes, ZQ_PLOT_TOOLTIP_AXES_VA
   X(jqptlotLinear, "linear") X(jqptlotExponential, "exponential") X(jqptlotExp, "exp")
 ZQ_OPTION_ENUM(TIWZQJQPlotTrendlineOptionsType, ZQ_PLOT_TRENDLINE_TYPE_VALUES)
 
-#define ZQ_PLOT_MARKER_STYLE_VALUES(X)                          \
-  X(jqpmosDiamond, "diamond")                                   \
-  X(jqpmosCircle, "circle")                                     \
-  X(jqpmosSquare, "square")                                     \
-  X(jqpmosX, "x")                                               \
-  X(jqpmosPlus, "plus")                                         \
-  X(jqpmosDash, "dash") X(jqpmosFilledDiamond, "filledDiamond") \
-      X(jqpmosFilledCircle, "filledCircle") X(jqpmosFilledSquare, "filledSquare")
+#define ZQ_PLOT_MARKER_STYLE_VALUES(X)                                          \
+  X(jqpmosDiamond, "diamond")                                                   \
+  X(jqpmosCircle, "circle")                                                     \
+  X(jqpmosSquare, "square")                                                     \
+  X(jqpmosX, "x")                                                               \
+  X(jqpmosPlus, "plus")                                                         \
+  X(jqpmosDash, "dash")                                                         \
+  X(jqpmosFilledDiamond, "filledDiamond") X(jqpmosFilledCircle, "filledCircle") \
+      X(jqpmosFilledSquare, "filledSquare")
 ZQ_OPTION_ENUM(TIWZQJQPlotMarkerOptionsStyle, ZQ_PLOT_MARKER_STYLE_VALUES)
 
 #define ZQ_PLOT_LINE_CAP_VALUES(X) \
@@ -249,6 +252,17 @@ class TIWZQJQPlotLabelRendersBase : public TIWZQJQPlotPluginBase {
   };
 #define ZQ_PLOT_NO_ROWS(X)
 
+// Members several series renderers share, in their order there.
+#define ZQ_PLOT_HIGHLIGHT_ROWS(X)                             \
+  X(Boolean, HighlightMouseOver, "highlightMouseOver", true)  \
+  X(Boolean, HighlightMouseDown, "highlightMouseDown", false) \
+  X(SimpleArray, HighlightColors, "highlightColors", true)
+#define ZQ_PLOT_DATA_LABEL_ROWS(X, SHOW)                        \
+  X(JSon, DataLabels, "dataLabels", "\"percent\"")              \
+  X(Boolean, ShowDataLabels, "showDataLabels", SHOW)            \
+  X(String, DataLabelFormatString, "dataLabelFormatString", "") \
+  X(Integer, DataLabelThreshold, "dataLabelThreshold", 3)
+
 #define ZQ_PLOT_BAR_ROWS(X)                                                    \
   X(Integer, BarPadding, "barPadding", 8)                                      \
   X(Integer, BarMargin, "barMargin", 10)                                       \
@@ -266,9 +280,7 @@ class TIWZQJQPlotLabelRendersBase : public TIWZQJQPlotPluginBase {
   X(Boolean, Waterfall, "waterfall", false)                                    \
   X(Integer, Groups, "groups", 1)                                              \
   X(Boolean, VaryBarColor, "varyBarColor", false)                              \
-  X(Boolean, HighlightMouseOver, "highlightMouseOver", true)                   \
-  X(Boolean, HighlightMouseDown, "highlightMouseDown", false)                  \
-  X(SimpleArray, HighlightColors, "highlightColors", true)                     \
+  ZQ_PLOT_HIGHLIGHT_ROWS(X)                                                    \
   X(ObjList, TooltipAxesGroups, "tooltipAxesGroups", TIWZQJSonSimpleArrArrays) \
   X(Boolean, FillToZero, "fillToZero", false)
 
@@ -299,9 +311,7 @@ class TIWZQJQPlotBlockRendererOptions : public TIWZQJQPlotSeriesRendersBase {
   X(Double, AutoscaleMultiplier, "autoscaleMultiplier", 1)         \
   X(Double, AutoscalePointsFactor, "autoscalePointsFactor", -0.07) \
   X(Boolean, EscapeHtml, "escapeHtml", true)                       \
-  X(Boolean, HighlightMouseOver, "highlightMouseOver", true)       \
-  X(Boolean, HighlightMouseDown, "highlightMouseDown", false)      \
-  X(SimpleArray, HighlightColors, "highlightColors", true)         \
+  ZQ_PLOT_HIGHLIGHT_ROWS(X)                                        \
   X(Double, BubbleAlpha, "bubbleAlpha", 1)                         \
   X(Double, HighlightAlpha, "highlightAlpha", 0)                   \
   X(Boolean, BubbleGradients, "bubbleGradients", false)            \
@@ -320,13 +330,8 @@ ZQ_PLOT_RENDERER_CLASS(TIWZQJQPlotBubbleRendererOptions, TIWZQJQPlotSeriesRender
   X(Double, ShadowOffset, "shadowOffset", 2)                         \
   X(Double, ShadowAlpha, "shadowAlpha", 0.07)                        \
   X(Double, ShadowDepth, "shadowDepth", 5)                           \
-  X(Boolean, HighlightMouseOver, "highlightMouseOver", true)         \
-  X(Boolean, HighlightMouseDown, "highlightMouseDown", false)        \
-  X(SimpleArray, HighlightColors, "highlightColors", true)           \
-  X(JSon, DataLabels, "dataLabels", "\"percent\"")                   \
-  X(Boolean, ShowDataLabels, "showDataLabels", false)                \
-  X(String, DataLabelFormatString, "dataLabelFormatString", "")      \
-  X(Integer, DataLabelThreshold, "dataLabelThreshold", 3)            \
+  ZQ_PLOT_HIGHLIGHT_ROWS(X)                                          \
+  ZQ_PLOT_DATA_LABEL_ROWS(X, false)                                  \
   X(Double, DataLabelPositionFactor, "dataLabelPositionFactor", 0.4) \
   X(Integer, DataLabelNudge, "dataLabelNudge", 0)                    \
   X(Integer, StartAngle, "startAngle", 0)
@@ -340,15 +345,10 @@ ZQ_PLOT_RENDERER_CLASS(TIWZQJQPlotDonutRendererOptions, TIWZQJQPlotSeriesRenders
   X(Double, ShadowOffset, "shadowOffset", 2)                                \
   X(Double, ShadowAlpha, "shadowAlpha", 0.07)                               \
   X(Double, ShadowDepth, "shadowDepth", 5)                                  \
-  X(Boolean, HighlightMouseOver, "highlightMouseOver", true)                \
-  X(Boolean, HighlightMouseDown, "highlightMouseDown", false)               \
-  X(SimpleArray, HighlightColors, "highlightColors", true)                  \
+  ZQ_PLOT_HIGHLIGHT_ROWS(X)                                                 \
   X(Double, WidthRatio, "widthRatio", 0.2)                                  \
   X(Integer, LineWidth, "lineWidth", 2)                                     \
-  X(JSon, DataLabels, "dataLabels", "\"percent\"")                          \
-  X(Boolean, ShowDataLabels, "showDataLabels", true)                        \
-  X(String, DataLabelFormatString, "dataLabelFormatString", "")             \
-  X(Integer, DataLabelThreshold, "dataLabelThreshold", 3)
+  ZQ_PLOT_DATA_LABEL_ROWS(X, true)
 ZQ_PLOT_RENDERER_CLASS(TIWZQJQPlotFunnelRendererOptions, TIWZQJQPlotSeriesRendersBase,
                        ZQ_PLOT_FUNNEL_ROWS, "$.jqplot.FunnelRenderer")
 
@@ -426,13 +426,8 @@ ZQ_PLOT_RENDERER_CLASS(TIWZQJQPlotOHLCRendererOptions, TIWZQJQPlotSeriesRendersB
   X(Double, ShadowOffset, "shadowOffset", 2)                          \
   X(Double, ShadowDepth, "shadowDepth", 5)                            \
   X(Double, ShadowAlpha, "shadowAlpha", 0.07)                         \
-  X(Boolean, HighlightMouseOver, "highlightMouseOver", true)          \
-  X(Boolean, HighlightMouseDown, "highlightMouseDown", false)         \
-  X(SimpleArray, HighlightColors, "highlightColors", true)            \
-  X(JSon, DataLabels, "dataLabels", "\"percent\"")                    \
-  X(Boolean, ShowDataLabels, "showDataLabels", false)                 \
-  X(String, DataLabelFormatString, "dataLabelFormatString", "")       \
-  X(Integer, DataLabelThreshold, "dataLabelThreshold", 3)             \
+  ZQ_PLOT_HIGHLIGHT_ROWS(X)                                           \
+  ZQ_PLOT_DATA_LABEL_ROWS(X, false)                                   \
   X(Double, DataLabelPositionFactor, "dataLabelPositionFactor", 0.52) \
   X(Integer, DataLabelNudge, "dataLabelNudge", 2)                     \
   X(Boolean, DataLabelCenterOn, "dataLabelCenterOn", true)            \
