@@ -357,7 +357,7 @@ ISuperObject TIWZQJQPlotCanvasOverlayLineBase::GetJSonEx(bool AllProps, bool,
   // The overlay's array form forces the values of its elements; a line
   // writes only what differs from its defaults, its JSON texts as JSON.
   ISuperObject json = TIWZQJSon::GetJSonEx(AllProps, false, Members, OnlyCount);
-  if (Members) return json;
+  if (Members || !WrapperName()) return json;
   ISuperObject wrapped = SO();
   wrapped->PutO(WrapperName(), ObjectOrEmpty(json));
   return wrapped;

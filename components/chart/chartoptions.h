@@ -75,21 +75,22 @@ ZQ_OPTION_ENUM(TIWZQJQPlotOptionsYAxes, ZQ_PLOT_YAXES_VALUES)
   X(jqpoxyY2Axis, "y2axis")                                                     \
   X(jqpoxyY3Axis, "y3axis")                                                     \
   X(jqpoxyY4Axis, "y4axis")                                                     \
-  X(jqpoxyY5Axis, "y5axis") X(jqpoxyY6Axis, "y6axis") X(jqpoxyY7Axis, "y7axis") \
-      X(jqpoxyY8Axis, "y8axis") X(jqpoxyY9Axis, "y9axis")
+  X(jqpoxyY5Axis, "y5axis")                                                     \
+  X(jqpoxyY6Axis, "y6axis") X(jqpoxyY7Axis, "y7axis") X(jqpoxyY8Axis, "y8axis") \
+      X(jqpoxyY9Axis, "y9axis")
 ZQ_OPTION_ENUM(TIWZQJQPlotOptionsXYAxes, ZQ_PLOT_XYAXES_VALUES)
 
 // Renderer kinds. Their texts are not written; they name the kinds.
-#define ZQ_PLOT_SERIES_RENDERS_VALUES(X)                                \
-  X(jqprBarRenderer, "Bar")                                             \
-  X(jqprBlockRenderer, "Block")                                         \
-  X(jqprBubbleRenderer, "Bubble")                                       \
-  X(jqprDonutRenderer, "Donut")                                         \
-  X(jqprFunnelRenderer, "Funnel")                                       \
-  X(jqprLineRenderer, "Line")                                           \
-  X(jqprMekkoRenderer, "Mekko") X(jqprMeterGaugeRenderer, "MeterGauge") \
-      X(jqprOHLCRenderer, "OHLC") X(jqprPieRenderer, "Pie")             \
-          X(jqprBezierCurveRenderer, "BezierCurve")
+#define ZQ_PLOT_SERIES_RENDERS_VALUES(X)                                                        \
+  X(jqprBarRenderer, "Bar")                                                                     \
+  X(jqprBlockRenderer, "Block")                                                                 \
+  X(jqprBubbleRenderer, "Bubble")                                                               \
+  X(jqprDonutRenderer, "Donut")                                                                 \
+  X(jqprFunnelRenderer, "Funnel")                                                               \
+  X(jqprLineRenderer, "Line")                                                                   \
+  X(jqprMekkoRenderer, "Mekko")                                                                 \
+  X(jqprMeterGaugeRenderer, "MeterGauge") X(jqprOHLCRenderer, "OHLC") X(jqprPieRenderer, "Pie") \
+      X(jqprBezierCurveRenderer, "BezierCurve")
 ZQ_OPTION_ENUM(TIWZQJQPlotSeriesRenders, ZQ_PLOT_SERIES_RENDERS_VALUES)
 
 #define ZQ_PLOT_AXES_RENDERS_VALUES(X) \
@@ -142,15 +143,15 @@ ZQ_OPTION_ENUM(TIWZQJQPlotHighlighterOptionsTooltipAxes, ZQ_PLOT_TOOLTIP_AXES_VA
   X(jqptlotLinear, "linear") X(jqptlotExponential, "exponential") X(jqptlotExp, "exp")
 ZQ_OPTION_ENUM(TIWZQJQPlotTrendlineOptionsType, ZQ_PLOT_TRENDLINE_TYPE_VALUES)
 
-#define ZQ_PLOT_MARKER_STYLE_VALUES(X)                                          \
-  X(jqpmosDiamond, "diamond")                                                   \
-  X(jqpmosCircle, "circle")                                                     \
-  X(jqpmosSquare, "square")                                                     \
-  X(jqpmosX, "x")                                                               \
-  X(jqpmosPlus, "plus")                                                         \
-  X(jqpmosDash, "dash")                                                         \
-  X(jqpmosFilledDiamond, "filledDiamond") X(jqpmosFilledCircle, "filledCircle") \
-      X(jqpmosFilledSquare, "filledSquare")
+#define ZQ_PLOT_MARKER_STYLE_VALUES(X)    \
+  X(jqpmosDiamond, "diamond")             \
+  X(jqpmosCircle, "circle")               \
+  X(jqpmosSquare, "square")               \
+  X(jqpmosX, "x")                         \
+  X(jqpmosPlus, "plus")                   \
+  X(jqpmosDash, "dash")                   \
+  X(jqpmosFilledDiamond, "filledDiamond") \
+  X(jqpmosFilledCircle, "filledCircle") X(jqpmosFilledSquare, "filledSquare")
 ZQ_OPTION_ENUM(TIWZQJQPlotMarkerOptionsStyle, ZQ_PLOT_MARKER_STYLE_VALUES)
 
 #define ZQ_PLOT_LINE_CAP_VALUES(X) \
@@ -824,7 +825,9 @@ class TIWZQJQPlotCanvasOverlayLineBase : public TIWZQJSon {
   using TIWZQJSon::TIWZQJSon;
   ISuperObject GetJSonEx(bool AllProps, bool ForceVal, TIWZQResponseMemberList* Members,
                          bool OnlyCount) override;
-  virtual const char* WrapperName() const = 0;
+  // The kind's name; none for the base itself, which is written unwrapped
+  // (and can be created, as every registered option class can).
+  virtual const char* WrapperName() const { return nullptr; }
 };
 
 #define ZQ_PLOT_LINE_OBJ_ROWS(X) \

@@ -5,10 +5,12 @@
 
 #include <gtest/gtest.h>
 
+#include <set>
 #include <string>
 
 #include "components/chart/chart.h"
 #include "error_message.h"
+#include "events/func.h"
 #include "foundation/exception.h"
 #include "host/application.h"
 #include "host/testing.h"
@@ -380,6 +382,21 @@ TEST_F(ChartOptions, ThemeWritesItsMembersAndAlwaysItsSeriesStyle) {
   TIWZQJQPlotOptionsTheme* copy = engine->GetThemes()->Add();
   copy->Assign(t);
   EXPECT_EQ(Text(copy), Text(t));
+}
+
+TEST_F(ChartOptions, EveryChartOptionClassBuildsFromItsRows) {
+  // Each registered class is created and its members checked against its rows
+  // (the overlay's line base too, which no holder creates).
+  ZQRegisterEventFunctions();
+  EXPECT_NO_THROW(ZQCheckOptionClasses());
+  std::set<std::string> names;
+  for (const TZQOptionClassEntry& e : ZQRegisteredOptionClasses()) names.insert(e.Class().Name());
+  for (const char* cls :
+       {"TIWZQJQPlotMeterGaugeRendererOptions", "TIWZQJQPlotCategoryAxisRendererOptions",
+        "TIWZQJQPlotShapeRendererOptions", "TIWZQJQPlotShadowRendererOptions",
+        "TIWZQJQPlotOptionsTickOptions", "TIWZQJQPlotOptionsTheme",
+        "TIWZQJQPlotOptionsFunnelSeriesStyle", "TIWZQJQPlotThemeEngine"})
+    EXPECT_EQ(names.count(cls), 1u) << cls;
 }
 
 }  // namespace
