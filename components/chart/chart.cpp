@@ -429,6 +429,10 @@ void TIWZQJQCustomPlot::GetJSFilesToLoad(TIWZQPluginsFilesToLoad* AList) {
   };
   auto axis = [AList](TIWZQJQPlotOptionsAxesDefaults* a) {
     AList->AddRenderFile(a->GetAxesRender());
+    if (a->GetAxesRender() == TIWZQJQPlotAxesRenders::jqparCategoryAxisRenderer)
+      if (auto* c =
+              dynamic_cast<TIWZQJQPlotCategoryAxisRendererOptions*>(a->GetAxesRenderOptions()))
+        AList->AddRenderFile(c->GetTickRenderer());
     AList->AddRenderFile(a->GetTickRenderer());
     AList->AddRenderFile(a->GetLabelRenderer());
   };
@@ -573,6 +577,7 @@ void TIWZQJQCustomPlot::ResetJSonProps() {
   GetJQPlotConfig()->ResetProps();
   GetJQPlotEvents()->ResetProps();
   GetJQThemeEngine()->ResetProps();
+  GetJQThemeEngine()->ResetCustomProps();
   opts->SetOnGetJQPlotData({});
   opts->SetOnGetJQPlotDataEx({});
 }

@@ -25,7 +25,7 @@
 #include <functional>
 #include <string>
 
-#include "components/chart/chartoptions.h"
+#include "components/chart/chartthemes.h"
 #include "framework/jqcontainer.h"
 
 namespace zq {

@@ -179,6 +179,31 @@ std::string TIWZQJQPlotTickRendersBase::GetFixedScript(TObject* AFunc, bool&) {
 
 ZQ_IMPLEMENT_OPTIONS(TIWZQJQPlotBarRendererOptions) {}
 ZQ_IMPLEMENT_OPTIONS(TIWZQJQPlotBlockRendererOptions) {}
+
+TIWZQJQPlotBlockRendererOptions::TIWZQJQPlotBlockRendererOptions(TCollection* ACollection)
+    : TIWZQJQPlotSeriesRendersBase(ACollection) {
+  FRendererJSon = "$.jqplot.BlockRenderer";
+}
+
+std::string TIWZQJQPlotBlockRendererOptions::jsMoveBlock(int AIndex, int AX, int AY,
+                                                         int ADuration) {
+  TIWZQJQCustomPlot* plot = GetJQPlot();
+  const std::string args = ADuration < 0 ? Format("%d,%d,%d", AIndex, AX, AY)
+                                         : Format("%d,%d,%d,%d", AIndex, AX, AY, ADuration);
+  const std::string obj = plot->GetObjectName();
+  // A series entry of the series list: that series; otherwise (the series
+  // defaults) every series that is drawn by the block renderer.
+  auto* series = dynamic_cast<TIWZQJQPlotOptionsSeriesDefaults*>(GetOwner());
+  if (series && dynamic_cast<TIWZQJQPlotOptionsSeriesList*>(series->GetCollection()))
+    return plot->DoProtectMethod(
+        Format("%s.series[%d].moveBlock(%s);", obj, series->GetItemIndex(), args));
+  return plot->DoProtectMethod(Format(
+      "%s.each(%s.series,function(i,s){if (s.moveBlock) s.moveBlock(%s);});", ZQJQuery, obj, args));
+}
+
+void TIWZQJQPlotBlockRendererOptions::MoveBlock(int AIndex, int AX, int AY, int ADuration) {
+  GetJQPlot()->AddJavaScriptToResponse(jsMoveBlock(AIndex, AX, AY, ADuration), true, true);
+}
 ZQ_IMPLEMENT_OPTIONS(TIWZQJQPlotBubbleRendererOptions) {}
 ZQ_IMPLEMENT_OPTIONS(TIWZQJQPlotDonutRendererOptions) {}
 ZQ_IMPLEMENT_OPTIONS(TIWZQJQPlotFunnelRendererOptions) {}
@@ -192,13 +217,64 @@ ZQ_IMPLEMENT_OPTIONS(TIWZQJQPlotDateAxisRendererOptions) {}
 ZQ_IMPLEMENT_OPTIONS(TIWZQJQPlotLinearAxisRendererOptions) {}
 ZQ_IMPLEMENT_OPTIONS(TIWZQJQPlotLogAxisRendererOptions) {}
 ZQ_IMPLEMENT_OPTIONS(TIWZQJQPlotMekkoAxisRendererOptions) {}
-ZQ_IMPLEMENT_OPTIONS(TIWZQJQPlotCategoryAxisRendererOptions) {}
+ZQ_IMPLEMENT_OPTIONS(TIWZQJQPlotCategoryAxisRendererOptions) {
+  using T = TIWZQJQPlotCategoryAxisRendererOptions;
+  c.Prop("TickRenderer", &T::GetTickRenderer, &T::SetTickRenderer);
+  c.Prop("TickOptions", &T::GetTickOptions, &T::SetTickOptions);
+}
+
+TIWZQJQPlotCategoryAxisRendererOptions::TIWZQJQPlotCategoryAxisRendererOptions(
+    TCollection* ACollection)
+    : TIWZQJQPlotAxesRendersBase(ACollection) {
+  FRendererJSon = "$.jqplot.CategoryAxisRenderer";
+}
+void TIWZQJQPlotCategoryAxisRendererOptions::SetTickRenderer(TIWZQJQPlotTickRenders AValue) {
+  SlotSetKind(FTick, static_cast<int>(AValue));
+}
+TIWZQJQPlotTickRendersBase* TIWZQJQPlotCategoryAxisRendererOptions::GetTickOptions() {
+  return SlotOptions<TIWZQJQPlotTickRendersBase>(this, FTick, kTickRendererClasses, "TickOptions");
+}
+void TIWZQJQPlotCategoryAxisRendererOptions::SetTickOptions(TIWZQJQPlotTickRendersBase* AValue) {
+  GetTickOptions()->Assign(AValue);
+}
+const ClassInfo& TIWZQJQPlotCategoryAxisRendererOptions::GetTickOptionsClass() const {
+  return KindClass(kTickRendererClasses, FTick.Kind);
+}
+bool TIWZQJQPlotCategoryAxisRendererOptions::GetCustomJq(const std::string& APropName,
+                                                         const ISuperObject&) {
+  return APropName == "TickRenderer" || APropName == "TickOptions";
+}
+ISuperObject TIWZQJQPlotCategoryAxisRendererOptions::GetJSonEx(bool AllProps, bool ForceVal,
+                                                               TIWZQResponseMemberList* Members,
+                                                               bool OnlyCount) {
+  ISuperObject json = TIWZQJQPlotAxesRendersBase::GetJSonEx(AllProps, ForceVal, Members, OnlyCount);
+  if (Members) return json;
+  json = ObjectOrEmpty(json);
+  PutRenderer(json, GetTickOptions(),
+              GetTickRenderer() == TIWZQJQPlotTickRenders::jqptrAxisTickRenderer, "tickRenderer",
+              "tickOptions", true);
+  return json;
+}
+void TIWZQJQPlotCategoryAxisRendererOptions::Assign(const TPersistent* Source) {
+  TIWZQJQPlotAxesRendersBase::Assign(Source);
+  if (auto* s = dynamic_cast<const TIWZQJQPlotCategoryAxisRendererOptions*>(Source))
+    SlotAssign<TIWZQJQPlotTickRendersBase>(this, FTick, s->FTick, kTickRendererClasses,
+                                           "TickOptions");
+}
 ZQ_IMPLEMENT_OPTIONS(TIWZQJQPlotAxisTickRendererOptions) {}
 ZQ_IMPLEMENT_OPTIONS(TIWZQJQPlotCanvasAxisTickRendererOptions) {}
 ZQ_IMPLEMENT_OPTIONS(TIWZQJQPlotAxisLabelRendererOptions) {}
 ZQ_IMPLEMENT_OPTIONS(TIWZQJQPlotCanvasAxisLabelRendererOptions) {}
 ZQ_IMPLEMENT_OPTIONS(TIWZQJQPlotLegendRendererDefault) {}
 ZQ_IMPLEMENT_OPTIONS(TIWZQJQPlotEnhancedLegendRendererOptions) {}
+ZQ_IMPLEMENT_CLASS(TIWZQJQPlotRendersBase) {}
+ZQ_IMPLEMENT_OPTIONS(TIWZQJQPlotShapeRendererOptions) {}
+ZQ_IMPLEMENT_OPTIONS(TIWZQJQPlotShadowRendererOptions) {}
+ZQ_IMPLEMENT_OPTIONS(TIWZQJQPlotFunnelLegendOptions) {}
+ZQ_IMPLEMENT_OPTIONS(TIWZQJQPlotOptionsMarkerOptions) {}
+ZQ_IMPLEMENT_OPTIONS(TIWZQJQPlotOptionsTickOptions) {}
+ZQ_IMPLEMENT_CLASS(TIWZQJQPlotCanvasGridRendererOptions) {}
+ZQ_IMPLEMENT_CLASS(TIWZQJQPlotDivTitleRendererOptions) {}
 
 // ---------------------------------------------------------------- plug-in options
 
@@ -213,6 +289,20 @@ ZQ_IMPLEMENT_OPTIONS(TIWZQJQPlotCursorOptions) {}
 
 std::string TIWZQJQPlotCursorOptions::GetFixedScript(TObject* AFunc, bool&) {
   return FixedFor(AFunc, "CursorLegendFormatString", "$.jqplot.Cursor.cursorLegendFormatString");
+}
+
+std::string TIWZQJQPlotCursorOptions::jsZoomProxy(TIWZQJQCustomPlot* ATarget,
+                                                  TIWZQJQCustomPlot* AController) {
+  if (!ATarget || !AController || !GetShow()) return {};
+  return GetJQPlot()->DoProtectMethod(Format("%s.jqplot.Cursor.zoomProxy(%s,%s);", ZQJQuery,
+                                             ATarget->GetObjectName(),
+                                             AController->GetObjectName()));
+}
+
+void TIWZQJQPlotCursorOptions::ZoomProxy(TIWZQJQCustomPlot* ATarget,
+                                         TIWZQJQCustomPlot* AController) {
+  const std::string script = jsZoomProxy(ATarget, AController);
+  if (!script.empty()) GetJQPlot()->AddJavaScriptToResponse(script, true, true);
 }
 
 ZQ_IMPLEMENT_OPTIONS(TIWZQJQPlotDragableOptions) {}
@@ -261,11 +351,13 @@ void TIWZQJQPlotTrendlineOptions::ResetCustomProps() {
 
 ZQ_IMPLEMENT_OPTIONS(TIWZQJQPlotCanvasOverlayLineBase) {}
 
-ISuperObject TIWZQJQPlotCanvasOverlayLineBase::GetJSonEx(bool AllProps, bool ForceVal,
+ISuperObject TIWZQJQPlotCanvasOverlayLineBase::GetJSonEx(bool AllProps, bool,
                                                          TIWZQResponseMemberList* Members,
                                                          bool OnlyCount) {
-  ISuperObject json = TIWZQJSon::GetJSonEx(AllProps, ForceVal, Members, OnlyCount);
-  if (Members) return json;
+  // The overlay's array form forces the values of its elements; a line
+  // writes only what differs from its defaults, its JSON texts as JSON.
+  ISuperObject json = TIWZQJSon::GetJSonEx(AllProps, false, Members, OnlyCount);
+  if (Members || !WrapperName()) return json;
   ISuperObject wrapped = SO();
   wrapped->PutO(WrapperName(), ObjectOrEmpty(json));
   return wrapped;
@@ -675,6 +767,13 @@ ISuperObject TIWZQJQPlotOptions::GetJSonEx(bool AllProps, bool ForceVal,
   put("cursor", GetCursor()->GetShow(), GetCursor());
   put("highlighter", GetHighLighter()->GetShow(), GetHighLighter());
   put("dragable", GetDragable()->GetEnable(), GetDragable());
+  if (GetDragable()->GetEnable()) {
+    // The plug-in drags only the points of series marked dragable, and marks
+    // none unless every plug-in of the page is switched on.
+    ISuperObject defaults = json->AsObject()->GetO("seriesDefaults");
+    if (!defaults) json->PutO("seriesDefaults", defaults = SO());
+    if (!defaults->AsObject()->GetO("isDragable")) defaults->PutB("isDragable", true);
+  }
   put("canvasOverlay", GetCanvasOverlay()->GetShow(), GetCanvasOverlay());
   return json;
 }
@@ -752,7 +851,5 @@ TIWZQFunc* TIWZQJQPlotEvents::GetOnBeforeInit() {
 void TIWZQJQPlotEvents::SetOnBeforeInit(TIWZQFunc* AValue) {
   GetOnBeforeInit()->Assign(AValue);
 }
-
-ZQ_IMPLEMENT_CLASS(TIWZQJQPlotThemeEngine) {}
 
 }  // namespace zq

@@ -56,34 +56,41 @@ ZQ_OPTION_ENUM(TIWZQJQPlotLegendPlacement, ZQ_PLOT_LEGEND_PLACEMENT_VALUES)
 #define ZQ_PLOT_XAXES_VALUES(X) X(jqpoxXAxis, "xaxis") X(jqpoxX2Axis, "x2axis")
 ZQ_OPTION_ENUM(TIWZQJQPlotOptionsXAxes, ZQ_PLOT_XAXES_VALUES)
 
-#define ZQ_PLOT_YAXES_VALUES(X)                                              \
-  X(jqpoyYAxis, "yaxis")                                                     \
-  X(jqpoyY2Axis, "y2axis")                                                   \
-  X(jqpoyY3Axis, "y3axis")                                                   \
-  X(jqpoyY4Axis, "y4axis") X(jqpoyY5Axis, "y5axis") X(jqpoyY6Axis, "y6axis") \
-      X(jqpoyY7Axis, "y7axis") X(jqpoyY8Axis, "y8axis") X(jqpoyY9Axis, "y9axis")
+#define ZQ_PLOT_YAXES_VALUES(X) \
+  X(jqpoyYAxis, "yaxis")        \
+  X(jqpoyY2Axis, "y2axis")      \
+  X(jqpoyY3Axis, "y3axis")      \
+  X(jqpoyY4Axis, "y4axis")      \
+  X(jqpoyY5Axis, "y5axis")      \
+  X(jqpoyY6Axis, "y6axis")      \
+  X(jqpoyY7Axis, "y7axis") X(jqpoyY8Axis, "y8axis") X(jqpoyY9Axis, "y9axis")
 ZQ_OPTION_ENUM(TIWZQJQPlotOptionsYAxes, ZQ_PLOT_YAXES_VALUES)
 
 // The axis an item of the axes list configures; its text is the name the
 // item is written under.
-#define ZQ_PLOT_XYAXES_VALUES(X)                                                    \
-  X(jqpoxyXAxis, "xaxis")                                                           \
-  X(jqpoxyX2Axis, "x2axis")                                                         \
-  X(jqpoxyYAxis, "yaxis")                                                           \
-  X(jqpoxyY2Axis, "y2axis") X(jqpoxyY3Axis, "y3axis") X(jqpoxyY4Axis, "y4axis")     \
-      X(jqpoxyY5Axis, "y5axis") X(jqpoxyY6Axis, "y6axis") X(jqpoxyY7Axis, "y7axis") \
-          X(jqpoxyY8Axis, "y8axis") X(jqpoxyY9Axis, "y9axis")
+#define ZQ_PLOT_XYAXES_VALUES(X)                                                \
+  X(jqpoxyXAxis, "xaxis")                                                       \
+  X(jqpoxyX2Axis, "x2axis")                                                     \
+  X(jqpoxyYAxis, "yaxis")                                                       \
+  X(jqpoxyY2Axis, "y2axis")                                                     \
+  X(jqpoxyY3Axis, "y3axis")                                                     \
+  X(jqpoxyY4Axis, "y4axis")                                                     \
+  X(jqpoxyY5Axis, "y5axis")                                                     \
+  X(jqpoxyY6Axis, "y6axis") X(jqpoxyY7Axis, "y7axis") X(jqpoxyY8Axis, "y8axis") \
+      X(jqpoxyY9Axis, "y9axis")
 ZQ_OPTION_ENUM(TIWZQJQPlotOptionsXYAxes, ZQ_PLOT_XYAXES_VALUES)
 
 // Renderer kinds. Their texts are not written; they name the kinds.
-#define ZQ_PLOT_SERIES_RENDERS_VALUES(X)                                                    \
-  X(jqprBarRenderer, "Bar")                                                                 \
-  X(jqprBlockRenderer, "Block")                                                             \
-  X(jqprBubbleRenderer, "Bubble")                                                           \
-  X(jqprDonutRenderer, "Donut") X(jqprFunnelRenderer, "Funnel") X(jqprLineRenderer, "Line") \
-      X(jqprMekkoRenderer, "Mekko") X(jqprMeterGaugeRenderer, "MeterGauge")                 \
-          X(jqprOHLCRenderer, "OHLC") X(jqprPieRenderer, "Pie")                             \
-              X(jqprBezierCurveRenderer, "BezierCurve")
+#define ZQ_PLOT_SERIES_RENDERS_VALUES(X)                                                        \
+  X(jqprBarRenderer, "Bar")                                                                     \
+  X(jqprBlockRenderer, "Block")                                                                 \
+  X(jqprBubbleRenderer, "Bubble")                                                               \
+  X(jqprDonutRenderer, "Donut")                                                                 \
+  X(jqprFunnelRenderer, "Funnel")                                                               \
+  X(jqprLineRenderer, "Line")                                                                   \
+  X(jqprMekkoRenderer, "Mekko")                                                                 \
+  X(jqprMeterGaugeRenderer, "MeterGauge") X(jqprOHLCRenderer, "OHLC") X(jqprPieRenderer, "Pie") \
+      X(jqprBezierCurveRenderer, "BezierCurve")
 ZQ_OPTION_ENUM(TIWZQJQPlotSeriesRenders, ZQ_PLOT_SERIES_RENDERS_VALUES)
 
 #define ZQ_PLOT_AXES_RENDERS_VALUES(X) \
@@ -136,13 +143,15 @@ ZQ_OPTION_ENUM(TIWZQJQPlotHighlighterOptionsTooltipAxes, ZQ_PLOT_TOOLTIP_AXES_VA
   X(jqptlotLinear, "linear") X(jqptlotExponential, "exponential") X(jqptlotExp, "exp")
 ZQ_OPTION_ENUM(TIWZQJQPlotTrendlineOptionsType, ZQ_PLOT_TRENDLINE_TYPE_VALUES)
 
-#define ZQ_PLOT_MARKER_STYLE_VALUES(X)                                              \
-  X(jqpmosDiamond, "diamond")                                                       \
-  X(jqpmosCircle, "circle")                                                         \
-  X(jqpmosSquare, "square")                                                         \
-  X(jqpmosX, "x") X(jqpmosPlus, "plus") X(jqpmosDash, "dash")                       \
-      X(jqpmosFilledDiamond, "filledDiamond") X(jqpmosFilledCircle, "filledCircle") \
-          X(jqpmosFilledSquare, "filledSquare")
+#define ZQ_PLOT_MARKER_STYLE_VALUES(X)    \
+  X(jqpmosDiamond, "diamond")             \
+  X(jqpmosCircle, "circle")               \
+  X(jqpmosSquare, "square")               \
+  X(jqpmosX, "x")                         \
+  X(jqpmosPlus, "plus")                   \
+  X(jqpmosDash, "dash")                   \
+  X(jqpmosFilledDiamond, "filledDiamond") \
+  X(jqpmosFilledCircle, "filledCircle") X(jqpmosFilledSquare, "filledSquare")
 ZQ_OPTION_ENUM(TIWZQJQPlotMarkerOptionsStyle, ZQ_PLOT_MARKER_STYLE_VALUES)
 
 #define ZQ_PLOT_LINE_CAP_VALUES(X) \
@@ -244,6 +253,17 @@ class TIWZQJQPlotLabelRendersBase : public TIWZQJQPlotPluginBase {
   };
 #define ZQ_PLOT_NO_ROWS(X)
 
+// Members several series renderers share, in their order there.
+#define ZQ_PLOT_HIGHLIGHT_ROWS(X)                             \
+  X(Boolean, HighlightMouseOver, "highlightMouseOver", true)  \
+  X(Boolean, HighlightMouseDown, "highlightMouseDown", false) \
+  X(SimpleArray, HighlightColors, "highlightColors", true)
+#define ZQ_PLOT_DATA_LABEL_ROWS(X, SHOW)                        \
+  X(JSon, DataLabels, "dataLabels", "\"percent\"")              \
+  X(Boolean, ShowDataLabels, "showDataLabels", SHOW)            \
+  X(String, DataLabelFormatString, "dataLabelFormatString", "") \
+  X(Integer, DataLabelThreshold, "dataLabelThreshold", 3)
+
 #define ZQ_PLOT_BAR_ROWS(X)                                                    \
   X(Integer, BarPadding, "barPadding", 8)                                      \
   X(Integer, BarMargin, "barMargin", 10)                                       \
@@ -261,47 +281,175 @@ class TIWZQJQPlotLabelRendersBase : public TIWZQJQPlotPluginBase {
   X(Boolean, Waterfall, "waterfall", false)                                    \
   X(Integer, Groups, "groups", 1)                                              \
   X(Boolean, VaryBarColor, "varyBarColor", false)                              \
-  X(Boolean, HighlightMouseOver, "highlightMouseOver", true)                   \
-  X(Boolean, HighlightMouseDown, "highlightMouseDown", false)                  \
-  X(SimpleArray, HighlightColors, "highlightColors", true)                     \
+  ZQ_PLOT_HIGHLIGHT_ROWS(X)                                                    \
   X(ObjList, TooltipAxesGroups, "tooltipAxesGroups", TIWZQJSonSimpleArrArrays) \
   X(Boolean, FillToZero, "fillToZero", false)
 
 ZQ_PLOT_RENDERER_CLASS(TIWZQJQPlotBarRendererOptions, TIWZQJQPlotSeriesRendersBase,
                        ZQ_PLOT_BAR_ROWS, "$.jqplot.BarRenderer")
-ZQ_PLOT_RENDERER_CLASS(TIWZQJQPlotBlockRendererOptions, TIWZQJQPlotSeriesRendersBase,
-                       ZQ_PLOT_NO_ROWS, "$.jqplot.BlockRenderer")
+#define ZQ_PLOT_BLOCK_ROWS(X)                                                               \
+  X(JSon, Css, "css", "{padding:\"2px\", border:\"1px solid #999\", textAlign:\"center\"}") \
+  X(Boolean, EscapeHtml, "escapeHtml", false)                                               \
+  X(Boolean, InsertBreaks, "insertBreaks", true)                                            \
+  X(Boolean, VaryBlockColors, "varyBlockColors", false)
+
+// The block renderer's options. MoveBlock moves one block of the series
+// these options belong to: jqPlot defines moveBlock on each block series, so
+// a series entry calls X.series[n].moveBlock(...), and the series defaults
+// call it on every series that has one.
+class TIWZQJQPlotBlockRendererOptions : public TIWZQJQPlotSeriesRendersBase {
+  ZQ_OPTIONS(TIWZQJQPlotBlockRendererOptions, TIWZQJQPlotSeriesRendersBase, ZQ_PLOT_BLOCK_ROWS)
+  explicit TIWZQJQPlotBlockRendererOptions(TCollection* ACollection = nullptr);
+  // The four-argument form with a duration of 0 or more, else three.
+  // Raises EInvalidCast "Invalid class typecast" when no chart owns it.
+  std::string jsMoveBlock(int AIndex, int AX, int AY, int ADuration);
+  void MoveBlock(int AIndex, int AX, int AY, int ADuration);
+};
+
+#define ZQ_PLOT_BUBBLE_ROWS(X)                                     \
+  X(Boolean, VaryBubbleColors, "varyBubbleColors", true)           \
+  X(Boolean, AutoscaleBubbles, "autoscaleBubbles", true)           \
+  X(Double, AutoscaleMultiplier, "autoscaleMultiplier", 1)         \
+  X(Double, AutoscalePointsFactor, "autoscalePointsFactor", -0.07) \
+  X(Boolean, EscapeHtml, "escapeHtml", true)                       \
+  ZQ_PLOT_HIGHLIGHT_ROWS(X)                                        \
+  X(Double, BubbleAlpha, "bubbleAlpha", 1)                         \
+  X(Double, HighlightAlpha, "highlightAlpha", 0)                   \
+  X(Boolean, BubbleGradients, "bubbleGradients", false)            \
+  X(Boolean, ShowLabels, "showLabels", true)
 ZQ_PLOT_RENDERER_CLASS(TIWZQJQPlotBubbleRendererOptions, TIWZQJQPlotSeriesRendersBase,
-                       ZQ_PLOT_NO_ROWS, "$.jqplot.BubbleRenderer")
+                       ZQ_PLOT_BUBBLE_ROWS, "$.jqplot.BubbleRenderer")
+
+#define ZQ_PLOT_DONUT_ROWS(X)                                        \
+  X(Double, Diameter, "diameter", 0)                                 \
+  X(Double, InnerDiameter, "innerDiameter", 0)                       \
+  X(Double, Thickness, "thickness", 0)                               \
+  X(Integer, Padding, "padding", 20)                                 \
+  X(Integer, SliceMargin, "sliceMargin", 0)                          \
+  X(Integer, RingMargin, "ringMargin", 0)                            \
+  X(Boolean, Fill, "fill", true)                                     \
+  X(Double, ShadowOffset, "shadowOffset", 2)                         \
+  X(Double, ShadowAlpha, "shadowAlpha", 0.07)                        \
+  X(Double, ShadowDepth, "shadowDepth", 5)                           \
+  ZQ_PLOT_HIGHLIGHT_ROWS(X)                                          \
+  ZQ_PLOT_DATA_LABEL_ROWS(X, false)                                  \
+  X(Double, DataLabelPositionFactor, "dataLabelPositionFactor", 0.4) \
+  X(Integer, DataLabelNudge, "dataLabelNudge", 0)                    \
+  X(Integer, StartAngle, "startAngle", 0)
 ZQ_PLOT_RENDERER_CLASS(TIWZQJQPlotDonutRendererOptions, TIWZQJQPlotSeriesRendersBase,
-                       ZQ_PLOT_NO_ROWS, "$.jqplot.DonutRenderer")
+                       ZQ_PLOT_DONUT_ROWS, "$.jqplot.DonutRenderer")
+
+#define ZQ_PLOT_FUNNEL_ROWS(X)                                              \
+  X(JSon, Padding, "padding", "{top: 20, right: 20, bottom: 20, left: 20}") \
+  X(Integer, SectionMargin, "sectionMargin", 4)                             \
+  X(Boolean, Fill, "fill", true)                                            \
+  X(Double, ShadowOffset, "shadowOffset", 2)                                \
+  X(Double, ShadowAlpha, "shadowAlpha", 0.07)                               \
+  X(Double, ShadowDepth, "shadowDepth", 5)                                  \
+  ZQ_PLOT_HIGHLIGHT_ROWS(X)                                                 \
+  X(Double, WidthRatio, "widthRatio", 0.2)                                  \
+  X(Integer, LineWidth, "lineWidth", 2)                                     \
+  ZQ_PLOT_DATA_LABEL_ROWS(X, true)
 ZQ_PLOT_RENDERER_CLASS(TIWZQJQPlotFunnelRendererOptions, TIWZQJQPlotSeriesRendersBase,
-                       ZQ_PLOT_NO_ROWS, "$.jqplot.FunnelRenderer")
+                       ZQ_PLOT_FUNNEL_ROWS, "$.jqplot.FunnelRenderer")
+
+#define ZQ_PLOT_LINE_ROWS(X)                                  \
+  X(Boolean, HighlightMouseOver, "highlightMouseOver", true)  \
+  X(Boolean, HighlightMouseDown, "highlightMouseDown", false) \
+  X(Color, HighlightColor, "highlightColor", "")
 ZQ_PLOT_RENDERER_CLASS(TIWZQJQPlotLineRendererOptions, TIWZQJQPlotSeriesRendersBase,
-                       ZQ_PLOT_NO_ROWS, "")
-// The series renderer the mekkoRenderer plug-in provides.
+                       ZQ_PLOT_LINE_ROWS, "")
+
+// The series renderer the mekkoRenderer plug-in defines ($.jqplot.MekkoRenderer;
+// $.jqplot.MekkoAxisRenderer is the axis renderer of the other plug-in).
+#define ZQ_PLOT_MEKKO_ROWS(X) \
+  X(Color, BorderColor, "borderColor", "") X(Boolean, ShowBorders, "showBorders", true)
 ZQ_PLOT_RENDERER_CLASS(TIWZQJQPlotMekkoRendererOptions, TIWZQJQPlotSeriesRendersBase,
-                       ZQ_PLOT_NO_ROWS, "$.jqplot.MekkoRenderer")
+                       ZQ_PLOT_MEKKO_ROWS, "$.jqplot.MekkoRenderer")
+
+#define ZQ_PLOT_METER_LABEL_POSITION_VALUES(X) \
+  X(jqpmgrlpInside, "inside") X(jqpmgrlpBottom, "bottom")
+ZQ_OPTION_ENUM(TIWZQJQPlotMeterGaugeRendererLabelPosition, ZQ_PLOT_METER_LABEL_POSITION_VALUES)
+
+#define ZQ_PLOT_METER_GAUGE_ROWS(X)                                                   \
+  X(Double, Diameter, "diameter", 0)                                                  \
+  X(JSon, Padding, "padding", "null")                                                 \
+  X(Double, ShadowOffset, "shadowOffset", 2)                                          \
+  X(Double, ShadowAlpha, "shadowAlpha", 0.07)                                         \
+  X(Double, ShadowDepth, "shadowDepth", 4)                                            \
+  X(Color, Background, "background", "#efefef")                                       \
+  X(Color, RingColor, "ringColor", "#bbc6d0")                                         \
+  X(Color, TickColor, "tickColor", "#989898")                                         \
+  X(Integer, RingWidth, "ringWidth", 0)                                               \
+  X(Integer, Min, "min", 0)                                                           \
+  X(Integer, Max, "max", 0)                                                           \
+  X(SimpleArray, Ticks, "ticks", false)                                               \
+  X(Boolean, ShowTicks, "showTicks", true)                                            \
+  X(Boolean, ShowTickLabels, "showTickLabels", true)                                  \
+  X(String, Label_, "label", "")                                                      \
+  X(Integer, LabelHeightAdjust, "labelHeightAdjust", 0)                               \
+  X(Enum, LabelPosition, "labelPosition", TIWZQJQPlotMeterGaugeRendererLabelPosition, \
+    TIWZQJQPlotMeterGaugeRendererLabelPosition::jqpmgrlpInside)                       \
+  X(SimpleArray, Intervals, "intervals", false)                                       \
+  X(SimpleArray, IntervalColors, "intervalColors", true)                              \
+  X(Double, IntervalInnerRadius, "intervalInnerRadius", 0)                            \
+  X(Double, IntervalOuterRadius, "intervalOuterRadius", 0)                            \
+  X(Integer, TickSpacing, "tickSpacing", 30)                                          \
+  X(Integer, HubRadius, "hubRadius", 0)                                               \
+  X(JSon, TickPadding, "tickPadding", "null")                                         \
+  X(Integer, NeedleThickness, "needleThickness", 0)                                   \
+  X(Integer, NeedlePad, "needlePad", 6)                                               \
+  X(Boolean, PegNeedle, "pegNeedle", true)
 ZQ_PLOT_RENDERER_CLASS(TIWZQJQPlotMeterGaugeRendererOptions, TIWZQJQPlotSeriesRendersBase,
-                       ZQ_PLOT_NO_ROWS, "$.jqplot.MeterGaugeRenderer")
+                       ZQ_PLOT_METER_GAUGE_ROWS, "$.jqplot.MeterGaugeRenderer")
+
+#define ZQ_PLOT_OHLC_ROWS(X)                     \
+  X(Boolean, CandleStick, "candleStick", false)  \
+  X(Integer, TickLength, "tickLength", 0)        \
+  X(Integer, BodyWidth, "bodyWidth", 0)          \
+  X(Color, OpenColor, "openColor", "")           \
+  X(Color, CloseColor, "closeColor", "")         \
+  X(Color, WickColor, "wickColor", "")           \
+  X(Boolean, FillUpBody, "fillUpBody", false)    \
+  X(Boolean, FillDownBody, "fillDownBody", true) \
+  X(Color, UpBodyColor, "upBodyColor", "")       \
+  X(Color, DownBodyColor, "downBodyColor", "")   \
+  X(Boolean, Hlc, "hlc", false)                  \
+  X(Double, LineWidth, "lineWidth", 1.5)
 ZQ_PLOT_RENDERER_CLASS(TIWZQJQPlotOHLCRendererOptions, TIWZQJQPlotSeriesRendersBase,
-                       ZQ_PLOT_NO_ROWS, "$.jqplot.OHLCRenderer")
-ZQ_PLOT_RENDERER_CLASS(TIWZQJQPlotPieRendererOptions, TIWZQJQPlotSeriesRendersBase, ZQ_PLOT_NO_ROWS,
-                       "$.jqplot.PieRenderer")
-// The renderer the BezierCurveRenderer plug-in provides.
+                       ZQ_PLOT_OHLC_ROWS, "$.jqplot.OHLCRenderer")
+
+#define ZQ_PLOT_PIE_ROWS(X)                                           \
+  X(Double, Diameter, "diameter", 0)                                  \
+  X(Integer, Padding, "padding", 20)                                  \
+  X(Integer, SliceMargin, "sliceMargin", 0)                           \
+  X(Boolean, Fill, "fill", true)                                      \
+  X(Double, ShadowOffset, "shadowOffset", 2)                          \
+  X(Double, ShadowDepth, "shadowDepth", 5)                            \
+  X(Double, ShadowAlpha, "shadowAlpha", 0.07)                         \
+  ZQ_PLOT_HIGHLIGHT_ROWS(X)                                           \
+  ZQ_PLOT_DATA_LABEL_ROWS(X, false)                                   \
+  X(Double, DataLabelPositionFactor, "dataLabelPositionFactor", 0.52) \
+  X(Integer, DataLabelNudge, "dataLabelNudge", 2)                     \
+  X(Boolean, DataLabelCenterOn, "dataLabelCenterOn", true)            \
+  X(Integer, StartAngle, "startAngle", 0)                             \
+  X(Integer, LineWidth, "lineWidth", 0)
+ZQ_PLOT_RENDERER_CLASS(TIWZQJQPlotPieRendererOptions, TIWZQJQPlotSeriesRendersBase,
+                       ZQ_PLOT_PIE_ROWS, "$.jqplot.PieRenderer")
+// The renderer the BezierCurveRenderer plug-in defines.
 ZQ_PLOT_RENDERER_CLASS(TIWZQJQPlotBezierCurveRendererOptions, TIWZQJQPlotSeriesRendersBase,
                        ZQ_PLOT_NO_ROWS, "$.jqplot.BezierCurveRenderer")
 
 ZQ_PLOT_RENDERER_CLASS(TIWZQJQPlotDateAxisRendererOptions, TIWZQJQPlotAxesRendersBase,
                        ZQ_PLOT_NO_ROWS, "$.jqplot.DateAxisRenderer")
+#define ZQ_PLOT_LINEAR_AXIS_ROWS(X)               \
+  X(Boolean, ForceTickAt0, "forceTickAt0", false) \
+  X(Boolean, ForceTickAt100, "forceTickAt100", false)
 ZQ_PLOT_RENDERER_CLASS(TIWZQJQPlotLinearAxisRendererOptions, TIWZQJQPlotAxesRendersBase,
-                       ZQ_PLOT_NO_ROWS, "")
+                       ZQ_PLOT_LINEAR_AXIS_ROWS, "")
+#define ZQ_PLOT_LOG_AXIS_ROWS(X) X(JSon, Base, "base", "10")
 ZQ_PLOT_RENDERER_CLASS(TIWZQJQPlotLogAxisRendererOptions, TIWZQJQPlotAxesRendersBase,
-                       ZQ_PLOT_NO_ROWS, "$.jqplot.LogAxisRenderer")
-ZQ_PLOT_RENDERER_CLASS(TIWZQJQPlotMekkoAxisRendererOptions, TIWZQJQPlotAxesRendersBase,
-                       ZQ_PLOT_NO_ROWS, "$.jqplot.MekkoAxisRenderer")
-ZQ_PLOT_RENDERER_CLASS(TIWZQJQPlotCategoryAxisRendererOptions, TIWZQJQPlotAxesRendersBase,
-                       ZQ_PLOT_NO_ROWS, "$.jqplot.CategoryAxisRenderer")
+                       ZQ_PLOT_LOG_AXIS_ROWS, "$.jqplot.LogAxisRenderer")
 
 // The font members of the canvas tick and label renderers.
 #define ZQ_PLOT_CANVAS_FONT_ROWS(X)                                                     \
@@ -367,6 +515,43 @@ ZQ_PLOT_RENDERER_CLASS(TIWZQJQPlotAxisLabelRendererOptions, TIWZQJQPlotLabelRend
 ZQ_PLOT_RENDERER_CLASS(TIWZQJQPlotCanvasAxisLabelRendererOptions, TIWZQJQPlotLabelRendersBase,
                        ZQ_PLOT_CANVAS_LABEL_ROWS, "$.jqplot.CanvasAxisLabelRenderer")
 
+#define ZQ_PLOT_MEKKO_TICK_MODE_VALUES(X) X(jqpmartmBar, "bar") X(jqpmartmEven, "even")
+ZQ_OPTION_ENUM(TIWZQJQPlotMekkoAxisRendererTickMode, ZQ_PLOT_MEKKO_TICK_MODE_VALUES)
+
+#define ZQ_PLOT_MEKKO_AXIS_ROWS(X)                                    \
+  X(Enum, TickMode, "tickMode", TIWZQJQPlotMekkoAxisRendererTickMode, \
+    TIWZQJQPlotMekkoAxisRendererTickMode::jqpmartmBar)                \
+  X(SimpleArray, BarLabels, "barLabels", true)                        \
+  X(Obj, BarLabelOptions, "barLabelOptions", TIWZQJQPlotAxisLabelRendererOptions)
+ZQ_PLOT_RENDERER_CLASS(TIWZQJQPlotMekkoAxisRendererOptions, TIWZQJQPlotAxesRendersBase,
+                       ZQ_PLOT_MEKKO_AXIS_ROWS, "$.jqplot.MekkoAxisRenderer")
+
+#define ZQ_PLOT_CATEGORY_AXIS_ROWS(X) X(Boolean, SortMergedLabels, "sortMergedLabels", false)
+
+// The category axis renderer, with a tick renderer switch of its own:
+// "tickRenderer" (raw script, unless the default renderer) and, always,
+// "tickOptions", both inside the axis's "rendererOptions".
+class TIWZQJQPlotCategoryAxisRendererOptions : public TIWZQJQPlotAxesRendersBase {
+  ZQ_OPTIONS(TIWZQJQPlotCategoryAxisRendererOptions, TIWZQJQPlotAxesRendersBase,
+             ZQ_PLOT_CATEGORY_AXIS_ROWS)
+  explicit TIWZQJQPlotCategoryAxisRendererOptions(TCollection* ACollection = nullptr);
+  TIWZQJQPlotTickRenders GetTickRenderer() const {
+    return static_cast<TIWZQJQPlotTickRenders>(FTick.Kind);
+  }
+  void SetTickRenderer(TIWZQJQPlotTickRenders AValue);
+  TIWZQJQPlotTickRendersBase* GetTickOptions();
+  void SetTickOptions(TIWZQJQPlotTickRendersBase* AValue);
+  const ClassInfo& GetTickOptionsClass() const;
+  ISuperObject GetJSonEx(bool AllProps, bool ForceVal, TIWZQResponseMemberList* Members,
+                         bool OnlyCount) override;
+  bool GetCustomJq(const std::string& APropName, const ISuperObject& AJSon) override;
+  void Assign(const TPersistent* Source) override;
+
+ private:
+  TZQPlotRendererSlot FTick{static_cast<int>(TIWZQJQPlotTickRenders::jqptrAxisTickRenderer),
+                            nullptr};
+};
+
 #define ZQ_PLOT_LEGEND_DEFAULT_ROWS(X) \
   X(Integer, NumberRows, "numberRows", 0) X(Integer, NumberColumns, "numberColumns", 0)
 ZQ_PLOT_RENDERER_CLASS(TIWZQJQPlotLegendRendererDefault, TIWZQJQPlotPluginBase,
@@ -376,6 +561,87 @@ ZQ_PLOT_RENDERER_CLASS(TIWZQJQPlotLegendRendererDefault, TIWZQJQPlotPluginBase,
   X(Integer, SeriesToggle, "seriesToggle", 0) X(Boolean, DisableIEFading, "disableIEFading", true)
 ZQ_PLOT_RENDERER_CLASS(TIWZQJQPlotEnhancedLegendRendererOptions, TIWZQJQPlotLegendRendererDefault,
                        ZQ_PLOT_ENHANCED_LEGEND_ROWS, "$.jqplot.EnhancedLegendRenderer")
+
+// Renderer option classes that no switch creates; each can be used on its
+// own as an option object.
+class TIWZQJQPlotRendersBase : public TIWZQJQPlotPluginBase {
+  ZQ_CLASS(TIWZQJQPlotRendersBase, TIWZQJQPlotPluginBase)
+  using TIWZQJQPlotPluginBase::TIWZQJQPlotPluginBase;
+};
+
+#define ZQ_PLOT_SHAPE_ROWS(X)                     \
+  X(String, LineJoin, "lineJoin", "miter")        \
+  X(String, LineCap, "lineCap", "round")          \
+  X(Boolean, Fill, "fill", false)                 \
+  X(Boolean, IsArc, "isarc", false)               \
+  X(Boolean, FillRect, "fillRect", false)         \
+  X(Boolean, StrokeRect, "strokeRect", false)     \
+  X(Boolean, ClearRect, "clearRect", false)       \
+  X(Color, StrokeStyle, "strokeStyle", "#999999") \
+  X(Color, FillStyle, "fillStyle", "#999999")
+class TIWZQJQPlotShapeRendererOptions : public TIWZQJSon {
+  ZQ_OPTIONS(TIWZQJQPlotShapeRendererOptions, TIWZQJSon, ZQ_PLOT_SHAPE_ROWS)
+  using TIWZQJSon::TIWZQJSon;
+};
+
+#define ZQ_PLOT_SHADOW_ROWS(X)             \
+  X(Integer, Angle, "angle", 45)           \
+  X(Integer, Offset, "offset", 1)          \
+  X(Double, Alpha, "alpha", 0.07)          \
+  X(Double, LineWidth, "lineWidth", 1.5)   \
+  X(String, LineJoin, "lineJoin", "miter") \
+  X(String, LineCap, "lineCap", "round")   \
+  X(Boolean, Fill, "fill", false)          \
+  X(Integer, Depth, "depth", 3)            \
+  X(Boolean, IsArc, "isarc", false)
+class TIWZQJQPlotShadowRendererOptions : public TIWZQJSon {
+  ZQ_OPTIONS(TIWZQJQPlotShadowRendererOptions, TIWZQJSon, ZQ_PLOT_SHADOW_ROWS)
+  using TIWZQJSon::TIWZQJSon;
+};
+
+class TIWZQJQPlotFunnelLegendOptions : public TIWZQJSon {
+  ZQ_OPTIONS(TIWZQJQPlotFunnelLegendOptions, TIWZQJSon, ZQ_PLOT_LEGEND_DEFAULT_ROWS)
+  using TIWZQJSon::TIWZQJSon;
+};
+
+#define ZQ_PLOT_OPTIONS_MARKER_ROWS(X)       \
+  X(Boolean, Show, "show", true)             \
+  X(String, Style, "style", "")              \
+  X(Integer, LineWidth, "lineWidth", 2)      \
+  X(Integer, Size, "size", 9)                \
+  X(Color, Color, "color", "#666666")        \
+  X(Boolean, Shadow, "shadow", true)         \
+  X(Double, ShadowAngle, "shadowAngle", 1)   \
+  X(Double, ShadowOffset, "shadowOffset", 1) \
+  X(Double, ShadowDepth, "shadowDepth", 3)   \
+  X(Double, ShadowAlpha, "shadowAlpha", 0.7)
+class TIWZQJQPlotOptionsMarkerOptions : public TIWZQJSon {
+  ZQ_OPTIONS(TIWZQJQPlotOptionsMarkerOptions, TIWZQJSon, ZQ_PLOT_OPTIONS_MARKER_ROWS)
+  using TIWZQJSon::TIWZQJSon;
+};
+
+#define ZQ_PLOT_OPTIONS_TICK_ROWS(X)                       \
+  X(Enum, Mark, "mark", TIWZQJQPlotOptionsTickOptionsMark, \
+    TIWZQJQPlotOptionsTickOptionsMark::jqpotomOutside)     \
+  X(Boolean, ShowMark, "showMark", true)                   \
+  X(Boolean, ShowGridline, "showGridline", true)           \
+  X(Integer, MarkSize, "markSize", 4)                      \
+  X(Boolean, Show, "show", true)                           \
+  X(Boolean, ShowLabel, "showLabel", true)                 \
+  X(String, FormatString, "formatString", "")
+class TIWZQJQPlotOptionsTickOptions : public TIWZQJSon {
+  ZQ_OPTIONS(TIWZQJQPlotOptionsTickOptions, TIWZQJSon, ZQ_PLOT_OPTIONS_TICK_ROWS)
+  using TIWZQJSon::TIWZQJSon;
+};
+
+class TIWZQJQPlotCanvasGridRendererOptions : public TIWZQJSon {
+  ZQ_CLASS(TIWZQJQPlotCanvasGridRendererOptions, TIWZQJSon)
+  using TIWZQJSon::TIWZQJSon;
+};
+class TIWZQJQPlotDivTitleRendererOptions : public TIWZQJSon {
+  ZQ_CLASS(TIWZQJQPlotDivTitleRendererOptions, TIWZQJSon)
+  using TIWZQJSon::TIWZQJSon;
+};
 
 // ---------------------------------------------------------------- plug-in options
 
@@ -434,6 +700,11 @@ class TIWZQJQPlotCursorOptions : public TIWZQJQPlotBaseClass {
   ZQ_OPTIONS(TIWZQJQPlotCursorOptions, TIWZQJQPlotBaseClass, ZQ_PLOT_CURSOR_ROWS)
   using TIWZQJQPlotBaseClass::TIWZQJQPlotBaseClass;
   std::string GetFixedScript(TObject* AFunc, bool& AFlag) override;
+  // Zooming the controller chart zooms the target chart too (jqPlot's
+  // zoomProxy); empty text unless both charts are given and the cursor is
+  // shown. Run while the chart of this cursor exists.
+  std::string jsZoomProxy(TIWZQJQCustomPlot* ATarget, TIWZQJQCustomPlot* AController);
+  void ZoomProxy(TIWZQJQCustomPlot* ATarget, TIWZQJQCustomPlot* AController);
 };
 
 #define ZQ_PLOT_DRAGABLE_ROWS(X)                                           \
@@ -554,7 +825,9 @@ class TIWZQJQPlotCanvasOverlayLineBase : public TIWZQJSon {
   using TIWZQJSon::TIWZQJSon;
   ISuperObject GetJSonEx(bool AllProps, bool ForceVal, TIWZQResponseMemberList* Members,
                          bool OnlyCount) override;
-  virtual const char* WrapperName() const = 0;
+  // The kind's name; none for the base itself, which is written unwrapped
+  // (and can be created, as every registered option class can).
+  virtual const char* WrapperName() const { return nullptr; }
 };
 
 #define ZQ_PLOT_LINE_OBJ_ROWS(X) \
@@ -566,12 +839,12 @@ class TIWZQJQPlotCanvasOverlayLineObj : public TIWZQJQPlotCanvasOverlayLineBase 
   const char* WrapperName() const override { return "line"; }
 };
 
-#define ZQ_PLOT_HLINE_ROWS(X)                                                    \
-  X(JSon, Y, "y", "null")                                                        \
-  X(JSon, XMin, "xmin", "null")                                                  \
-  X(JSon, XMax, "xmax", "null")                                                  \
-  X(String, XOffset, "xOffset", "6px") X(JSon, XMinOffset, "xminOffset", "null") \
-      X(JSon, XMaxOffset, "xmaxOffset", "null")
+#define ZQ_PLOT_HLINE_ROWS(X)          \
+  X(JSon, Y, "y", "null")              \
+  X(JSon, XMin, "xmin", "null")        \
+  X(JSon, XMax, "xmax", "null")        \
+  X(String, XOffset, "xOffset", "6px") \
+  X(JSon, XMinOffset, "xminOffset", "null") X(JSon, XMaxOffset, "xmaxOffset", "null")
 class TIWZQJQPlotCanvasOverlayHorizontalLineObj : public TIWZQJQPlotCanvasOverlayLineBase {
   ZQ_OPTIONS(TIWZQJQPlotCanvasOverlayHorizontalLineObj, TIWZQJQPlotCanvasOverlayLineBase,
              ZQ_PLOT_HLINE_ROWS)
@@ -588,12 +861,12 @@ class TIWZQJQPlotCanvasOverlayDashedHorizontalLineObj
   const char* WrapperName() const override { return "dashedHorizontalLine"; }
 };
 
-#define ZQ_PLOT_VLINE_ROWS(R)                                                    \
-  R(JSon, X, "x", "null")                                                        \
-  R(JSon, YMin, "ymin", "null")                                                  \
-  R(JSon, YMax, "ymax", "null")                                                  \
-  R(String, YOffset, "yOffset", "6px") R(JSon, YMinOffset, "yminOffset", "null") \
-      R(JSon, YMaxOffset, "ymaxOffset", "null")
+#define ZQ_PLOT_VLINE_ROWS(R)          \
+  R(JSon, X, "x", "null")              \
+  R(JSon, YMin, "ymin", "null")        \
+  R(JSon, YMax, "ymax", "null")        \
+  R(String, YOffset, "yOffset", "6px") \
+  R(JSon, YMinOffset, "yminOffset", "null") R(JSon, YMaxOffset, "ymaxOffset", "null")
 class TIWZQJQPlotCanvasOverlayVerticalLineObj : public TIWZQJQPlotCanvasOverlayLineBase {
   ZQ_OPTIONS(TIWZQJQPlotCanvasOverlayVerticalLineObj, TIWZQJQPlotCanvasOverlayLineBase,
              ZQ_PLOT_VLINE_ROWS)
@@ -1020,16 +1293,6 @@ class TIWZQJQPlotEvents : public TIWZQJSon {
 
  private:
   Owned<TIWZQFunc> FOnBeforeInit;
-};
-
-// The place the theme engine fills: themes sent to the client's theme engine
-// after the chart is drawn. It holds no themes yet.
-class TIWZQJQPlotThemeEngine : public TIWZQJQPlotBaseClass {
-  ZQ_CLASS(TIWZQJQPlotThemeEngine, TIWZQJQPlotBaseClass)
-  using TIWZQJQPlotBaseClass::TIWZQJQPlotBaseClass;
-  // The script that registers and activates the themes after the chart is
-  // drawn (empty while no theme is held).
-  virtual std::string GetThemesScript() { return {}; }
 };
 
 }  // namespace zq

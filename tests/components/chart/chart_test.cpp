@@ -7,6 +7,7 @@
 
 #include <functional>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "actionmap/map.h"
@@ -430,6 +431,203 @@ TEST_F(Chart, ResetClearsDataHandlersAndOptions) {
             TIWZQJQPlotSeriesRenders::jqprLineRenderer);
   EXPECT_EQ(chart->GetJQPlotOptions()->GetSeries()->Count(), 0);
   EXPECT_EQ(chart->GetRenderScript(), "");
+}
+
+// ---------------------------------------------------------------- renderers on the page
+
+// How often the page links the plug-in file of the stem.
+std::size_t PluginLinks(const std::string& APage, const std::string& AStem) {
+  const std::string file = "/jq/jqPlot/plugins/jqplot." + AStem + ".min.js";
+  std::size_t n = 0;
+  for (std::size_t at = APage.find(file); at != std::string::npos; at = APage.find(file, at + 1))
+    ++n;
+  return n;
+}
+
+TEST_F(Chart, EachRendererSwitchWritesItsNameAndLinksItsPluginOnce) {
+  chart->SetJQPlotData("[[1,2]]");
+  TIWZQJQPlotOptions* o = chart->GetJQPlotOptions();
+  const std::tuple<TIWZQJQPlotSeriesRenders, const char*, const char*> series[] = {
+      {TIWZQJQPlotSeriesRenders::jqprBarRenderer, "$.jqplot.BarRenderer", "barRenderer"},
+      {TIWZQJQPlotSeriesRenders::jqprBlockRenderer, "$.jqplot.BlockRenderer", "blockRenderer"},
+      {TIWZQJQPlotSeriesRenders::jqprBubbleRenderer, "$.jqplot.BubbleRenderer", "bubbleRenderer"},
+      {TIWZQJQPlotSeriesRenders::jqprDonutRenderer, "$.jqplot.DonutRenderer", "donutRenderer"},
+      {TIWZQJQPlotSeriesRenders::jqprFunnelRenderer, "$.jqplot.FunnelRenderer", "funnelRenderer"},
+      {TIWZQJQPlotSeriesRenders::jqprMekkoRenderer, "$.jqplot.MekkoRenderer", "mekkoRenderer"},
+      {TIWZQJQPlotSeriesRenders::jqprMeterGaugeRenderer, "$.jqplot.MeterGaugeRenderer",
+       "meterGaugeRenderer"},
+      {TIWZQJQPlotSeriesRenders::jqprOHLCRenderer, "$.jqplot.OHLCRenderer", "ohlcRenderer"},
+      {TIWZQJQPlotSeriesRenders::jqprPieRenderer, "$.jqplot.PieRenderer", "pieRenderer"},
+      {TIWZQJQPlotSeriesRenders::jqprBezierCurveRenderer, "$.jqplot.BezierCurveRenderer",
+       "BezierCurveRenderer"}};
+  auto* entry = o->GetSeries()->Add();
+  for (const auto& [kind, name, stem] : series) {
+    // The defaults and a series entry both ask for the file: linked once.
+    o->GetSeriesDefaults()->SetRenderer(kind);
+    entry->SetRenderer(kind);
+    const std::string page = host.Get("/").Body();
+    EXPECT_NE(chart->OptionsText().find(std::string("renderer:") + name + ","), std::string::npos)
+        << name;
+    EXPECT_EQ(PluginLinks(page, stem), 1u) << stem;
+  }
+  o->GetSeriesDefaults()->SetRenderer(TIWZQJQPlotSeriesRenders::jqprLineRenderer);
+  entry->SetRenderer(TIWZQJQPlotSeriesRenders::jqprLineRenderer);
+  EXPECT_EQ(chart->OptionsText().find("renderer:"), std::string::npos);
+
+  const std::tuple<TIWZQJQPlotAxesRenders, const char*, const char*> axes[] = {
+      {TIWZQJQPlotAxesRenders::jqparDateAxisRenderer, "$.jqplot.DateAxisRenderer",
+       "dateAxisRenderer"},
+      {TIWZQJQPlotAxesRenders::jqparLogAxisRenderer, "$.jqplot.LogAxisRenderer", "logAxisRenderer"},
+      {TIWZQJQPlotAxesRenders::jqparMekkoAxisRenderer, "$.jqplot.MekkoAxisRenderer",
+       "mekkoAxisRenderer"},
+      {TIWZQJQPlotAxesRenders::jqparCategoryAxisRenderer, "$.jqplot.CategoryAxisRenderer",
+       "categoryAxisRenderer"}};
+  auto* x = o->GetAxes()->Add();
+  auto* y = o->GetAxes()->Add();
+  y->SetAxisType(TIWZQJQPlotOptionsXYAxes::jqpoxyYAxis);
+  for (const auto& [kind, name, stem] : axes) {
+    x->GetOptions()->SetAxesRender(kind);
+    y->GetOptions()->SetAxesRender(kind);
+    const std::string page = host.Get("/").Body();
+    EXPECT_NE(chart->OptionsText().find(std::string("renderer:") + name), std::string::npos)
+        << name;
+    EXPECT_EQ(PluginLinks(page, stem), 1u) << stem;
+  }
+  // The category axis's own tick renderer: in its renderer options, linked
+  // with the text renderer it needs, each file once for both axes.
+  for (auto* a : {x, y})
+    static_cast<TIWZQJQPlotCategoryAxisRendererOptions*>(a->GetOptions()->GetAxesRenderOptions())
+        ->SetTickRenderer(TIWZQJQPlotTickRenders::jqptrCanvasAxisTickRenderer);
+  const std::string page = host.Get("/").Body();
+  EXPECT_EQ(PluginLinks(page, "canvasTextRenderer"), 1u);
+  EXPECT_EQ(PluginLinks(page, "canvasAxisTickRenderer"), 1u);
+  EXPECT_NE(chart->OptionsText().find("tickRenderer:$.jqplot.CanvasAxisTickRenderer"),
+            std::string::npos);
+}
+
+TEST_F(Chart, MoveBlockCallsTheSeriesThatDrawsTheBlocks) {
+  TIWZQJQPlotOptions* o = chart->GetJQPlotOptions();
+  o->GetSeries()->Add();
+  auto* second = o->GetSeries()->Add();
+  second->SetRenderer(TIWZQJQPlotSeriesRenders::jqprBlockRenderer);
+  const std::string guard =
+      "if ((typeof(CHART1JQObj) != \"undefined\") && (CHART1JQObj != null)) {";
+  // A series entry: that series, three arguments without a duration.
+  EXPECT_EQ(second->BlockRendererOptions()->jsMoveBlock(2, 10, 20, -1),
+            guard + "CHART1JQObj.series[1].moveBlock(2,10,20);}");
+  EXPECT_EQ(second->BlockRendererOptions()->jsMoveBlock(2, 10, 20, 0),
+            guard + "CHART1JQObj.series[1].moveBlock(2,10,20,0);}");
+  // The series defaults: every series that has the method.
+  o->GetSeriesDefaults()->SetRenderer(TIWZQJQPlotSeriesRenders::jqprBlockRenderer);
+  EXPECT_EQ(o->GetSeriesDefaults()->BlockRendererOptions()->jsMoveBlock(1, 5, 6, 300),
+            guard +
+                "$.each(CHART1JQObj.series,function(i,s){if (s.moveBlock) "
+                "s.moveBlock(1,5,6,300);});}");
+  auto scripts = InCallback([&] { second->BlockRendererOptions()->MoveBlock(2, 10, 20, -1); });
+  std::string all;
+  for (const auto& s : scripts) all += s;
+  EXPECT_NE(all.find("CHART1JQObj.series[1].moveBlock(2,10,20);"), std::string::npos);
+  // Outside a chart there is no client object to call.
+  TIWZQJQPlotBlockRendererOptions loose;
+  EXPECT_EQ(Message([&] { loose.jsMoveBlock(0, 0, 0, -1); }), "Invalid class typecast");
+}
+
+TEST_F(Chart, ZoomProxyNeedsBothChartsAndAShownCursor) {
+  TIWZQJQPlotCursorOptions* cursor = chart->GetJQPlotOptions()->GetCursor();
+  auto other = CreateOwned<TIWZQJQPlot>(nullptr);
+  other->SetName("Chart2");
+  EXPECT_EQ(cursor->jsZoomProxy(other.get(), chart), "");
+  cursor->SetShow(true);
+  EXPECT_EQ(cursor->jsZoomProxy(other.get(), nullptr), "");
+  EXPECT_EQ(cursor->jsZoomProxy(other.get(), chart),
+            "if ((typeof(CHART1JQObj) != \"undefined\") && (CHART1JQObj != null)) {"
+            "$.jqplot.Cursor.zoomProxy(CHART2JQObj,CHART1JQObj);}");
+}
+
+// ---------------------------------------------------------------- themes
+
+TEST_F(Chart, ThemesAreRegisteredOnceEachAfterTheChartIsDrawnThenActivated) {
+  chart->SetJQPlotData("[[1,2]]");
+  TIWZQJQPlotThemeEngine* engine = chart->GetJQThemeEngine();
+  EXPECT_EQ(chart->GetRenderScript().find("themeEngine"), std::string::npos);
+  auto* dark = engine->GetThemes()->Add();
+  dark->SetName("Dark");
+  dark->GetGrid()->SetBackgroundColor("#222222");
+  engine->GetThemes()->Add();  // no name: not registered
+  auto* again = engine->GetThemes()->Add();
+  again->SetName("Dark");  // the same name again: registered once
+  again->GetGrid()->SetBackgroundColor("#333333");
+  engine->SetActiveThemeIndex(2);
+  const std::string guard =
+      "if ((typeof(CHART1JQObj) != \"undefined\") && (CHART1JQObj != null)) {";
+  const std::string r = chart->GetRenderScript();
+  const std::string reg = guard +
+                          "if (!CHART1JQObj.themeEngine.themes.hasOwnProperty(\"Dark\")) "
+                          "CHART1JQObj.themeEngine.newTheme({";
+  const std::size_t drawn = r.find("CHART1JQObj = $.jqplot(");
+  const std::size_t at = r.find(reg);
+  ASSERT_NE(at, std::string::npos) << r;
+  EXPECT_LT(drawn, at);
+  // The first theme of the name, its name under "_name".
+  const std::string theme = r.substr(at + reg.size(), r.find("});}", at) - at - reg.size());
+  EXPECT_NE(theme.find("_name:\"Dark\""), std::string::npos);
+  EXPECT_NE(theme.find("grid:{backgroundColor:\"#222222\"}"), std::string::npos);
+  EXPECT_NE(theme.find("seriesStyles:{}"), std::string::npos);
+  EXPECT_EQ(r.find("newTheme", at + reg.size()), std::string::npos);
+  EXPECT_NE(r.find(guard + "CHART1JQObj.activateTheme(\"Dark\");}", at), std::string::npos);
+}
+
+TEST_F(Chart, ThemeScriptsActivateByEscapedNameAndRegisterLateThemesFirst) {
+  TIWZQJQPlotThemeEngine* engine = chart->GetJQThemeEngine();
+  const std::string guard =
+      "if ((typeof(CHART1JQObj) != \"undefined\") && (CHART1JQObj != null)) {";
+  EXPECT_EQ(engine->jsActivateTheme(-1), guard + "CHART1JQObj.activateTheme(\"Default\");}");
+  EXPECT_EQ(engine->jsActivateTheme(""), guard + "CHART1JQObj.activateTheme(\"Default\");}");
+  // A name is a string literal, whatever it holds.
+  EXPECT_EQ(engine->jsActivateTheme("a\"b</script>"),
+            guard + "CHART1JQObj.activateTheme(" + ZQJsEscape("a\"b</script>") + ");}");
+  EXPECT_EQ(engine->jsActivateTheme("a\"b</script>").find("a\"b"), std::string::npos);
+  engine->GetThemes()->Add()->SetName("One");
+  engine->GetThemes()->Add();
+  EXPECT_EQ(engine->jsActivateTheme(5), "");
+  // A theme at a valid index without a name activates "Default".
+  EXPECT_EQ(engine->jsActivateTheme(1), guard + "CHART1JQObj.activateTheme(\"Default\");}");
+  // Remove and rename take script expressions, written unchanged.
+  EXPECT_EQ(engine->jsRemoveTheme("\"One\""), guard + "CHART1JQObj.themeEngine.remove(\"One\");}");
+  EXPECT_EQ(engine->jsRemoveTheme(""), guard + "}");
+  EXPECT_EQ(engine->jsRenameTheme("oldName", "\"Two\""),
+            guard + "CHART1JQObj.themeEngine.rename(oldName,\"Two\");}");
+  EXPECT_EQ(engine->jsRenameTheme("", "x"), guard + "}");
+  EXPECT_EQ(engine->jsNewTheme(nullptr), guard + "CHART1JQObj.themeEngine.newTheme(null);}");
+
+  // During a callback: a theme added after the page was drawn is registered
+  // before it is activated; an index beyond the list sends nothing.
+  auto scripts = InCallback([&] {
+    auto* late = engine->GetThemes()->Add();
+    late->SetName("Late");
+    late->GetGrid()->SetBackgroundColor("#101010");
+    engine->ActivateTheme("Late");
+    engine->SetActiveThemeIndex(5);
+  });
+  std::string all;
+  for (const auto& s : scripts) all += s;
+  const std::size_t reg = all.find(
+      "if (!CHART1JQObj.themeEngine.themes.hasOwnProperty(\"Late\")) "
+      "CHART1JQObj.themeEngine.newTheme({_name:\"Late\",");
+  const std::size_t act = all.find("CHART1JQObj.activateTheme(\"Late\");");
+  ASSERT_NE(reg, std::string::npos) << all;
+  ASSERT_NE(act, std::string::npos);
+  EXPECT_LT(reg, act);
+  EXPECT_EQ(all.find("activateTheme", act + 20), std::string::npos) << all;
+  // A change of the index during a callback sends the activation.
+  scripts = InCallback([&] { engine->SetActiveThemeIndex(0); });
+  all.clear();
+  for (const auto& s : scripts) all += s;
+  EXPECT_NE(all.find("CHART1JQObj.activateTheme(\"One\");"), std::string::npos);
+  // The reset clears the themes and goes back to "Default".
+  chart->ResetJSonProps();
+  EXPECT_EQ(engine->GetThemes()->Count(), 0);
+  EXPECT_EQ(engine->GetActiveThemeIndex(), -1);
 }
 
 }  // namespace

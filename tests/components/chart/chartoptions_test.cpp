@@ -5,10 +5,12 @@
 
 #include <gtest/gtest.h>
 
+#include <set>
 #include <string>
 
 #include "components/chart/chart.h"
 #include "error_message.h"
+#include "events/func.h"
 #include "foundation/exception.h"
 #include "host/application.h"
 #include "host/testing.h"
@@ -25,6 +27,13 @@ class ChartOptions : public ::testing::Test {
   std::string Text(TIWZQJSon* AObj) { return ZQOptionJSonText(AObj->GetJSon(), false); }
   std::string Root() { return chart->OptionsText(); }
   bool Has(const std::string& AText) { return Root().find(AText) != std::string::npos; }
+  // The object's JSON holds every piece (its keys come in no fixed order).
+  ::testing::AssertionResult Writes(TIWZQJSon* AObj, std::initializer_list<std::string> APieces) {
+    const std::string t = Text(AObj);
+    for (const std::string& p : APieces)
+      if (t.find(p) == std::string::npos) return ::testing::AssertionFailure() << p << " in " << t;
+    return ::testing::AssertionSuccess();
+  }
   Owned<TIWZQJQPlot> chart;
 };
 
@@ -53,6 +62,8 @@ TEST_F(ChartOptions, PluginObjectsAreWrittenOnlyWhileShown) {
   EXPECT_FALSE(Has("dragable"));
   Opts()->GetDragable()->SetEnable(true);
   EXPECT_TRUE(Has("dragable:{constrainTo:\"y\"}"));
+  // Enabled dragging marks the series dragable (the plug-in drags no other).
+  EXPECT_TRUE(Has("isDragable:true"));
   // The highlighter's marker is a constructor call with a marker not shown.
   Opts()->GetHighLighter()->SetShow(true);
   EXPECT_TRUE(Has("markerRenderer:new $.jqplot.MarkerRenderer({"));
@@ -64,6 +75,7 @@ TEST_F(ChartOptions, PluginObjectsAreWrittenOnlyWhileShown) {
   EXPECT_FALSE(Has("horizontalLine"));
   Opts()->ResetCustomProps();
   EXPECT_FALSE(Has("dragable"));
+  EXPECT_FALSE(Has("isDragable"));
   EXPECT_FALSE(Has("highlighter"));
   EXPECT_FALSE(Has("canvasOverlay"));
 }
@@ -133,7 +145,9 @@ TEST_F(ChartOptions, AxisRendererSwitches) {
             std::string::npos);
   EXPECT_NE(t.find("labelRenderer:$.jqplot.CanvasAxisLabelRenderer"), std::string::npos);
   EXPECT_EQ(t.find("labelOptions"), std::string::npos);
-  EXPECT_EQ(t.find("rendererOptions"), std::string::npos);
+  // The category axis carries its own tick renderer switch, written always.
+  EXPECT_NE(t.find("rendererOptions:{tickOptions:{formatter:$.jqplot.DefaultTickFormatter}}"),
+            std::string::npos);
   a->ResetCustomProps();
   EXPECT_EQ(Text(a), "{tickOptions:{formatter:$.jqplot.DefaultTickFormatter}}");
 }
@@ -238,6 +252,151 @@ TEST_F(ChartOptions, AssignCopiesTheRendererKindAndItsOptions) {
   EXPECT_EQ(b->GetRenderer(), TIWZQJQPlotSeriesRenders::jqprBarRenderer);
   EXPECT_EQ(b->BarRendererOptions()->GetBarWidth(), 7);
   EXPECT_NE(b->GetRendererOptions(), a->GetRendererOptions());
+}
+
+TEST_F(ChartOptions, RendererMembersWriteOnlyWhatDiffersFromTheirDefaults) {
+  TIWZQJQPlotOptionsSeriesDefaults* s = Opts()->GetSeriesDefaults();
+  s->SetRenderer(TIWZQJQPlotSeriesRenders::jqprPieRenderer);
+  s->PieRendererOptions()->SetShowDataLabels(true);
+  s->PieRendererOptions()->SetDataLabels("\"value\"");
+  EXPECT_TRUE(
+      Writes(s, {"renderer:$.jqplot.PieRenderer", "dataLabels:\"value\"", "showDataLabels:true"}));
+  EXPECT_EQ(Text(s).find("dataLabelNudge"), std::string::npos);
+  s->SetRenderer(TIWZQJQPlotSeriesRenders::jqprMeterGaugeRenderer);
+  s->MeterGaugeRendererOptions()->SetLabelPosition(
+      TIWZQJQPlotMeterGaugeRendererLabelPosition::jqpmgrlpBottom);
+  s->MeterGaugeRendererOptions()->GetIntervals()->Add("30");
+  EXPECT_TRUE(Writes(
+      s, {"renderer:$.jqplot.MeterGaugeRenderer", "labelPosition:\"bottom\"", "intervals:[30]"}));
+  s->SetRenderer(TIWZQJQPlotSeriesRenders::jqprOHLCRenderer);
+  s->OHLCRendererOptions()->SetCandleStick(true);
+  EXPECT_TRUE(Writes(s, {"renderer:$.jqplot.OHLCRenderer", "rendererOptions:{candleStick:true}"}));
+  // A log axis with base 10 writes no base.
+  TIWZQJQPlotOptionsAxesDefaults* a = Opts()->GetAxes()->Add()->GetOptions();
+  a->SetAxesRender(TIWZQJQPlotAxesRenders::jqparLogAxisRenderer);
+  auto* log = static_cast<TIWZQJQPlotLogAxisRendererOptions*>(a->GetAxesRenderOptions());
+  EXPECT_EQ(Text(a).find("rendererOptions"), std::string::npos);
+  log->SetBase("2");
+  EXPECT_TRUE(Writes(a, {"renderer:$.jqplot.LogAxisRenderer", "rendererOptions:{base:2}"}));
+  // The Mekko axis's bar labels use the plain label renderer's options.
+  a->SetAxesRender(TIWZQJQPlotAxesRenders::jqparMekkoAxisRenderer);
+  auto* mekko = static_cast<TIWZQJQPlotMekkoAxisRendererOptions*>(a->GetAxesRenderOptions());
+  mekko->SetTickMode(TIWZQJQPlotMekkoAxisRendererTickMode::jqpmartmEven);
+  mekko->GetBarLabelOptions()->SetShow(false);
+  EXPECT_TRUE(Writes(a, {"tickMode:\"even\"", "barLabelOptions:{show:false}"}));
+}
+
+TEST_F(ChartOptions, CategoryAxisWritesItsTickRendererInsideItsOptions) {
+  TIWZQJQPlotOptionsAxesDefaults* a = Opts()->GetAxes()->Add()->GetOptions();
+  a->SetAxesRender(TIWZQJQPlotAxesRenders::jqparCategoryAxisRenderer);
+  auto* cat = static_cast<TIWZQJQPlotCategoryAxisRendererOptions*>(a->GetAxesRenderOptions());
+  EXPECT_EQ(&cat->GetTickOptionsClass(), &TIWZQJQPlotAxisTickRendererOptions::StaticClass());
+  EXPECT_EQ(Text(cat), "{tickOptions:{formatter:$.jqplot.DefaultTickFormatter}}");
+  cat->SetTickRenderer(TIWZQJQPlotTickRenders::jqptrCanvasAxisTickRenderer);
+  static_cast<TIWZQJQPlotCanvasAxisTickRendererOptions*>(cat->GetTickOptions())->SetAngle(-45);
+  cat->SetSortMergedLabels(true);
+  EXPECT_TRUE(Writes(cat, {"sortMergedLabels:true", "tickRenderer:$.jqplot.CanvasAxisTickRenderer",
+                           "tickOptions:{formatter:$.jqplot.DefaultTickFormatter,angle:-45}"}));
+  // A copy keeps the kind and the values of the tick renderer.
+  TIWZQJQPlotCategoryAxisRendererOptions copy;
+  copy.Assign(cat);
+  EXPECT_EQ(Text(&copy), Text(cat));
+  EXPECT_EQ(
+      Message([&] { static_cast<TIWZQJQPlotOptionsAxesDefaults*>(a)->TickCanvasAxisOptions(); }),
+      "Invalid class typecast");
+}
+
+TEST_F(ChartOptions, FixedScriptsStayRawValuesEverywhere) {
+  // Every plug-in with a fixed-script member shown at once: no function
+  // without a body, no undefined.
+  Opts()->GetCursor()->SetShow(true);
+  Opts()->GetHighLighter()->SetShow(true);
+  TIWZQJQPlotOptionsSeriesDefaults* s = Opts()->GetSeries()->Add();
+  s->GetPointLabels()->SetShow(true);
+  s->GetTrendline()->SetShow(true);
+  s->GetMarkerOptions()->SetSize(4);
+  Opts()->GetAxesDefaults()->SetTickRenderer(TIWZQJQPlotTickRenders::jqptrCanvasAxisTickRenderer);
+  TIWZQJQPlotOptionsAxesDefaults* x = Opts()->GetAxes()->Add()->GetOptions();
+  x->SetAxesRender(TIWZQJQPlotAxesRenders::jqparCategoryAxisRenderer);
+  const std::string r = Root();
+  EXPECT_EQ(r.find("function"), std::string::npos) << r;
+  EXPECT_EQ(r.find("undefined"), std::string::npos);
+  EXPECT_TRUE(Has("cursorLegendFormatString:$.jqplot.Cursor.cursorLegendFormatString"));
+  EXPECT_TRUE(Has("pointLabels:{show:true,formatter:$.jqplot.DefaultTickFormatter}"));
+  EXPECT_TRUE(Has("shadowRenderer:new $.jqplot.ShadowRenderer()"));
+  EXPECT_TRUE(Has("shapeRenderer:new $.jqplot.ShapeRenderer()"));
+  EXPECT_TRUE(Has("rendererOptions:{tickOptions:{formatter:$.jqplot.DefaultTickFormatter}}"));
+  EXPECT_TRUE(Has("tickRenderer:$.jqplot.CanvasAxisTickRenderer"));
+}
+
+TEST_F(ChartOptions, CanvasOverlayWritesEachLineWrappedUnderItsKind) {
+  TIWZQJQPlotCanvasOverlayOptions* ov = Opts()->GetCanvasOverlay();
+  ov->SetShow(true);
+  ov->GetObjects()->GetHorizontalLine()->SetY("5");
+  ov->GetObjects()->GetHorizontalLine()->SetColor("#ff0000");
+  ov->GetObjects()->GetLine()->GetStart()->Add("1");
+  // Only what differs from the line's defaults, its JSON texts as JSON.
+  EXPECT_TRUE(Writes(ov, {"show:true", "objects:[{line:{start:[1]}},{horizontalLine:{"}));
+  auto* h = ov->GetObjects()->GetHorizontalLine();
+  EXPECT_EQ(Text(h).size(), std::string("{horizontalLine:{y:5,color:\"#ff0000\"}}").size());
+  EXPECT_TRUE(Writes(h, {"y:5", "color:\"#ff0000\""}));
+}
+
+TEST_F(ChartOptions, ThemeWritesItsMembersAndAlwaysItsSeriesStyle) {
+  TIWZQJQPlotThemeEngine* engine = chart->GetJQThemeEngine();
+  TIWZQJQPlotOptionsTheme* t = engine->GetThemes()->Add();
+  EXPECT_EQ(Text(t), "{seriesStyles:{}}");
+  EXPECT_EQ(engine->GetThemes()->GetJQPlot(), chart.get());
+  // The themes never travel inside the engine's own JSON.
+  t->SetName("X");
+  EXPECT_EQ(ZQOptionJSonText(engine->GetJSon(), false).find("_name"), std::string::npos);
+  EXPECT_EQ(Message([&] { t->GetPieSeriesStyles(); }), "Invalid class typecast");
+  t->GetLineSeriesStyles()->SetColor("#000000");
+  // A new kind: a fresh style of its class, the old values gone; the colour
+  // lists hold their defaults and are not written until they differ.
+  t->SetSerie(TIWZQJQPlotOptionsThemeSerie::jqpotsPie);
+  EXPECT_EQ(&t->GetSeriesStylesClass(), &TIWZQJQPlotOptionsPieSeriesStyle::StaticClass());
+  TIWZQJQPlotOptionsPieSeriesStyle* pie = t->GetPieSeriesStyles();
+  EXPECT_EQ(pie->GetSeriesColors()->Count(), 16);
+  EXPECT_EQ(pie->GetHighlightColors()->Strings(15), "#D09AD7");
+  EXPECT_TRUE(Writes(t, {"_name:\"X\"", "seriesStyles:{}"}));
+  EXPECT_EQ(Text(t).size(), std::string("{_name:\"X\",seriesStyles:{}}").size());
+  pie->GetSeriesColors()->Delete(15);
+  EXPECT_NE(Text(t).find("seriesStyles:{seriesColors:[\"#4bb2c5\",\"#EAA228\","),
+            std::string::npos);
+  EXPECT_EQ(Text(t).find("highlightColors"), std::string::npos);
+  t->SetSerie(TIWZQJQPlotOptionsThemeSerie::jqpotsBar);
+  EXPECT_EQ(t->GetBarSeriesStyles()->GetHighlightColors()->Count(), 8);
+  t->SetSerie(TIWZQJQPlotOptionsThemeSerie::jqpotsFunnel);
+  t->GetFunnelSeriesStyles()->SetSectionMargin(3);
+  EXPECT_TRUE(Writes(t, {"_name:\"X\"", "seriesStyles:{sectionMargin:3.}"}));
+  // Axes by name: a later item of the same axis replaces the earlier one.
+  auto* y1 = t->GetAxes()->Add();
+  y1->SetAxisType(TIWZQJQPlotOptionsXYAxes::jqpoxyYAxis);
+  y1->SetBorderWidth(1);
+  auto* y2 = t->GetAxes()->Add();
+  y2->SetAxisType(TIWZQJQPlotOptionsXYAxes::jqpoxyYAxis);
+  y2->GetTicks()->SetBorderColor("#ff0000");
+  EXPECT_NE(Text(t).find("axes:{yaxis:{ticks:{textColor:\"#ff0000\"}}}"), std::string::npos);
+  // A copy of the theme keeps its kind and style values.
+  TIWZQJQPlotOptionsTheme* copy = engine->GetThemes()->Add();
+  copy->Assign(t);
+  EXPECT_EQ(Text(copy), Text(t));
+}
+
+TEST_F(ChartOptions, EveryChartOptionClassBuildsFromItsRows) {
+  // Each registered class is created and its members checked against its rows
+  // (the overlay's line base too, which no holder creates).
+  ZQRegisterEventFunctions();
+  EXPECT_NO_THROW(ZQCheckOptionClasses());
+  std::set<std::string> names;
+  for (const TZQOptionClassEntry& e : ZQRegisteredOptionClasses()) names.insert(e.Class().Name());
+  for (const char* cls :
+       {"TIWZQJQPlotMeterGaugeRendererOptions", "TIWZQJQPlotCategoryAxisRendererOptions",
+        "TIWZQJQPlotShapeRendererOptions", "TIWZQJQPlotShadowRendererOptions",
+        "TIWZQJQPlotOptionsTickOptions", "TIWZQJQPlotOptionsTheme",
+        "TIWZQJQPlotOptionsFunnelSeriesStyle", "TIWZQJQPlotThemeEngine"})
+    EXPECT_EQ(names.count(cls), 1u) << cls;
 }
 
 }  // namespace
