@@ -23,6 +23,7 @@
 
 #include <utility>  // before Asio, whose coroutine header needs std::exchange
 
+#include <poll.h>
 #include <sys/socket.h>
 #include <sys/uio.h>
 
@@ -161,6 +162,8 @@ struct TZQHTTPServer::Impl {
   std::vector<std::thread> ioThreads;
   std::atomic<int> port{0};
   std::atomic<uint64_t> served{0}, refused{0}, errors{0}, connRefused{0};
+  std::atomic<int> queued{0};    // requests waiting for a worker
+  std::atomic<int> watching{0};  // workers watching their connection (see Handle())
   std::atomic<bool> running{false}, stopping{false};
 
   void Accept();
@@ -452,11 +455,34 @@ class ServerConnection : public std::enable_shared_from_this<ServerConnection> {
   void Dispatch() {
     if (!streamed_) Disarm();
     phase_ = Phase::Handling;
-    asio::post(*srv_.pool, [self = shared_from_this()] { self->Handle(); });
+    if (readingOnWorker_ && !streamed_) {
+      handleHere_ = true;  // the worker that is here goes on with it
+      return;
+    }
+    ++srv_.queued;
+    asio::post(*srv_.pool, [self = shared_from_this()] {
+      --self->srv_.queued;
+      self->Handle();
+    });
   }
 
-  // On a worker. The reply is sent from here too (see Send()).
+  // On a worker. The reply is sent from here too (see Send()), and when the
+  // connection stays open and no other request waits for a worker, the worker
+  // watches it for a moment: a client that sends its next request at once
+  // (a page's callbacks one after the other) has it read, parsed and handled
+  // on this thread, without the I/O thread and the hand-over to a worker.
+  // At most half of the workers watch at a time, each for at most
+  // kWatchMilliseconds.
   void Handle() {
+    while (HandleOne()) {
+    }
+  }
+
+  static constexpr int kWatchMilliseconds = 1;
+
+  // Handles req_ and sends the reply; true when the next request of the
+  // connection is ready for this thread.
+  bool HandleOne() {
     THTTPRequest& r = *req_;
     r.ServerPort = srv_.port.load();
     r.RemoteAddr = address_;
@@ -493,8 +519,42 @@ class ServerConnection : public std::enable_shared_from_this<ServerConnection> {
       stream->source = reply->TakeStream();
       if (head_) stream->source.reset();
     }
-    std::lock_guard<std::mutex> lock(m_);
+    std::unique_lock<std::mutex> lock(m_);
+    writingOnWorker_ = true;
+    goOnHere_ = false;
     WriteReply(*reply, std::move(stream), closeAfter);
+    writingOnWorker_ = false;
+    if (!goOnHere_) return false;
+    // Written() left the reading to this thread: the connection is idle,
+    // between requests, with nothing read ahead.
+    const int watchers = opt_.Workers / 2;
+    bool ready = false;
+    if (srv_.queued.load() == 0 && srv_.watching.fetch_add(1) < watchers) {
+      const int fd = socket_.native_handle();
+      lock.unlock();  // a stop or a time-out may close the socket meanwhile
+      pollfd p{fd, POLLIN, 0};
+      ready = ::poll(&p, 1, kWatchMilliseconds) > 0 && (p.revents & POLLIN);
+      lock.lock();
+      --srv_.watching;
+      if (phase_ == Phase::Closed) return false;
+    } else {
+      --srv_.watching;
+    }
+    if (ready) {
+      auto space = buffer_.prepare(4096);
+      const ssize_t n = ::recv(socket_.native_handle(), space.data(), space.size(), MSG_DONTWAIT);
+      if (n == 0 || (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR)) {
+        Close();
+        return false;
+      }
+      if (n > 0) buffer_.commit(static_cast<size_t>(n));
+    }
+    if (buffer_.size() == 0) buffer_.shrink_to_fit();  // an idle connection keeps no buffer
+    readingOnWorker_ = true;
+    handleHere_ = false;
+    ReadHead();  // a whole request head (and body) here is handled by this thread
+    readingOnWorker_ = false;
+    return handleHere_;
   }
 
   static void SetPlain(THTTPReply& reply, int code, const std::string& text) {
@@ -689,8 +749,12 @@ class ServerConnection : public std::enable_shared_from_this<ServerConnection> {
     if (ec || closing_ || closeAfter_ || srv_.stopping) return Linger();
     phase_ = Phase::Idle;
     NewRequest();
-    if (buffer_.size() == 0) buffer_.shrink_to_fit();  // an idle connection keeps no buffer
     Arm(opt_.KeepAliveTimeoutSeconds);
+    if (writingOnWorker_) {
+      goOnHere_ = true;  // see HandleOne()
+      return;
+    }
+    if (buffer_.size() == 0) buffer_.shrink_to_fit();  // an idle connection keeps no buffer
     ReadHead();
   }
 
@@ -750,6 +814,11 @@ class ServerConnection : public std::enable_shared_from_this<ServerConnection> {
   bool keepAlive_ = true, http10_ = false, head_ = false;
   bool streamed_ = false, drain_ = false, abandoned_ = false;
   bool closeAfter_ = false, closing_ = false;
+  // The worker that ran the handler is sending its reply (Written() leaves
+  // the next read to it) or reading the next request (Dispatch() leaves the
+  // handling to it); see HandleOne().
+  bool writingOnWorker_ = false, readingOnWorker_ = false;
+  bool goOnHere_ = false, handleHere_ = false;
 };
 
 void TZQHTTPServer::Impl::Accept() {
