@@ -496,6 +496,42 @@ TEST_F(ServerLimits, AWholeReplyLargerThanTheSocketBufferArrivesIntact) {
   EXPECT_EQ(second.substr(second.size() - 5), "small");
 }
 
+// Requests that follow their reply at once are read by the worker that
+// answered; whatever shape they come in (a head split over two sends, a body
+// behind the head, two requests in one send, a malformed one), each gets its
+// own reply in order, and a close right after a reply is noticed.
+TEST_F(ServerLimits, RequestsRightAfterAReplyAreServedWhateverTheirShape) {
+  TServerOptions opt;
+  opt.Workers = 4;
+  Start(opt);
+  {
+    Raw c(port_);
+    c.Send("GET /a HTTP/1.1\r\nHost: x\r\n\r\n");
+    EXPECT_NE(c.ReadReply().find("ok /a 0"), std::string::npos);
+    c.Send("GET /b HTTP/1.1\r\nHo");
+    std::this_thread::sleep_for(20ms);
+    c.Send("st: x\r\n\r\n");
+    EXPECT_NE(c.ReadReply().find("ok /b 0"), std::string::npos);
+    c.Send("POST /c HTTP/1.1\r\nHost: x\r\nContent-Length: 5\r\n\r\n");
+    std::this_thread::sleep_for(20ms);
+    c.Send("hello");
+    EXPECT_NE(c.ReadReply().find("ok /c 5"), std::string::npos);
+    c.Send("GET /d HTTP/1.1\r\nHost: x\r\n\r\nGET /e HTTP/1.1\r\nHost: x\r\n\r\n");
+    EXPECT_NE(c.ReadReply().find("ok /d 0"), std::string::npos);
+    EXPECT_NE(c.ReadReply().find("ok /e 0"), std::string::npos);
+    c.Send("BROKEN\r\n\r\n");
+    EXPECT_EQ(Status(c.ReadReply()), 400);
+    EXPECT_TRUE(c.Closed());
+  }  // the client closes: the server lingers no longer
+  Raw quitter(port_);
+  quitter.Send("GET /f HTTP/1.1\r\nHost: x\r\n\r\n");
+  EXPECT_NE(quitter.ReadReply().find("ok /f 0"), std::string::npos);
+  ::shutdown(quitter.Fd(), SHUT_WR);
+  EXPECT_TRUE(quitter.Closed());
+  std::this_thread::sleep_for(100ms);
+  EXPECT_EQ(server_->OpenConnections(), 0u);
+}
+
 // Stop() while a reply is still going out: the client gets the whole reply,
 // and the connection ends then instead of waiting out its keep-alive time.
 TEST_F(ServerLimits, StopEndsAConnectionWhoseReplyWasGoingOut) {
