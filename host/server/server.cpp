@@ -4,9 +4,11 @@
 // Threads: IOThreads run every socket and timer through asynchronous
 // operations and never wait for a handler; Workers (an asio::thread_pool) run
 // the handler, read streamed request bodies and produce streamed reply
-// chunks. Each connection works on its own strand and goes through
+// chunks. A worker also sends the reply it made and starts the next read
+// (see ServerConnection::HandleOne). Each connection works on its own strand,
+// every entry holds its lock, and it goes through
 //   Idle -> Head -> [Body] -> Handling -> Writing -> Idle (keep-alive) | closed
-// with one timer: KeepAliveTimeout while idle, HeaderTimeout for the whole
+// with one deadline: KeepAliveTimeout while idle, HeaderTimeout for the whole
 // head from its first byte, ReadTimeout between body reads, WriteTimeout
 // between writes.
 //
@@ -478,7 +480,7 @@ class ServerConnection : public std::enable_shared_from_this<ServerConnection> {
     }
   }
 
-  static constexpr int kWatchMilliseconds = 1;
+  static constexpr int kWatchMilliseconds = 3;
 
   // Handles req_ and sends the reply; true when the next request of the
   // connection is ready for this thread.
