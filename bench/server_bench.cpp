@@ -6,6 +6,9 @@
 // Prints:
 //   callback vs_hello_c32=<ratio>        callbacks/s over hello-world requests/s, 32 connections
 //   callback vs_hello_c1=<ratio>         the same on one connection
+//   callback vs_hello_hop_c32=<ratio>    callbacks/s over the requests/s of a hello-world
+//   callback vs_hello_hop_c1=<ratio>     server that hands each request to a pool of
+//                                        handler threads as the embedded server does
 //   idle_conns=10000 callback_p99_ms=<n> 32 callback clients beside 10,000 idle keep-alive
 //   connections slow_clients=1000 callback_p99_ms=<n> the same beside 1,000 clients sending a head
 //   byte a second session_idle_kib=<n>                 memory per idle session of a one-button form
@@ -28,6 +31,7 @@
 #include <cstdio>
 #include <cstring>
 #include <fstream>
+#include <optional>
 #include <regex>
 #include <string>
 #include <thread>
@@ -101,39 +105,51 @@ zq::TIWAppForm* OneButtonForm(zq::TIWApplication& app) {
 }
 
 // A bare hello-world server: one I/O thread, Beast's parser and serializer.
-[[noreturn]] void RunHelloServer(int out) {
+// With `pool`, each request is answered by one of four handler threads, which
+// also starts the reply's write (the embedded server's hand-off, and nothing
+// else of it).
+[[noreturn]] void RunHelloServerOn(int out, bool pool) {
   RaiseFileLimit();
   asio::io_context ioc(1);
   asio::ip::tcp::acceptor acc(ioc, {asio::ip::make_address("127.0.0.1"), 0});
   acc.listen(4096);
   int port = acc.local_endpoint().port();
+  std::optional<asio::thread_pool> workers;
+  if (pool) workers.emplace(4);
   struct Conn : std::enable_shared_from_this<Conn> {
     asio::ip::tcp::socket s;
+    asio::thread_pool* workers;
     boost::beast::flat_buffer buf;
     bhttp::request<bhttp::string_body> req;
     bhttp::response<bhttp::string_body> res;
-    explicit Conn(asio::ip::tcp::socket so) : s(std::move(so)) {}
+    Conn(asio::ip::tcp::socket so, asio::thread_pool* w) : s(std::move(so)), workers(w) {}
     void Read() {
       req = {};
-      bhttp::async_read(
-          s, buf, req, [self = shared_from_this()](boost::system::error_code ec, size_t) {
-            if (ec) return;
-            self->res = {bhttp::status::ok, self->req.version()};
-            self->res.set(bhttp::field::content_type, "text/plain");
-            self->res.body() = "hello";
-            self->res.keep_alive(self->req.keep_alive());
-            self->res.prepare_payload();
-            bhttp::async_write(self->s, self->res, [self](boost::system::error_code e, size_t) {
-              if (!e) self->Read();
-            });
-          });
+      bhttp::async_read(s, buf, req,
+                        [self = shared_from_this()](boost::system::error_code ec, size_t) {
+                          if (ec) return;
+                          if (self->workers)
+                            asio::post(*self->workers, [self] { self->Answer(); });
+                          else
+                            self->Answer();
+                        });
+    }
+    void Answer() {
+      res = {bhttp::status::ok, req.version()};
+      res.set(bhttp::field::content_type, "text/plain");
+      res.body() = "hello";
+      res.keep_alive(req.keep_alive());
+      res.prepare_payload();
+      bhttp::async_write(s, res, [self = shared_from_this()](boost::system::error_code e, size_t) {
+        if (!e) self->Read();
+      });
     }
   };
   std::function<void()> accept = [&] {
     acc.async_accept([&](boost::system::error_code ec, asio::ip::tcp::socket s) {
       if (!ec) {
         s.set_option(asio::ip::tcp::no_delay(true));
-        std::make_shared<Conn>(std::move(s))->Read();
+        std::make_shared<Conn>(std::move(s), workers ? &*workers : nullptr)->Read();
       }
       accept();
     });
@@ -142,6 +158,12 @@ zq::TIWAppForm* OneButtonForm(zq::TIWApplication& app) {
   (void)!write(out, &port, sizeof port);
   ioc.run();
   _exit(0);
+}
+[[noreturn]] void RunHelloServer(int out) {
+  RunHelloServerOn(out, false);
+}
+[[noreturn]] void RunHopServer(int out) {
+  RunHelloServerOn(out, true);
 }
 
 pid_t Spawn(void (*run)(int), int& port) {
@@ -327,12 +349,15 @@ std::vector<std::string> CallbackRequests(int port, int n) {
 
 }  // namespace
 
-int main() {
+// With the argument "throughput", only the first two comparisons run.
+int main(int argc, char** argv) {
+  const bool throughputOnly = argc > 1 && std::string(argv[1]) == "throughput";
   RaiseFileLimit();
   signal(SIGPIPE, SIG_IGN);
-  int hostPort = 0, helloPort = 0;
+  int hostPort = 0, helloPort = 0, hopPort = 0;
   pid_t host = Spawn(RunHostServer, hostPort);
   pid_t hello = Spawn(RunHelloServer, helloPort);
+  pid_t hop = Spawn(RunHopServer, hopPort);
   const std::string helloReq = "GET /hello HTTP/1.1\r\nHost: b\r\n\r\n";
   const double secs = 3.0;
 
@@ -340,20 +365,28 @@ int main() {
   for (int conns : {32, 1}) {
     auto cb = CallbackRequests(hostPort, conns);
     std::vector<std::string> hr(static_cast<size_t>(conns), helloReq);
-    double best = 0, bestHello = 0;
+    double best = 0, bestHello = 0, bestHop = 0;
     uint64_t failed = 0;
     for (int run = 0; run < 2; ++run) {
       bestHello = std::max(bestHello, RunLoad(helloPort, hr, secs).rate);
       LoadResult r = RunLoad(hostPort, cb, secs);
       best = std::max(best, r.rate);
       failed += r.failed;
+      bestHop = std::max(bestHop, RunLoad(hopPort, hr, secs).rate);
     }
     std::printf("callback vs_hello_c%d=%.2f\n", conns, best / bestHello);
-    std::fprintf(stderr, "  c%d: callbacks %.0f/s (%llu failed), hello %.0f/s\n", conns, best,
-                 static_cast<unsigned long long>(failed), bestHello);
+    std::printf("callback vs_hello_hop_c%d=%.2f\n", conns, best / bestHop);
+    std::fprintf(stderr,
+                 "  c%d: callbacks %.0f/s (%llu failed), hello %.0f/s, hello with hop %.0f/s\n",
+                 conns, best, static_cast<unsigned long long>(failed), bestHello, bestHop);
     std::fflush(stdout);
   }
   StopChild(hello);
+  StopChild(hop);
+  if (throughputOnly) {
+    StopChild(host);
+    return 0;
+  }
 
   // Ten thousand idle keep-alive connections (each asked once, then silent).
   {

@@ -77,11 +77,15 @@ std::string HTTPDecode(std::string_view text) {
   std::string out;
   out.reserve(text.size());
   for (size_t i = 0; i < text.size(); ++i) {
+    // The plain run up to the next escape is copied whole.
+    const size_t next = std::min(text.find_first_of("%+", i), text.size());
+    out.append(text.data() + i, next - i);
+    i = next;
+    if (i == text.size()) break;
     char c = text[i];
     if (c == '+') {
       out.push_back(' ');
-    } else if (c == '%' && i + 2 < text.size() && HexValue(text[i + 1]) >= 0 &&
-               HexValue(text[i + 2]) >= 0) {
+    } else if (i + 2 < text.size() && HexValue(text[i + 1]) >= 0 && HexValue(text[i + 2]) >= 0) {
       out.push_back(static_cast<char>(HexValue(text[i + 1]) * 16 + HexValue(text[i + 2])));
       i += 2;
     } else {
@@ -98,6 +102,7 @@ std::string IncludeURLPathDelimiter(std::string_view url) {
 }
 
 std::string StripCRLF(std::string_view text) {
+  if (text.find_first_of("\r\n") == std::string_view::npos) return std::string(text);
   std::string r;
   r.reserve(text.size());
   for (char c : text)

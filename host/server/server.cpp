@@ -4,9 +4,11 @@
 // Threads: IOThreads run every socket and timer through asynchronous
 // operations and never wait for a handler; Workers (an asio::thread_pool) run
 // the handler, read streamed request bodies and produce streamed reply
-// chunks. Each connection works on its own strand and goes through
+// chunks. A worker also sends the reply it made and starts the next read
+// (see ServerConnection::HandleOne). Each connection works on its own strand,
+// every entry holds its lock, and it goes through
 //   Idle -> Head -> [Body] -> Handling -> Writing -> Idle (keep-alive) | closed
-// with one timer: KeepAliveTimeout while idle, HeaderTimeout for the whole
+// with one deadline: KeepAliveTimeout while idle, HeaderTimeout for the whole
 // head from its first byte, ReadTimeout between body reads, WriteTimeout
 // between writes.
 //
@@ -23,10 +25,15 @@
 
 #include <utility>  // before Asio, whose coroutine header needs std::exchange
 
+#include <poll.h>
+#include <sys/socket.h>
+#include <sys/uio.h>
+
 #include <atomic>
 #include <boost/asio.hpp>
 #include <boost/beast/core/flat_buffer.hpp>
 #include <boost/beast/http/error.hpp>
+#include <cerrno>
 #include <condition_variable>
 #include <cstdio>
 #include <cstring>
@@ -157,6 +164,8 @@ struct TZQHTTPServer::Impl {
   std::vector<std::thread> ioThreads;
   std::atomic<int> port{0};
   std::atomic<uint64_t> served{0}, refused{0}, errors{0}, connRefused{0};
+  std::atomic<int> queued{0};    // requests waiting for a worker
+  std::atomic<int> watching{0};  // workers watching their connection (see Handle())
   std::atomic<bool> running{false}, stopping{false};
 
   void Accept();
@@ -181,7 +190,10 @@ class ServerConnection : public std::enable_shared_from_this<ServerConnection> {
         address_(std::move(address)) {}
   ~ServerConnection() { srv_.Forget(this, address_); }
 
+  // Every entry (posted work, completion handlers, the worker's reply) holds
+  // the connection's lock; the rest runs under it.
   void Start() {
+    std::lock_guard<std::mutex> lock(m_);
     error_code ec;
     socket_.set_option(tcp::no_delay(true), ec);
     NewRequest();
@@ -193,10 +205,14 @@ class ServerConnection : public std::enable_shared_from_this<ServerConnection> {
   // On the strand: the server stops. Connections between requests close now,
   // the others once their reply is out.
   void OnStop() {
+    std::lock_guard<std::mutex> lock(m_);
     closeAfter_ = true;
     if (phase_ == Phase::Idle || phase_ == Phase::Head) Close();
   }
-  void ForceClose() { Close(); }
+  void ForceClose() {
+    std::lock_guard<std::mutex> lock(m_);
+    Close();
+  }
   auto Executor() { return socket_.get_executor(); }
 
  private:
@@ -214,24 +230,37 @@ class ServerConnection : public std::enable_shared_from_this<ServerConnection> {
     drain_ = false;
   }
 
-  // The timer closes the socket when it fires; every re-arm or disarm makes
-  // the pending wait void.
+  // One deadline per connection, one timer wait behind it: Arm() and Disarm()
+  // only move the deadline; the wait, when it ends, closes the connection if
+  // the deadline has passed and otherwise waits again for the deadline as it
+  // is then. The wait is restarted only for a deadline earlier than the one
+  // it waits for, so a request costs no timer operation at all.
   void Arm(int seconds) {
-    const uint64_t gen = ++timerGen_;
-    timer_.expires_after(std::chrono::seconds(std::max(1, seconds)));
-    timer_.async_wait([self = shared_from_this(), gen](error_code ec) {
-      if (!ec && gen == self->timerGen_) self->Close();
-    });
+    deadline_ = Clock::now() + std::chrono::seconds(std::max(1, seconds));
+    if (!timerWaiting_ || deadline_ < timerAt_) WaitForDeadline();
   }
-  void Disarm() {
-    ++timerGen_;
-    timer_.cancel();
+  void Disarm() { deadline_ = Clock::time_point::max(); }
+  void WaitForDeadline() {
+    const uint64_t gen = ++timerGen_;
+    timerWaiting_ = true;
+    timerAt_ = deadline_;
+    timer_.expires_at(timerAt_);
+    timer_.async_wait([self = shared_from_this(), gen](error_code) {
+      std::lock_guard<std::mutex> lock(self->m_);
+      if (gen != self->timerGen_) return;  // replaced by a later wait
+      self->timerWaiting_ = false;
+      if (self->phase_ == Phase::Closed || self->deadline_ == Clock::time_point::max()) return;
+      if (Clock::now() >= self->deadline_) return self->Close();
+      self->WaitForDeadline();
+    });
   }
 
   void Close() {
     if (phase_ == Phase::Closed) return;
     phase_ = Phase::Closed;
     Disarm();
+    ++timerGen_;
+    timer_.cancel();
     error_code ec;
     socket_.shutdown(tcp::socket::shutdown_both, ec);
     socket_.close(ec);
@@ -250,6 +279,7 @@ class ServerConnection : public std::enable_shared_from_this<ServerConnection> {
   void ReadMore(Next next) {
     auto space = buffer_.prepare(buffer_.size() < kChunk ? 4096 : kChunk);
     socket_.async_read_some(space, [self = shared_from_this(), next](error_code ec, size_t n) {
+      std::lock_guard<std::mutex> lock(self->m_);
       if (self->phase_ == Phase::Closed) return;
       if (ec) {
         self->FailPipe(400);
@@ -299,7 +329,11 @@ class ServerConnection : public std::enable_shared_from_this<ServerConnection> {
       pipe_ = std::make_shared<BodyPipe>();
       std::weak_ptr<ServerConnection> weak = shared_from_this();
       pipe_->resume = [weak] {
-        if (auto self = weak.lock()) asio::post(self->Executor(), [self] { self->FeedBody(); });
+        if (auto self = weak.lock())
+          asio::post(self->Executor(), [self] {
+            std::lock_guard<std::mutex> lock(self->m_);
+            self->FeedBody();
+          });
       };
       parser_->SetBodySink([this](std::string_view b) {
         std::lock_guard<std::mutex> lock(pipe_->m);
@@ -333,6 +367,7 @@ class ServerConnection : public std::enable_shared_from_this<ServerConnection> {
       auto text = std::make_shared<std::string>("HTTP/1.1 100 Continue\r\n\r\n");
       asio::async_write(socket_, asio::buffer(*text),
                         [self = shared_from_this(), text, go](error_code ec, size_t) {
+                          std::lock_guard<std::mutex> lock(self->m_);
                           if (self->phase_ == Phase::Closed) return;
                           if (ec) return self->Close();
                           go();
@@ -406,6 +441,7 @@ class ServerConnection : public std::enable_shared_from_this<ServerConnection> {
     auto self = shared_from_this();
     auto space = buffer_.prepare(kChunk);
     socket_.async_read_some(space, [self](error_code ec, size_t n) {
+      std::lock_guard<std::mutex> lock(self->m_);
       if (self->phase_ == Phase::Closed || self->abandoned_) return;
       if (ec) {
         self->FailPipe(ec == asio::error::operation_aborted ? 408 : 400);
@@ -421,16 +457,40 @@ class ServerConnection : public std::enable_shared_from_this<ServerConnection> {
   void Dispatch() {
     if (!streamed_) Disarm();
     phase_ = Phase::Handling;
-    asio::post(*srv_.pool, [self = shared_from_this()] { self->Handle(); });
+    if (readingOnWorker_ && !streamed_) {
+      handleHere_ = true;  // the worker that is here goes on with it
+      return;
+    }
+    ++srv_.queued;
+    asio::post(*srv_.pool, [self = shared_from_this()] {
+      --self->srv_.queued;
+      self->Handle();
+    });
   }
 
-  // On a worker.
+  // On a worker. The reply is sent from here too (see Send()), and when the
+  // connection stays open and no other request waits for a worker, the worker
+  // watches it for a moment: a client that sends its next request at once
+  // (a page's callbacks one after the other) has it read, parsed and handled
+  // on this thread, without the I/O thread and the hand-over to a worker.
+  // At most half of the workers watch at a time, each for at most
+  // kWatchMilliseconds.
   void Handle() {
+    while (HandleOne()) {
+    }
+  }
+
+  static constexpr int kWatchMilliseconds = 3;
+
+  // Handles req_ and sends the reply; true when the next request of the
+  // connection is ready for this thread.
+  bool HandleOne() {
     THTTPRequest& r = *req_;
     r.ServerPort = srv_.port.load();
     r.RemoteAddr = address_;
     r.ScriptName = opt_.ScriptName;
-    auto reply = std::make_shared<THTTPReply>();
+    THTTPReply replyObject;
+    THTTPReply* reply = &replyObject;
     bool closeAfter = false;
     std::string why;
     if (!r.Parse(opt_.MaxFields, &why, !streamed_)) {
@@ -454,15 +514,49 @@ class ServerConnection : public std::enable_shared_from_this<ServerConnection> {
       }
       ++srv_.served;
     }
-    auto stream = std::make_shared<StreamState>();
+    std::shared_ptr<StreamState> stream;
     if (reply->HasStream()) {
+      stream = std::make_shared<StreamState>();
       stream->length = reply->StreamLength();
       stream->source = reply->TakeStream();
       if (head_) stream->source.reset();
     }
-    asio::post(Executor(), [self = shared_from_this(), reply, stream, closeAfter] {
-      self->WriteReply(*reply, stream, closeAfter);
-    });
+    std::unique_lock<std::mutex> lock(m_);
+    writingOnWorker_ = true;
+    goOnHere_ = false;
+    WriteReply(*reply, std::move(stream), closeAfter);
+    writingOnWorker_ = false;
+    if (!goOnHere_) return false;
+    // Written() left the reading to this thread: the connection is idle,
+    // between requests, with nothing read ahead.
+    const int watchers = opt_.Workers / 2;
+    bool ready = false;
+    if (srv_.queued.load() == 0 && srv_.watching.fetch_add(1) < watchers) {
+      const int fd = socket_.native_handle();
+      lock.unlock();  // a stop or a time-out may close the socket meanwhile
+      pollfd p{fd, POLLIN, 0};
+      ready = ::poll(&p, 1, kWatchMilliseconds) > 0 && (p.revents & POLLIN);
+      lock.lock();
+      --srv_.watching;
+      if (phase_ == Phase::Closed) return false;
+    } else {
+      --srv_.watching;
+    }
+    if (ready) {
+      auto space = buffer_.prepare(4096);
+      const ssize_t n = ::recv(socket_.native_handle(), space.data(), space.size(), MSG_DONTWAIT);
+      if (n == 0 || (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR)) {
+        Close();
+        return false;
+      }
+      if (n > 0) buffer_.commit(static_cast<size_t>(n));
+    }
+    if (buffer_.size() == 0) buffer_.shrink_to_fit();  // an idle connection keeps no buffer
+    readingOnWorker_ = true;
+    handleHere_ = false;
+    ReadHead();  // a whole request head (and body) here is handled by this thread
+    readingOnWorker_ = false;
+    return handleHere_;
   }
 
   static void SetPlain(THTTPReply& reply, int code, const std::string& text) {
@@ -523,9 +617,9 @@ class ServerConnection : public std::enable_shared_from_this<ServerConnection> {
       head += "\r\n";
     }
     if (!nosniff) head += "X-Content-Type-Options: nosniff\r\n";
-    const bool streaming = stream->source != nullptr;
+    const bool streaming = stream && stream->source != nullptr;
     if (!noBody) {
-      if (streaming || (head_ && stream->length)) {
+      if (streaming || (head_ && stream && stream->length)) {
         if (stream->length) {
           head += "Content-Length: " + std::to_string(*stream->length) + "\r\n";
         } else if (http10_) {
@@ -550,13 +644,41 @@ class ServerConnection : public std::enable_shared_from_this<ServerConnection> {
       stream->buf.resize(kChunk);
       return NextChunk(stream);
     }
-    auto headText = std::make_shared<std::string>(std::move(head));
-    auto body =
-        std::make_shared<std::string>(head_ || noBody ? std::string() : std::move(reply.Body()));
-    std::vector<asio::const_buffer> bufs{asio::buffer(*headText), asio::buffer(*body)};
-    asio::async_write(
-        socket_, bufs,
-        [self = shared_from_this(), headText, body](error_code ec, size_t) { self->Written(ec); });
+    Send(std::move(head), head_ || noBody ? std::string() : std::move(reply.Body()));
+  }
+
+  // Sends a whole reply, then goes on as Written() says. The bytes go straight
+  // from the calling thread while the socket takes them (a reply is nearly
+  // always small next to the socket's send buffer), which spares the reply a
+  // trip through the I/O thread; what the socket does not take at once goes by
+  // an asynchronous write.
+  void Send(std::string head, std::string body) {
+    if (phase_ == Phase::Closed) return;
+    iovec iov[2] = {{head.data(), head.size()}, {body.data(), body.size()}};
+    msghdr msg{};
+    msg.msg_iov = iov;
+    msg.msg_iovlen = body.empty() ? 1 : 2;
+    ssize_t n;
+    do {
+      n = ::sendmsg(socket_.native_handle(), &msg, MSG_DONTWAIT | MSG_NOSIGNAL);
+    } while (n < 0 && errno == EINTR);
+    if (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK)
+      return Written(error_code(errno, boost::system::system_category()));
+    const size_t sent = n < 0 ? 0 : static_cast<size_t>(n);
+    if (sent == head.size() + body.size()) return Written({});
+    auto rest =
+        std::make_shared<std::pair<std::string, std::string>>(std::move(head), std::move(body));
+    std::vector<asio::const_buffer> bufs;
+    if (sent < rest->first.size()) {
+      bufs.push_back(asio::buffer(rest->first) + sent);
+      bufs.push_back(asio::buffer(rest->second));
+    } else {
+      bufs.push_back(asio::buffer(rest->second) + (sent - rest->first.size()));
+    }
+    asio::async_write(socket_, bufs, [self = shared_from_this(), rest](error_code ec, size_t) {
+      std::lock_guard<std::mutex> lock(self->m_);
+      self->Written(ec);
+    });
   }
 
   // Asks a worker for the next chunk of a streamed reply.
@@ -572,7 +694,10 @@ class ServerConnection : public std::enable_shared_from_this<ServerConnection> {
         std::fprintf(stderr, "zq server: reply stream: %s\n", e.what());
         failed = true;
       }
-      asio::post(self->Executor(), [self, st, failed] { self->WriteChunk(st, failed); });
+      asio::post(self->Executor(), [self, st, failed] {
+        std::lock_guard<std::mutex> lock(self->m_);
+        self->WriteChunk(st, failed);
+      });
     });
   }
 
@@ -591,6 +716,7 @@ class ServerConnection : public std::enable_shared_from_this<ServerConnection> {
       if (st->prefix.empty()) return Written({});
       bufs.push_back(asio::buffer(st->prefix));
       asio::async_write(socket_, bufs, [self = shared_from_this(), st](error_code ec, size_t) {
+        std::lock_guard<std::mutex> lock(self->m_);
         self->Written(ec);
       });
       return;
@@ -605,6 +731,7 @@ class ServerConnection : public std::enable_shared_from_this<ServerConnection> {
     if (st->chunked) bufs.push_back(asio::buffer("\r\n", 2));
     Arm(opt_.WriteTimeoutSeconds);
     asio::async_write(socket_, bufs, [self = shared_from_this(), st](error_code ec, size_t) {
+      std::lock_guard<std::mutex> lock(self->m_);
       if (self->phase_ == Phase::Closed) return;
       if (ec) return self->Close();
       st->sent += st->n;
@@ -619,11 +746,17 @@ class ServerConnection : public std::enable_shared_from_this<ServerConnection> {
 
   void Written(error_code ec) {
     if (phase_ == Phase::Closed) return;
-    if (ec || closing_) return Linger();
+    // A stop that came while the reply was going out ends the connection now,
+    // not when it has been idle for the keep-alive time.
+    if (ec || closing_ || closeAfter_ || srv_.stopping) return Linger();
     phase_ = Phase::Idle;
     NewRequest();
-    if (buffer_.size() == 0) buffer_.shrink_to_fit();  // an idle connection keeps no buffer
     Arm(opt_.KeepAliveTimeoutSeconds);
+    if (writingOnWorker_) {
+      goOnHere_ = true;  // see HandleOne()
+      return;
+    }
+    if (buffer_.size() == 0) buffer_.shrink_to_fit();  // an idle connection keeps no buffer
     ReadHead();
   }
 
@@ -644,6 +777,7 @@ class ServerConnection : public std::enable_shared_from_this<ServerConnection> {
     buffer_.clear();
     socket_.async_read_some(buffer_.prepare(kChunk),
                             [self = shared_from_this()](error_code ec, size_t n) {
+                              std::lock_guard<std::mutex> lock(self->m_);
                               if (self->phase_ == Phase::Closed) return;
                               self->lingerBytes_ += n;
                               if (ec || self->lingerBytes_ > kDrainBytes) return self->Close();
@@ -657,15 +791,14 @@ class ServerConnection : public std::enable_shared_from_this<ServerConnection> {
     Disarm();
     phase_ = Phase::Writing;
     closing_ = close || closeAfter_ || !keepAlive_;
-    auto reply = std::make_shared<std::string>(PlainReply(code, text, closing_));
     Arm(opt_.WriteTimeoutSeconds);
-    asio::async_write(
-        socket_, asio::buffer(*reply),
-        [self = shared_from_this(), reply](error_code ec, size_t) { self->Written(ec); });
+    Send(PlainReply(code, text, closing_), std::string());
   }
 
+  using Clock = std::chrono::steady_clock;
   Impl& srv_;
   const TServerOptions& opt_;
+  std::mutex m_;  // held by every entry, see Start()
   tcp::socket socket_;
   asio::steady_timer timer_;
   std::string address_;
@@ -674,12 +807,20 @@ class ServerConnection : public std::enable_shared_from_this<ServerConnection> {
   std::optional<TRequestParser> parser_;
   std::shared_ptr<BodyPipe> pipe_;
   Phase phase_ = Phase::Idle;
-  uint64_t timerGen_ = 0;
+  uint64_t timerGen_ = 0;                                  // the timer wait that counts
+  Clock::time_point deadline_ = Clock::time_point::max();  // max: none
+  Clock::time_point timerAt_;                              // what the timer waits for
+  bool timerWaiting_ = false;
   uint64_t lingerBytes_ = 0;
   int count_ = 0;
   bool keepAlive_ = true, http10_ = false, head_ = false;
   bool streamed_ = false, drain_ = false, abandoned_ = false;
   bool closeAfter_ = false, closing_ = false;
+  // The worker that ran the handler is sending its reply (Written() leaves
+  // the next read to it) or reading the next request (Dispatch() leaves the
+  // handling to it); see HandleOne().
+  bool writingOnWorker_ = false, readingOnWorker_ = false;
+  bool goOnHere_ = false, handleHere_ = false;
 };
 
 void TZQHTTPServer::Impl::Accept() {

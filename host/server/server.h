@@ -3,10 +3,10 @@
 // never block: an idle or slow connection costs a socket and a little memory,
 // no thread. A complete request head (and a small body) goes to a separate
 // pool of handler threads, where the handler (normally
-// TIWServerController::HandleRequest) may wait for a session lock; the reply
-// goes back to the I/O side. Large upload bodies are streamed to the handler
-// (THTTPRequest::BodySource), streamed replies are sent chunk by chunk as the
-// client takes them.
+// TIWServerController::HandleRequest) may wait for a session lock; the worker
+// sends the reply while the socket takes it, the I/O side the rest. Large
+// upload bodies are streamed to the handler (THTTPRequest::BodySource),
+// streamed replies are sent chunk by chunk as the client takes them.
 //
 // Every phase has its own time-out (header read, body read, idle keep-alive,
 // write), the request line, header count and header size have limits (414,

@@ -369,9 +369,9 @@ TEST_F(ServerLimits, AChunkHeaderSplitAcrossReadsWaitsForItsRest) {
     r.WriteString("read " + std::to_string(got.load()));
   });
   Raw c(port_, 5000);
-  ASSERT_TRUE(c.Send(
-      "POST /up HTTP/1.1\r\nHost: x\r\nContent-Type: "
-      "application/octet-stream\r\nTransfer-Encoding: chunked\r\n\r\n"));
+  ASSERT_TRUE(
+      c.Send("POST /up HTTP/1.1\r\nHost: x\r\nContent-Type: "
+             "application/octet-stream\r\nTransfer-Encoding: chunked\r\n\r\n"));
   // Each piece ends inside the next chunk's size line, so the server is left
   // holding bytes it cannot parse until the rest arrives.
   const std::string data(1000, 'd');
@@ -470,6 +470,91 @@ TEST_F(ServerLimits, StopClosesIdleConnectionsAtOnce) {
   server_->Stop();
   EXPECT_LT(Clock::now() - t0, 1s);
   EXPECT_TRUE(idle[1]->Closed());
+  EXPECT_EQ(server_->OpenConnections(), 0u);
+}
+
+// A whole (not streamed) reply larger than the socket takes at once: what the
+// first send leaves is written as the client reads, byte for byte, and the
+// connection is usable afterwards.
+TEST_F(ServerLimits, AWholeReplyLargerThanTheSocketBufferArrivesIntact) {
+  std::string big(6 * 1024 * 1024, '\0');
+  for (size_t i = 0; i < big.size(); ++i) big[i] = static_cast<char>('a' + (i * 7 + i / 4096) % 26);
+  Start({}, [&big](THTTPRequest& req, THTTPReply& reply) {
+    reply.SetContentType("text/plain");
+    reply.WriteString(req.PathInfo() == "/big" ? big : "small");
+  });
+  Raw c(port_);
+  c.Send("GET /big HTTP/1.1\r\nHost: x\r\n\r\n");
+  std::this_thread::sleep_for(200ms);  // the socket fills while nobody reads
+  const std::string r = c.ReadReply();
+  ASSERT_EQ(Status(r), 200);
+  const size_t body = r.find("\r\n\r\n") + 4;
+  EXPECT_NE(r.find("Content-Length: " + std::to_string(big.size()) + "\r\n"), std::string::npos);
+  EXPECT_TRUE(r.compare(body, std::string::npos, big) == 0);
+  c.Send("GET /small HTTP/1.1\r\nHost: x\r\n\r\n");
+  const std::string second = c.ReadReply();
+  EXPECT_EQ(second.substr(second.size() - 5), "small");
+}
+
+// Requests that follow their reply at once are read by the worker that
+// answered; whatever shape they come in (a head split over two sends, a body
+// behind the head, two requests in one send, a malformed one), each gets its
+// own reply in order, and a close right after a reply is noticed.
+TEST_F(ServerLimits, RequestsRightAfterAReplyAreServedWhateverTheirShape) {
+  TServerOptions opt;
+  opt.Workers = 4;
+  Start(opt);
+  {
+    Raw c(port_);
+    c.Send("GET /a HTTP/1.1\r\nHost: x\r\n\r\n");
+    EXPECT_NE(c.ReadReply().find("ok /a 0"), std::string::npos);
+    c.Send("GET /b HTTP/1.1\r\nHo");
+    std::this_thread::sleep_for(20ms);
+    c.Send("st: x\r\n\r\n");
+    EXPECT_NE(c.ReadReply().find("ok /b 0"), std::string::npos);
+    c.Send("POST /c HTTP/1.1\r\nHost: x\r\nContent-Length: 5\r\n\r\n");
+    std::this_thread::sleep_for(20ms);
+    c.Send("hello");
+    EXPECT_NE(c.ReadReply().find("ok /c 5"), std::string::npos);
+    c.Send("GET /d HTTP/1.1\r\nHost: x\r\n\r\nGET /e HTTP/1.1\r\nHost: x\r\n\r\n");
+    EXPECT_NE(c.ReadReply().find("ok /d 0"), std::string::npos);
+    EXPECT_NE(c.ReadReply().find("ok /e 0"), std::string::npos);
+    c.Send("BROKEN\r\n\r\n");
+    EXPECT_EQ(Status(c.ReadReply()), 400);
+    EXPECT_TRUE(c.Closed());
+  }  // the client closes: the server lingers no longer
+  Raw quitter(port_);
+  quitter.Send("GET /f HTTP/1.1\r\nHost: x\r\n\r\n");
+  EXPECT_NE(quitter.ReadReply().find("ok /f 0"), std::string::npos);
+  ::shutdown(quitter.Fd(), SHUT_WR);
+  EXPECT_TRUE(quitter.Closed());
+  std::this_thread::sleep_for(100ms);
+  EXPECT_EQ(server_->OpenConnections(), 0u);
+}
+
+// Stop() while a reply is still going out: the client gets the whole reply,
+// and the connection ends then instead of waiting out its keep-alive time.
+TEST_F(ServerLimits, StopEndsAConnectionWhoseReplyWasGoingOut) {
+  TServerOptions opt;
+  opt.KeepAliveTimeoutSeconds = 20;
+  opt.StopTimeoutSeconds = 20;
+  const std::string big(8 * 1024 * 1024, 'x');
+  Start(opt, [&big](THTTPRequest&, THTTPReply& reply) {
+    reply.SetContentType("text/plain");
+    reply.WriteString(big);
+  });
+  Raw c(port_);
+  c.Send("GET /big HTTP/1.1\r\nHost: x\r\n\r\n");
+  std::this_thread::sleep_for(200ms);  // the reply waits for the client to read
+  auto t0 = Clock::now();
+  std::thread stopper([this] { server_->Stop(); });
+  std::this_thread::sleep_for(100ms);
+  const std::string r = c.ReadReply();
+  EXPECT_EQ(Status(r), 200);
+  EXPECT_EQ(r.size() - (r.find("\r\n\r\n") + 4), big.size());
+  EXPECT_TRUE(c.Closed());
+  stopper.join();
+  EXPECT_LT(Clock::now() - t0, 5s);
   EXPECT_EQ(server_->OpenConnections(), 0u);
 }
 
