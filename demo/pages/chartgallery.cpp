@@ -7,6 +7,7 @@
 //   trend line, a canvas overlay line and an enhanced legend;
 // - a theme switcher: two themes and jqPlot's Default, activated from the
 //   server.
+// Documented in docs/components/chart.md.
 #include <functional>
 #include <string>
 #include <utility>

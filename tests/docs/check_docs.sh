@@ -35,15 +35,20 @@ for doc in docs/components/*.md; do
 done
 
 # Each showcase page (ZQDEMO_PAGE(class, "name", order)) has its doc, which shows
-# the page's screenshot.
-while read -r name; do
-  doc="docs/components/$name.md"
+# the page's screenshot. The doc is docs/components/<name>.md, unless the page's
+# source says "Documented in docs/components/<other>.md" (a second page of a
+# component).
+for src in demo/pages/*.cpp; do
+  name=$(grep -ho 'ZQDEMO_PAGE([^,]*, *"[^"]*"' "$src" | sed 's/.*"\([^"]*\)"$/\1/')
+  [ -n "$name" ] || continue
+  doc=$(grep -o 'Documented in docs/components/[a-z_]*\.md' "$src" | head -1 | sed 's/^Documented in //')
+  [ -n "$doc" ] || doc="docs/components/$name.md"
   if [ ! -f "$doc" ]; then
     fault "the showcase page \"$name\" has no $doc"
   elif ! grep -Eq "\]\(\.\./screenshots/$name(-[a-z0-9-]+)?\.png\)" "$doc"; then
     fault "$doc does not show a screenshot of its page (../screenshots/$name.png or $name-*.png)"
   fi
-done < <(grep -ho 'ZQDEMO_PAGE([^,]*, *"[^"]*"' demo/pages/*.cpp | sed 's/.*"\([^"]*\)"$/\1/')
+done
 
 # Every file of the web root that git tracks (our own files and the manifest)
 # is named in docs/webroot.md.
