@@ -156,7 +156,9 @@ TIWZQJQUploadingFileItem* TIWZQJQUploadingFileList::GetItemByFileName(
 // ---------------------------------------------------------------- control
 
 TIWZQJQCustomFileUpload::TIWZQJQCustomFileUpload(TComponent* AOwner) : TIWZQJQContainer(AOwner) {
+  // no clipping: the file list and the drop area reach beyond the button
   ClipRegion = false;
+  SetZQScrollStyle(zqsbsBothVisible);
   SetBounds(Left, Top, 121, 21);
 }
 

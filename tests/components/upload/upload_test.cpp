@@ -92,6 +92,7 @@ TEST(FileUpload, OptionLiteralOfANewControl) {
   Fixture fx;
   EXPECT_EQ(fx.up->Width, 121);
   EXPECT_EQ(fx.up->Height, 21);
+  EXPECT_EQ(fx.up->GetZQScrollStyle(), zqsbsBothVisible);
   EXPECT_EQ(fx.up->GetPluginVersion(), "2.0");
   ISuperObject o = fx.opt()->GetJSon();
   ASSERT_TRUE(SOIsObject(o));
