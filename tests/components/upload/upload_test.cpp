@@ -277,6 +277,23 @@ TEST(FileUpload, UploadsThroughTheActionMap) {
   EXPECT_EQ(fx.up->FileNames().Count(), 0);
 }
 
+TEST(FileUpload, AStreamedMultipartBodyReachesTheHandlerUnread) {
+  // as the server hands over a large upload: the body still to be read
+  Fixture fx;
+  fx.opt()->SetUploadPath(fx.dir.string());
+  std::string data(3 * 1024 * 1024, '\0');
+  for (std::size_t i = 0; i < data.size(); ++i) data[i] = static_cast<char>(i * 7 + i / 4096);
+  THTTPRequest req = fx.host.MakeRequest("POST", fx.up->GetServerActionUrl());
+  req.SetHeader("Content-Type", "multipart/form-data; boundary=\"zz\"");
+  req.SetBodySource(std::make_unique<TStringBodySource>(
+      "--zz\r\nContent-Disposition: form-data; name=\"qqfile\"; filename=\"big.bin\"\r\n\r\n" +
+      data + "\r\n--zz--\r\n"));
+  ASSERT_TRUE(req.BodyPending());
+  THTTPReply r = fx.host.Send(req);
+  EXPECT_EQ(r.Body(), "{\"success\":true}");
+  EXPECT_TRUE(Fixture::Read(fx.dir / "big.bin") == data);
+}
+
 TEST(FileUpload, UploadFolders) {
   Fixture fx;
   fx.opt()->SetUploadPath("uploads");
