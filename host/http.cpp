@@ -534,7 +534,8 @@ bool THTTPRequest::Parse(size_t maxFields, std::string* error, bool parseBody) {
     if (part.empty() || eq == std::string_view::npos) continue;
     cookies_.Add(std::string(Trim(part.substr(0, eq))), std::string(Trim(part.substr(eq + 1))));
   }
-  if (!parseBody) return true;
+  // A pending body is left to whoever streams it (see BodySource).
+  if (!parseBody || BodyPending()) return true;
   std::string type = LowerAscii(contentType_.substr(0, contentType_.find(';')));
   type = std::string(Trim(type));
   if (type == "application/x-www-form-urlencoded") {

@@ -89,6 +89,8 @@ for f in ../components/*/webroot; do
     dst=${src#"$f"/}
     place "$src" "$dst"
     [[ "$dst" == *.js ]] && minify+=("$dst")
+    # a stylesheet has one form; its ".min" name links the same rules
+    [[ "$dst" == *.css ]] && place "$src" "${dst%.css}.min.css"
   done < <(find "$f" -type f -print0)
 done
 
