@@ -292,14 +292,22 @@ TEST(LockIndicator, LockAndUnlockDuringACallback) {
 
 TEST(LockIndicator, ServerControllerIndicatorServesPagesOfManyThreads) {
   TIWZQJQLockIndicator* shared = nullptr;
-  Fixture fx([](TIWZQJQLockIndicator* l) { l->GetIndicators()->Add()->SetControl(nullptr); },
-             [&shared](TIWServerController& sc) {
-               shared = Create<TIWZQJQLockIndicator>(&sc);
-               shared->GetIndicators()->Add()->GetImageSetting()->SetImage(5);
-               shared->GetIndicators()->Add();
-               shared->SetAsyncIndicatorIndex(0);
-               shared->SetSubmitIndicatorIndex(1);
-             });
+  // Each session's form has an indicator of its own; the factory runs on
+  // every request thread and keeps nothing.
+  hosttest::THostFixture host(
+      [](TIWApplication& app) {
+        auto* f = Create<TIWAppForm>(&app);
+        f->SetName("MainForm");
+        Create<TIWZQJQLockIndicator>(f)->GetIndicators()->Add();
+        return f;
+      },
+      [&shared](TIWServerController& sc) {
+        shared = Create<TIWZQJQLockIndicator>(&sc);
+        shared->GetIndicators()->Add()->GetImageSetting()->SetImage(5);
+        shared->GetIndicators()->Add();
+        shared->SetAsyncIndicatorIndex(0);
+        shared->SetSubmitIndicatorIndex(1);
+      });
   ASSERT_NE(shared, nullptr);
   EXPECT_EQ(shared->GetJQueryScript(true, false).find("function scZQGetNeedsIndicator"), 0u);
   std::atomic<int> good{0};
@@ -311,7 +319,7 @@ TEST(LockIndicator, ServerControllerIndicatorServesPagesOfManyThreads) {
         req.Method = "GET";
         req.URL = "/";
         THTTPReply reply;
-        fx.host.Controller().HandleRequest(req, reply);
+        host.Controller().HandleRequest(req, reply);
         reply.DrainStream();
         const std::string& body = reply.Body();
         // Server controller first, then the form's own indicator.
