@@ -45,7 +45,7 @@ class TLockIndicatorPage : public TDemoPage {
   std::string NavLabel() const override { return "Lock indicator"; }
   int Build(TDemoForm& AForm, int ATop) override {
     form_ = &AForm;
-    Label("LblLockTitle", "Lock indicator", 16, ATop, 300);
+    DemoLabel(AForm, "LblLockTitle", "Lock indicator", 16, ATop, 300);
     const int top = ATop + 32;
 
     lock_ = Create<TIWZQJQLockIndicator>(&AForm);
@@ -57,7 +57,7 @@ class TLockIndicatorPage : public TDemoPage {
     page->SetOverlayCSS("{\"backgroundColor\":\"#000\",\"opacity\":0.3,\"cursor\":\"wait\"}");
     lock_->SetAsyncIndicatorIndex(0);
 
-    Button("BtnLockSlow", "Slow callback (1 s)", 16, top, 170, [this] {
+    DemoButton(AForm, "BtnLockSlow", "Slow callback (1 s)", 16, top, 170, [this] {
       Slow();
       result_->SetCaption("Slow callback done");
     });
@@ -82,33 +82,16 @@ class TLockIndicatorPage : public TDemoPage {
     Pick(save, 2, "Saved");
 
     // Lock / Unlock from the server: the panel item's scripts in the response.
-    Button("BtnLockPanel", "Lock the panel", 16, top + 124, 140, [inPanel] { inPanel->Lock(); });
-    Button("BtnUnlockPanel", "Unlock the panel", 164, top + 124, 140,
-           [inPanel] { inPanel->Unlock(); });
+    DemoButton(AForm, "BtnLockPanel", "Lock the panel", 16, top + 124, 140,
+               [inPanel] { inPanel->Lock(); });
+    DemoButton(AForm, "BtnUnlockPanel", "Unlock the panel", 164, top + 124, 140,
+               [inPanel] { inPanel->Unlock(); });
 
-    result_ = Label("LblLockResult", "Nothing run yet", 16, top + 164, 400);
+    result_ = DemoLabel(AForm, "LblLockResult", "Nothing run yet", 16, top + 164, 400);
     return top + 196 - ATop;
   }
 
  private:
-  TIWLabel* Label(const char* AName, const std::string& ACaption, int ALeft, int ATop, int AWidth) {
-    auto* l = Create<TIWLabel>(form_);
-    l->SetName(AName);
-    l->SetParent(form_);
-    l->SetCaption(ACaption);
-    l->SetBounds(ALeft, ATop, AWidth, 24);
-    return l;
-  }
-  template <class F>
-  void Button(const char* AName, const char* ACaption, int ALeft, int ATop, int AWidth,
-              F AOnClick) {
-    auto* b = Create<TIWButton>(form_);
-    b->SetName(AName);
-    b->SetParent(form_);
-    b->SetCaption(ACaption);
-    b->SetBounds(ALeft, ATop, AWidth, 28);
-    b->OnAsyncClick = TNotifyEvent(b, [AOnClick](TObject*) { AOnClick(); });
-  }
   TLockDemoBox* Box(const char* AName, const char* AText, int ALeft, int ATop, int AWidth,
                     int AHeight) {
     auto* p = Create<TLockDemoBox>(form_);
