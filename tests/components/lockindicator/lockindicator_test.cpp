@@ -5,6 +5,7 @@
 
 #include <atomic>
 #include <functional>
+#include <memory>
 #include <string>
 #include <thread>
 #include <vector>
@@ -246,10 +247,17 @@ TEST(LockIndicator, EventFunctionsPickTheirItemByIndex) {
   EXPECT_EQ(click->GetScriptToExecute().find("GEventIndicators"), std::string::npos);
 }
 
-TEST(LockIndicator, PageCarriesTheHooksOfItsIndicators) {
-  Fixture fx([](TIWZQJQLockIndicator* l) {
+// Every layout kind gets the block: the form layout and a template processor.
+class LockIndicatorPage : public ::testing::TestWithParam<bool> {};
+
+TEST_P(LockIndicatorPage, CarriesTheHooksOfItsIndicators) {
+  const bool templated = GetParam();
+  Fixture fx([templated](TIWZQJQLockIndicator* l) {
     l->GetIndicators()->Add()->GetImageSetting()->SetImage(2);
     l->SetAsyncIndicatorIndex(0);
+    if (templated)
+      static_cast<TIWAppForm*>(l->Owner())
+          ->SetLayoutMgr(std::make_unique<TIWTemplateProcessorHTML>());
   });
   const std::string page = fx.host.Get("/").Body();
   EXPECT_NE(page.find("jquery.blockUI"), std::string::npos);
@@ -265,6 +273,7 @@ TEST(LockIndicator, PageCarriesTheHooksOfItsIndicators) {
   EXPECT_LT(hook, item);
   EXPECT_LT(item, submit);
 }
+INSTANTIATE_TEST_SUITE_P(Layouts, LockIndicatorPage, ::testing::Values(false, true));
 
 TEST(LockIndicator, PageWithoutIndicatorsHasNoBlock) {
   hosttest::THostFixture host([](TIWApplication& app) {
