@@ -95,14 +95,12 @@ Owned<T> CreateOwned(A&&... args) {
 
 // Declares the class reference of a class: put it first in the class body.
 // Leaves the access at public.
-#define ZQ_CLASS(T, Parent)                           \
- public:                                              \
-  using inherited = Parent;                           \
-  static constexpr const char* kClassName = #T;       \
-  static const ::zq::ClassInfo& StaticClass();        \
-  const ::zq::ClassInfo& ClassType() const override { \
-    return StaticClass();                             \
-  }                                                   \
+#define ZQ_CLASS(T, Parent)                                                  \
+ public:                                                                     \
+  using inherited = Parent;                                                  \
+  static constexpr const char* kClassName = #T;                             \
+  static const ::zq::ClassInfo& StaticClass();                               \
+  const ::zq::ClassInfo& ClassType() const override { return StaticClass(); } \
   static void PublishProperties(::zq::ClassBuilder<T>& c);
 
 // An object that can copy itself from another (Assign). Unsupported pairs
