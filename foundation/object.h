@@ -15,7 +15,8 @@
 // Objects are made with zq::Create<T>(args...): construct, then the virtual
 // Initialize(), then AfterConstruction(), so that creation may call methods
 // overridden by subclasses. zq::Free(obj) calls BeforeDestruction() while the
-// object is still whole, then deletes it.
+// object is still whole, then deletes it. Create and Free raise the class
+// events of the object's exact class (foundation/classevents.h).
 #pragma once
 
 #include <memory>
@@ -25,8 +26,14 @@
 namespace zq {
 
 class ClassInfo;
+class TObject;
 template <class T>
 class ClassBuilder;
+
+// The class events of foundation/classevents.h.
+bool ZQClassEventsActive();
+void ZQRaiseAfterConstruction(TObject* AInstance);
+void ZQRaiseBeforeDestruction(TObject* AInstance);
 
 class TObject {
  public:
@@ -62,11 +69,13 @@ T* Create(A&&... args) {
     delete obj;
     throw;
   }
+  if (ZQClassEventsActive()) ZQRaiseAfterConstruction(obj);
   return obj;
 }
 
 inline void Free(TObject* obj) {
   if (obj) {
+    if (ZQClassEventsActive()) ZQRaiseBeforeDestruction(obj);
     obj->BeforeDestruction();
     delete obj;
   }

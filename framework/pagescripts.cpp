@@ -1,5 +1,6 @@
 #include "framework/pagescripts.h"
 
+#include <atomic>
 #include <functional>
 #include <mutex>
 
@@ -79,9 +80,17 @@ namespace {
 
 std::mutex gFilterLock;
 int gFilterId = 0;
+std::atomic<TZQPageIndicatorSource> gIndicatorSource{nullptr};
 
 std::string PageScriptFilter(TIWLayoutMgr&, TIWPageContext40& APage,
                              const std::function<std::string()>& ANext) {
+  if (TZQPageIndicatorSource source = gIndicatorSource.load()) {
+    TZQPageIndicators indicators;
+    source(APage, indicators);
+    const std::string block = ZQPageIndicatorBlock(indicators.HelperLines, indicators.Scripts,
+                                                   ZQJavascriptDebug() ? "\r\n" : " ");
+    if (!block.empty()) APage.BodyTag().AddRawText(block);
+  }
   if (GetZQLoadIWCLProcOnReady()) {
     std::string ready = APage.GetOnReadyProc();
     if (ZQDeferClientObjectInit(APage.BodyScript(), ready, ZQJQuery,
@@ -95,6 +104,10 @@ std::string PageScriptFilter(TIWLayoutMgr&, TIWPageContext40& APage,
 }
 
 }  // namespace
+
+void ZQSetPageIndicatorSource(TZQPageIndicatorSource ASource) {
+  gIndicatorSource.store(ASource);
+}
 
 void ZQInstallPageScripts() {
   std::lock_guard<std::mutex> g(gFilterLock);

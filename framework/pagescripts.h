@@ -47,7 +47,21 @@ inline constexpr std::string_view kZQDebugFlagScript =
 
 namespace zq {
 
-// Installs (removes) the page-script filter on every page layout: deferred
+class TIWPageContext40;
+
+// What the lock indicators of a page give its page scripts.
+struct TZQPageIndicators {
+  std::vector<std::string> HelperLines;          // ZQPageIndicatorBlock's helper lines
+  std::vector<TZQPageIndicatorScripts> Scripts;  // server controller's first
+};
+// Fills AOut for the page being rendered (the lock indicator sets it when
+// its first indicator is built; none is set before).
+using TZQPageIndicatorSource = void (*)(TIWPageContext40& APage, TZQPageIndicators& AOut);
+void ZQSetPageIndicatorSource(TZQPageIndicatorSource ASource);
+
+// Installs (removes) the page-script filter on every page layout: the
+// lock-indicator block in the body tag's contents (and the script links the
+// source adds), deferred
 // client-object set-up when the thread's flag asks for it, the host's
 // masked-input tag removed, the debug flag when ZQJSErrorHandler is on.
 // Called by the library start-up only.

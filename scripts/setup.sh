@@ -9,7 +9,7 @@ APT_PACKAGES=(
   build-essential cmake g++ clang libclang-rt-14-dev ccache pkg-config
   libgtest-dev libgmock-dev libbenchmark-dev
   rapidjson-dev nlohmann-json3-dev libboost-dev libpng-dev libcpp-httplib-dev
-  nodejs npm chromium chromium-driver nginx-light
+  nodejs npm chromium chromium-driver nginx-light python3
 )
 
 missing=()
@@ -22,6 +22,10 @@ if command -v npm >/dev/null 2>&1; then
 fi
 if command -v node >/dev/null 2>&1; then
   missing=("${missing[@]/nodejs/}")
+fi
+# The web root's image generator needs any Python 3, not Debian's in particular.
+if command -v python3 >/dev/null 2>&1; then
+  missing=("${missing[@]/python3/}")
 fi
 pkgs=()
 for p in "${missing[@]}"; do [ -n "$p" ] && pkgs+=("$p"); done

@@ -94,6 +94,14 @@ for f in ../components/*/webroot; do
   done < <(find "$f" -type f -print0)
 done
 
+# The lock indicator's loading animations (5 colours x 20 GIFs) are drawn by
+# make-loading-gifs.py; drawn again when the script is newer than the images.
+anim=css/loading-animation
+if [ ! -e "$anim/red/Loading20.gif" ] || [ make-loading-gifs.py -nt "$anim/red/Loading20.gif" ]; then
+  python3 make-loading-gifs.py "$anim"
+  changed=$((changed + 100))
+fi
+
 # The library stylesheet has one form; its ".min" name links the same rules.
 place css/zqcss.css css/zqcss.min.css
 

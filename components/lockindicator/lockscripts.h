@@ -18,11 +18,18 @@
 #include <string_view>
 #include <vector>
 
+#include "options/optionrows.h"
+
 namespace zq {
 
 // The built-in images (folder "loading-animation/<theme>/Loading<N>.gif").
-enum class TIWZQJQLockIndicatorImgColor { jqlisBlack, jqlisBlue, jqlisGreen, jqlisPink, jqlisRed };
-enum class TIWZQJQLockIndicatorImgAlign { jqliiaLeft, jqliiaRight, jqliiaTop, jqliiaBottom };
+#define ZQ_LOCK_IMG_COLOR_VALUES(X) \
+  X(jqlisBlack, "black")            \
+  X(jqlisBlue, "blue") X(jqlisGreen, "green") X(jqlisPink, "pink") X(jqlisRed, "red")
+ZQ_OPTION_ENUM(TIWZQJQLockIndicatorImgColor, ZQ_LOCK_IMG_COLOR_VALUES)
+#define ZQ_LOCK_IMG_ALIGN_VALUES(X) \
+  X(jqliiaLeft, "Left") X(jqliiaRight, "Right") X(jqliiaTop, "Top") X(jqliiaBottom, "Bottom")
+ZQ_OPTION_ENUM(TIWZQJQLockIndicatorImgAlign, ZQ_LOCK_IMG_ALIGN_VALUES)
 // 0 is jqlidiNone, 1 .. 20 are jqlidiLoading1 .. jqlidiLoading20.
 inline constexpr int jqlidiNone = 0;
 inline constexpr int kLockIndicatorImageCount = 20;
