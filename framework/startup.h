@@ -21,8 +21,10 @@
 // A step that needs the server controller (InstallFor) runs only in a
 // start-up given one.
 //
-// An application makes its server controller, sets it up, then calls
-// ZQLibraryStartup(controller) once before it serves the first request, and
+// An application makes its server controller and sets its settings (content
+// path, cache folder), then calls ZQLibraryStartup(controller) once before it
+// places controls on the controller (a lock indicator serving every form is
+// made of option objects, which need step 5) and serves the first request, and
 // ZQLibraryShutdown after its last session has ended and before it frees the
 // controller. Calls nest: only the first start-up installs and only the
 // matching last shutdown removes, so a test fixture may hold a start-up of

@@ -89,8 +89,10 @@ TCallbackResult ParseCallbackResponse(int code, const std::string& xml) {
 THostFixture::THostFixture(TFormFactory factory, std::function<void(TIWServerController&)> configure)
     : controller_(Create<TIWServerController>()) {
   controller_->SetMainFormFactory(std::move(factory));
-  if (configure) configure(*controller_);
+  // Started before the set-up: what it places on the controller (a lock
+  // indicator, say) is made of option objects, which need the library.
   ZQLibraryStartup(*controller_);
+  if (configure) configure(*controller_);
   THTTPRequest req;
   req.URL.assign(1, '/');  // the site root
   req.SetHeader("User-Agent", "Mozilla/5.0 (X11; Linux x86_64) Chrome/120.0 Safari/537.36");
