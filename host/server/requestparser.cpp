@@ -60,15 +60,25 @@ void TRequestParser::on_header_impl(error_code&) {}
 
 void TRequestParser::on_body_init_impl(const boost::optional<std::uint64_t>&, error_code&) {}
 
-std::size_t TRequestParser::on_body_impl(boost::beast::string_view body, error_code&) {
-  return sink_ ? sink_(std::string_view(body.data(), body.size())) : body.size();
+std::size_t TRequestParser::on_body_impl(boost::beast::string_view body, error_code& ec) {
+  return Sink(body, ec);
 }
 
 void TRequestParser::on_chunk_header_impl(std::uint64_t, boost::beast::string_view, error_code&) {}
 
 std::size_t TRequestParser::on_chunk_body_impl(std::uint64_t, boost::beast::string_view body,
-                                               error_code&) {
-  return sink_ ? sink_(std::string_view(body.data(), body.size())) : body.size();
+                                               error_code& ec) {
+  return Sink(body, ec);
+}
+
+// An eager parser offers the bytes it was not given room for again and again
+// within the same put(): a sink that takes fewer ends the put() with
+// need_more instead, and the rest waits for the next one.
+std::size_t TRequestParser::Sink(boost::beast::string_view body, error_code& ec) {
+  if (!sink_) return body.size();
+  const size_t n = sink_(std::string_view(body.data(), body.size()));
+  if (n < body.size()) ec = http::error::need_more;
+  return n;
 }
 
 void TRequestParser::on_finish_impl(error_code&) {}

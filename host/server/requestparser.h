@@ -25,8 +25,9 @@ struct TRequestLimits {
 class TRequestParser : public boost::beast::http::basic_parser<true> {
  public:
   using error_code = boost::beast::error_code;
-  // Takes body bytes; returns how many it took (fewer pause the parser, the
-  // rest is offered again by the next put()).
+  // Takes body bytes; returns how many it took. Fewer pause the parser: put()
+  // returns at once (with need_more) and the rest is offered again by the
+  // next put().
   using TBodySink = std::function<size_t(std::string_view)>;
 
   TRequestParser(THTTPRequest& request, const TRequestLimits& limits);
@@ -58,6 +59,7 @@ class TRequestParser : public boost::beast::http::basic_parser<true> {
 
  private:
   enum class Failure { None, RequestLine, Headers };
+  std::size_t Sink(boost::beast::string_view body, error_code& ec);
   THTTPRequest& request_;
   TRequestLimits limits_;
   TBodySink sink_;

@@ -431,8 +431,10 @@ class ServerConnection : public std::enable_shared_from_this<ServerConnection> {
           pipe_->cv.notify_all();
           return;
         }
-        // What is left waits for room, unless the parser took nothing: then
-        // it holds an unfinished chunk header that needs more bytes.
+        // The parser stops where the pipe is full (see TRequestParser's
+        // sink): what is left waits for room, unless the parser took
+        // nothing: then it holds an unfinished chunk header that needs more
+        // bytes.
         if (consumed && buffer_.size() > 0) continue;
       }
       break;

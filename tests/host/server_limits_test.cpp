@@ -359,6 +359,73 @@ TEST_F(ServerLimits, AStreamedBodyOverItsLimitIsRefusedWhileItStreams) {
   EXPECT_LE(handed.load(), opt.MaxUploadBytes);
 }
 
+// A handler that stops reading a streamed body part-way and answers, as an
+// upload over its size cap does: the answer goes out, the connection ends
+// after it, and the server is free for the next client at once. The same for
+// a chunked body and one with a length, sent after 100 Continue or without
+// waiting for it. The chunks (1000 bytes) never end where the server's
+// read-ahead does, so the server holds body bytes it has no room for when
+// the handler stops.
+TEST_F(ServerLimits, ABodyTheHandlerStopsReadingEndsTheConnectionAfterItsReply) {
+  constexpr uint64_t kCap = 256 * 1024;
+  constexpr int kPieces = 6000;
+  TServerOptions opt;
+  opt.MaxBufferedBodyBytes = 4096;
+  std::atomic<uint64_t> taken{0};
+  Start(opt, [&](THTTPRequest& req, THTTPReply& r) {
+    r.SetContentType("application/json");
+    if (!req.BodyPending()) return r.WriteString("{\"ping\":true}");
+    char buf[16384];
+    uint64_t total = 0;
+    while (total <= kCap) {
+      const size_t n = req.BodySource().Read(buf, sizeof buf);
+      if (n == 0) break;
+      total += n;
+    }
+    taken = total;
+    std::this_thread::sleep_for(50ms);  // the server reads ahead meanwhile
+    r.WriteString("{\"success\":false}");
+  });
+  struct Shape {
+    const char* name;
+    bool chunked, expect;
+  };
+  for (const Shape s : {Shape{"chunked, Expect", true, true}, Shape{"chunked", true, false},
+                        Shape{"Content-Length, Expect", false, true}}) {
+    SCOPED_TRACE(s.name);
+    Raw c(port_, 3000);
+    std::string head = "POST /up HTTP/1.1\r\nHost: x\r\nContent-Type: application/octet-stream\r\n";
+    head += s.chunked ? std::string("Transfer-Encoding: chunked\r\n")
+                      : "Content-Length: " + std::to_string(kPieces * 1000) + "\r\n";
+    if (s.expect) head += "Expect: 100-continue\r\n";
+    ASSERT_TRUE(c.Send(head + "\r\n"));
+    if (s.expect) {
+      ASSERT_EQ(c.ReadUntil("\r\n\r\n").substr(0, 25), "HTTP/1.1 100 Continue\r\n\r\n");
+      c.Buffer().clear();
+    }
+    // The body goes on from a second thread for as long as the server takes it.
+    std::thread sender([&c, chunked = s.chunked] {
+      const std::string data(1000, 'u');
+      const std::string piece = chunked ? "3e8\r\n" + data + "\r\n" : data;
+      bool ok = true;
+      for (int i = 0; i < kPieces && ok; ++i) ok = c.Send(piece);
+      if (ok && chunked) c.Send("0\r\n\r\n");
+    });
+    const std::string reply = c.ReadReply();
+    EXPECT_EQ(Status(reply), 200);
+    EXPECT_NE(reply.find("\r\nConnection: close\r\n"), std::string::npos) << reply;
+    EXPECT_NE(reply.find("{\"success\":false}"), std::string::npos) << reply;
+    EXPECT_TRUE(c.Closed());
+    sender.join();
+    EXPECT_GT(taken.load(), kCap);
+    EXPECT_LE(taken.load(), kCap + 16384);
+    // The only I/O thread is free: a new client is answered at once.
+    const auto [status, took] = TimedGet("/ping");
+    EXPECT_EQ(status, 200);
+    EXPECT_LT(took, 1s);
+  }
+}
+
 TEST_F(ServerLimits, AChunkHeaderSplitAcrossReadsWaitsForItsRest) {
   TServerOptions opt;
   opt.MaxBufferedBodyBytes = 16;
