@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "actionmap/map.h"
+#include "framework/startup.h"
 #include "bench_timing.h"
 #include "components/chart/chart.h"
 #include "host/application.h"
@@ -58,7 +59,7 @@ int main() {
   const std::string pageData = RapidPoints();
   bool remote = true;  // the first form serves remote data, the later ones hold the data
   auto controller = Owned<TIWServerController>(Create<TIWServerController>(nullptr));
-  ZQActionMapStartup(controller.get());
+  ZQLibraryStartup(*controller);
   controller->SetMainFormFactory([&](TIWApplication& app) -> TIWAppForm* {
     auto* f = Create<TIWAppForm>(&app);
     f->SetName("MainForm");
@@ -164,6 +165,7 @@ int main() {
   bare.stop();
   bareThread.join();
   server.Stop();
-  ZQActionMapShutdown();
+  controller->EndAllSessions();
+  ZQLibraryShutdown();
   return rc;
 }

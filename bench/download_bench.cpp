@@ -24,6 +24,7 @@
 #include <vector>
 
 #include "actionmap/map.h"
+#include "framework/startup.h"
 #include "bench_timing.h"
 #include "components/download/download.h"
 #include "host/application.h"
@@ -167,7 +168,7 @@ int main() {
   // Our server: a form with the download component.
   auto controller = Owned<TIWServerController>(Create<TIWServerController>(nullptr));
   controller->ContentPath = root.string();
-  ZQActionMapStartup(controller.get());
+  ZQLibraryStartup(*controller);
   controller->SetMainFormFactory([](TIWApplication& app) -> TIWAppForm* {
     auto* f = Create<TIWAppForm>(&app);
     f->SetName("MainForm");
@@ -244,7 +245,8 @@ int main() {
     std::printf("download vs_nginx=%.2f\n", theirs / ours);
     std::printf("download rss_growth_kib=%ld\n", peak - before);
   }
-  ZQActionMapShutdown();
+  controller->EndAllSessions();
+  ZQLibraryShutdown();
   controller->EndAllSessions();
   std::error_code ec;
   fs::remove_all(dir, ec);

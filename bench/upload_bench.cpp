@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "actionmap/map.h"
+#include "framework/startup.h"
 #include "bench_timing.h"
 #include "components/upload/upload.h"
 #include "host/application.h"
@@ -99,7 +100,7 @@ int main() {
 
   auto controller = Owned<TIWServerController>(Create<TIWServerController>(nullptr));
   controller->MaxUploadSize = 1024ull * 1024 * 1024;
-  ZQActionMapStartup(controller.get());
+  ZQLibraryStartup(*controller);
   controller->SetMainFormFactory([&](TIWApplication& app) -> TIWAppForm* {
     auto* f = Create<TIWAppForm>(&app);
     f->SetName("MainForm");
@@ -172,7 +173,8 @@ int main() {
   bare.stop();
   bareThread.join();
   server.Stop();
-  ZQActionMapShutdown();
+  controller->EndAllSessions();
+  ZQLibraryShutdown();
   std::error_code ec;
   fs::remove_all(work, ec);
   return rc;
