@@ -42,9 +42,13 @@ class TIWZQJSon;
 // replaced.
 using TIWZQHTMLEvent = Delegate<void(TObject* Sender, std::unique_ptr<TIWHTMLTag>& Result)>;
 
+// The container is also the event-function adapter of the functions it holds
+// directly (no property name, no item index, no fixed script), as the component
+// base is, so a container with event functions needs nothing more.
 class TIWZQJSContainer : public TIWZQCustomRegion,
                          public IIWZQJSAjaxRender,
                          public IIWZQJSContainer,
+                         public IIWZQFuncAdapter,
                          public IIWInputControl {
   ZQ_CLASS(TIWZQJSContainer, TIWZQCustomRegion)
  public:
@@ -175,6 +179,16 @@ class TIWZQJSContainer : public TIWZQCustomRegion,
   std::string GetIWCLName() override { return GetHTMLName() + "IWCL"; }
   std::string GetJQHTMLName() override { return GetHTMLName(); }
   std::string GetRenderScript() override { return {}; }
+
+  // ---- IIWZQFuncAdapter (defaults: the container holds the function itself)
+  IIWZQJSContainer* GetZQJSContainer() override { return this; }
+  std::string GetPropName() override { return {}; }
+  int GetItemIndex() override { return -1; }
+  std::string GetFixedScript(TObject*, bool& AAtStart) override {
+    AAtStart = false;
+    return {};
+  }
+
   TIWApplication* GetIWApplication() override;
   std::string GetIDJQuery() override;
   bool GetGenerateAjaxResponse(TZQJSonMember* AMember) override;

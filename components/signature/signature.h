@@ -123,7 +123,7 @@ using TIWZQSignatureSaveToStreamEvent =
     Delegate<void(TObject* Sender, const std::string& AFileName, std::istream& AStream)>;
 using TIWZQSignatureFileSavedEvent = Delegate<void(TObject* Sender, const std::string& AFileName)>;
 
-class TIWZQJQCustomSignature : public TIWZQJQContainer, public IIWZQFuncAdapter {
+class TIWZQJQCustomSignature : public TIWZQJQContainer {
   ZQ_CLASS(TIWZQJQCustomSignature, TIWZQJQContainer)
  public:
   explicit TIWZQJQCustomSignature(TComponent* AOwner);
@@ -157,15 +157,6 @@ class TIWZQJQCustomSignature : public TIWZQJQContainer, public IIWZQFuncAdapter 
   void GetScriptLinks(TStringList& AList) override;
   void AfterSetBounds(int ALeft, int ATop, int AWidth, int AHeight) override;
   bool JSonNameQuote() override { return true; }
-
-  // ---- IIWZQFuncAdapter
-  IIWZQJSContainer* GetZQJSContainer() override { return this; }
-  TComponent* GetImplComponent() override { return this; }
-  std::string GetPropName() override { return {}; }
-  std::string GetHTMLName() override { return TIWZQJQContainer::GetHTMLName(); }
-  std::string GetIWCLName() override { return TIWZQJQContainer::GetIWCLName(); }
-  int GetItemIndex() override { return -1; }
-  std::string GetFixedScript(TObject*, bool&) override { return {}; }
 
  protected:
   void Notification(TComponent* AComponent, TOperation Operation) override;

@@ -347,5 +347,19 @@ TEST(JQContainer, PositionTextsMatchTheStyleHelpers) {
   EXPECT_EQ(ZqJsonTexts(TIWZQJQPositionOptionsPos{}), ZQPositionArray());
 }
 
+// A container holds event functions of its own with no adapter code: the
+// function finds the container through it and is named by its own property.
+TEST(JQContainer, HoldsItsOwnEventFunctions) {
+  Fixture fx;
+  Owned<TIWZQFunc> fn(Create<TIWZQFunc>(fx.box, std::string("onPick")));
+  EXPECT_EQ(fn->GetEventID(), "onPick");
+  auto* adapter = dynamic_cast<IIWZQFuncAdapter*>(fx.box);
+  ASSERT_NE(adapter, nullptr);
+  EXPECT_EQ(adapter->GetZQJSContainer(), static_cast<IIWZQJSContainer*>(fx.box));
+  bool atStart = true;
+  EXPECT_EQ(adapter->GetFixedScript(fn.get(), atStart), "");
+  EXPECT_FALSE(atStart);
+}
+
 }  // namespace
 }  // namespace zq
