@@ -8,6 +8,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cstdio>
@@ -252,6 +253,27 @@ TEST_F(ServerLimits, OversizedHeadsAreRefusedWith414And431) {
   }
   EXPECT_EQ(calls.load(), 0);
   EXPECT_EQ(TimedGet("/fine").first, 200);
+}
+
+// The listen queue holds a burst of connects (a queue of 5 made clients of a
+// burst wait a second each for their SYN to be retried). The kernel shows a
+// listening socket's queue size as its Send-Q; it caps it at somaxconn.
+TEST_F(ServerLimits, TheListenQueueHoldsABurstOfConnects) {
+  Start(TServerOptions{});
+  FILE* p = ::popen(("ss -ltnH 'sport = :" + std::to_string(port_) + "' 2>/dev/null").c_str(), "r");
+  if (!p) GTEST_SKIP() << "cannot run ss";
+  char line[512] = {};
+  const bool got = std::fgets(line, sizeof line, p) != nullptr;
+  ::pclose(p);
+  if (!got) GTEST_SKIP() << "ss (iproute2) is not installed";
+  // "LISTEN 0 4096 127.0.0.1:PORT 0.0.0.0:*": state, Recv-Q, Send-Q (the queue).
+  char state[32] = {};
+  unsigned long recvq = 0, queue = 0;
+  ASSERT_EQ(std::sscanf(line, "%31s %lu %lu", state, &recvq, &queue), 3) << line;
+  EXPECT_STREQ(state, "LISTEN");
+  unsigned long somaxconn = 4096;
+  std::ifstream("/proc/sys/net/core/somaxconn") >> somaxconn;
+  EXPECT_GE(queue, std::min<unsigned long>(1024, somaxconn)) << line;
 }
 
 TEST_F(ServerLimits, ConnectionCapsCloseTheSurplusAtOnce) {
