@@ -26,11 +26,33 @@ struct TRecord {
   int UsedCount = 0;
 };
 
+// The classes that have a record, readable without the lock: every object
+// made or freed while any event is registered asks whether its class is one
+// of them, and only then takes the lock.
+constexpr std::size_t kWatched = 32;
+
 struct TRegistry {
   std::mutex Lock;
   std::vector<TRecord> Records;
   std::atomic<int> Active{0};  // registrations over all records
+  std::atomic<const ClassInfo*> Watched[kWatched] = {};
+  std::atomic<bool> Overflow{false};  // more records than Watched holds
 };
+
+// Under the lock, after the records changed.
+void SyncWatched(TRegistry& r) {
+  for (std::size_t i = 0; i < kWatched; ++i)
+    r.Watched[i].store(i < r.Records.size() ? r.Records[i].Class : nullptr,
+                       std::memory_order_release);
+  r.Overflow.store(r.Records.size() > kWatched, std::memory_order_release);
+}
+
+bool MayHaveRecord(const TRegistry& r, const ClassInfo* AClass) {
+  if (r.Overflow.load(std::memory_order_acquire)) return true;
+  for (const auto& w : r.Watched)
+    if (w.load(std::memory_order_acquire) == AClass) return true;
+  return false;
+}
 
 TRegistry& Registry() {
   static TRegistry* r = new TRegistry;  // used up to process exit
@@ -51,6 +73,7 @@ void Add(const ClassInfo& AClass, void* AUserData, TClassInterceptEvent AEvent, 
   if (!rec) {
     r.Records.push_back(TRecord{&AClass, {}, {}, 0});
     rec = &r.Records.back();
+    SyncWatched(r);
   }
   std::vector<TItem>& list = AAfter ? rec->After : rec->Before;
   const TItem item{AEvent, AUserData};
@@ -78,6 +101,7 @@ bool ClearIn(TRegistry& r, std::size_t AIndex, TClassInterceptEvent AEvent, bool
   }
   if (rec.UsedCount > 0) return true;
   r.Records.erase(r.Records.begin() + static_cast<std::ptrdiff_t>(AIndex));
+  SyncWatched(r);
   return false;
 }
 
@@ -100,6 +124,7 @@ void DelAll(TClassInterceptEvent AEvent, bool AAfter) {
 void Raise(TObject* AInstance, bool AAfter) {
   if (!AInstance) return;
   TRegistry& r = Registry();
+  if (!MayHaveRecord(r, &AInstance->ClassType())) return;
   std::vector<TItem> snapshot;
   {
     std::lock_guard<std::mutex> g(r.Lock);

@@ -5,6 +5,7 @@
 #include "events/func.h"
 #include "foundation/jqcommon.h"
 #include "framework/pagescripts.h"
+#include "framework/requestcapture.h"
 #include "host/zqhelpers.h"
 #include "options/jsonobj.h"
 
@@ -71,6 +72,7 @@ void Startup(TIWServerController* AController) {
   if (s.Count++ > 0) return;
   InstallSlot(s, TZQStartupSlot::ActionMap, AController);
   InstallSlot(s, TZQStartupSlot::ImageCache, AController);
+  TZQHTTPApp::Install();
   InstallSlot(s, TZQStartupSlot::AsyncRender, AController);
   AskWwwRoot(AController);
   ZQRegisterEventFunctions();
@@ -101,6 +103,7 @@ void ZQLibraryShutdown() {
   ZQSetJSonIdentFn(nullptr);
   ZQUnregisterEventFunctions();
   RemoveSlot(s, TZQStartupSlot::AsyncRender);
+  TZQHTTPApp::Remove();
   RemoveSlot(s, TZQStartupSlot::ImageCache);
   RemoveSlot(s, TZQStartupSlot::ActionMap);
 }

@@ -4,16 +4,18 @@
 //
 //   1. the URL action map and its responder          (slot ActionMap)
 //   2. the image-cache lock and the ".bmp" type        (slot ImageCache)
-//   3. the async region renderer                       (slot AsyncRender)
-//   4. the web-root check: its first answer is asked for (a remote version
+//   3. the request capture: the server's per-request object is the thread's
+//      current request info (framework/requestcapture.h)
+//   4. the async region renderer                       (slot AsyncRender)
+//   5. the web-root check: its first answer is asked for (a remote version
 //      file is fetched in the background; start-ups with a controller only)
-//   5. the event-function classes and the freed-object hook of the option
+//   6. the event-function classes and the freed-object hook of the option
 //      model (setters recorded for an option object never outlive it)
-//   6. the indent switch: option literals are indented while the server
+//   7. the indent switch: option literals are indented while the server
 //      controller's script debugging is on
-//   7. the HTML-name resolvers (a script container answers its own name)
-//   8. the page-script filter of every page layout (framework/pagescripts.h)
-//   9. the upload content parser                       (slot UploadParser)
+//   8. the HTML-name resolvers (a script container answers its own name)
+//   9. the page-script filter of every page layout (framework/pagescripts.h)
+//  10. the upload content parser                       (slot UploadParser)
 //
 // The slots belong to layers above the framework (or not built yet); such a
 // layer fills its slot with ZQSetStartupSlot before the library starts (the
@@ -24,7 +26,7 @@
 // An application makes its server controller and sets its settings (content
 // path, cache folder), then calls ZQLibraryStartup(controller) once before it
 // places controls on the controller (a lock indicator serving every form is
-// made of option objects, which need step 5) and serves the first request, and
+// made of option objects, which need step 6) and serves the first request, and
 // ZQLibraryShutdown after its last session has ended and before it frees the
 // controller. Calls nest: only the first start-up installs and only the
 // matching last shutdown removes, so a test fixture may hold a start-up of

@@ -20,6 +20,7 @@
 
 namespace zq {
 
+ZQ_IMPLEMENT_CLASS(TIWHTTPRequestInfo) {}
 ZQ_IMPLEMENT_CLASS(TIWServerController) {}
 
 TIWServerController* gServerController = nullptr;
@@ -418,6 +419,7 @@ void TIWServerController::HandleRequest(THTTPRequest& req, THTTPReply& reply) {
 
 void TIWServerController::HandleRequestInner(THTTPRequest& req, THTTPReply& reply) {
   TIWRequestScope outer(nullptr, &req, &reply);
+  Owned<TIWHTTPRequestInfo> info(Create<TIWHTTPRequestInfo>(&req));
   try {
     if (req.URL.size() > MaxURLLength) return SetErrorReply(reply, 414, "Request URL too long");
     // The path, without the URL base.

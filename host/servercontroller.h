@@ -48,7 +48,8 @@ class THandlers {
  public:
   // Registers a handler for the prefix (e.g. "/IWZQJQ/") and, optionally, a
   // file name under it. Returns the handler.
-  TContentBase* Add(std::string_view APath, std::string_view AFileName, std::unique_ptr<TContentBase> AHandler);
+  TContentBase* Add(std::string_view APath, std::string_view AFileName,
+                    std::unique_ptr<TContentBase> AHandler);
   // Removes (and frees) a handler; requests already running keep it alive.
   void Remove(TContentBase* AHandler);
   // The handlers whose prefix the path starts with, longest prefix first.
@@ -77,6 +78,20 @@ class TMimeTypes {
   std::map<std::string, std::string> types_;
 };
 
+// The per-request object of the stand-alone server: the controller makes one
+// (with zq::Create) for every request it handles, before anything else of the
+// request runs, and frees it when the request ends. Layers above the host reach
+// the request through this class's class events (foundation/classevents.h).
+class TIWHTTPRequestInfo : public TObject {
+  ZQ_CLASS(TIWHTTPRequestInfo, TObject)
+ public:
+  explicit TIWHTTPRequestInfo(THTTPRequest* ARequest = nullptr) : FRequest(ARequest) {}
+  THTTPRequest* GetRequest() const { return FRequest; }
+
+ private:
+  THTTPRequest* FRequest;
+};
+
 class TIWServerController : public TComponent {
   ZQ_CLASS(TIWServerController, TComponent)
  public:
@@ -85,7 +100,7 @@ class TIWServerController : public TComponent {
   ~TIWServerController() override;
 
   // Settings; set them before serving requests.
-  std::string URLBase;          // path prefix of the application, "" or "/app"
+  std::string URLBase;           // path prefix of the application, "" or "/app"
   bool JavaScriptDebug = false;  // multi-line scripts, plain (not minified) files
   // The host framework's version text (GetVersion); library code reads its
   // feature level from it ("12." + level).
@@ -95,12 +110,12 @@ class TIWServerController : public TComponent {
   std::string FileVersion = "1.0.0";
   std::string ContentPath = "webroot";  // web root, static files
   std::string CacheDir = "cache";
-  bool SessionInURL = false;     // never used by this host: sessions travel in a cookie
+  bool SessionInURL = false;  // never used by this host: sessions travel in a cookie
   std::string ScriptName;
   std::chrono::seconds SessionTimeout{20 * 60};
   std::chrono::milliseconds SessionLockTimeout{30000};
-  size_t MaxRequestSize = 8 * 1024 * 1024;    // bodies of pages, callbacks and submits
-  size_t MaxUploadSize = 64 * 1024 * 1024;    // bodies sent to content handlers
+  size_t MaxRequestSize = 8 * 1024 * 1024;  // bodies of pages, callbacks and submits
+  size_t MaxUploadSize = 64 * 1024 * 1024;  // bodies sent to content handlers
   size_t MaxURLLength = 8192;
   size_t MaxFields = 10000;
   size_t MaxSessions = 10000;
@@ -136,7 +151,9 @@ class TIWServerController : public TComponent {
   // The clock used for idle times (replaceable for tests).
   using TClock = std::function<std::chrono::steady_clock::time_point()>;
   void SetClock(TClock c) { clock_ = std::move(c); }
-  std::chrono::steady_clock::time_point Now() const { return clock_ ? clock_() : std::chrono::steady_clock::now(); }
+  std::chrono::steady_clock::time_point Now() const {
+    return clock_ ? clock_() : std::chrono::steady_clock::now();
+  }
 
   // URLs: URLBase + "/" + file + "?v=" + FileVersion; the callback endpoint.
   std::string FileURL(std::string_view AFile) const;
@@ -146,7 +163,8 @@ class TIWServerController : public TComponent {
   void HandleRequest(THTTPRequest& ARequest, THTTPReply& AReply);
 
  private:
-  void ServePage(THTTPRequest& req, THTTPReply& reply, std::shared_ptr<TIWApplication> app, bool submit);
+  void ServePage(THTTPRequest& req, THTTPReply& reply, std::shared_ptr<TIWApplication> app,
+                 bool submit);
   void ServeCallback(THTTPRequest& req, THTTPReply& reply);
   bool ServeContentHandler(THTTPRequest& req, THTTPReply& reply, const std::string& path);
   bool ServeStaticFile(THTTPRequest& req, THTTPReply& reply, const std::string& path);

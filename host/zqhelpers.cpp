@@ -219,7 +219,6 @@ void EnsureThreadReset() {
     RegisterThreadStateReset([] {
       tWebRequest = nullptr;
       tWebResponse = nullptr;
-      tRequestInfo = nullptr;
       tLoadIWCLProcOnReady = false;
       tIsMobile = false;
     });

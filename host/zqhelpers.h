@@ -100,6 +100,9 @@ void SetCurrentThreadWebRequest(THTTPRequest* request);
 THTTPRequest* GetCurrentThreadWebRequest();
 void SetCurrentThreadWebResponse(THTTPReply* reply);
 THTTPReply* GetCurrentThreadWebResponse();
+// The request of the stand-alone server's per-request object built last on
+// this thread (the library's request capture sets it when the object is made
+// and clears it when that object is freed; no request scope resets it).
 void SetCurrentHTTPRequestInfo(THTTPRequest* request);
 THTTPRequest* CurrentHTTPRequestInfo();
 void SetZQLoadIWCLProcOnReady(bool flag);

@@ -6,6 +6,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -14,6 +15,7 @@
 #include "foundation/html.h"
 #include "foundation/jqcommon.h"
 #include "framework/component.h"
+#include "host/http.h"
 #include "host/servercontroller.h"
 #include "host/zqhelpers.h"
 #include "options/jsonobj.h"
@@ -199,4 +201,50 @@ TEST(LibraryStartup, ScriptContainersAnswerTheirOwnHTMLName) {
 }
 
 }  // namespace
+
+// A content handler that notes the thread's current request info.
+class TRequestInfoProbe : public TContentBase {
+ public:
+  THTTPRequest** Seen;
+  explicit TRequestInfoProbe(THTTPRequest** ASeen) : Seen(ASeen) {}
+  bool Execute(THTTPRequest&, THTTPReply& AReply, const std::string&, TIWApplication*) override {
+    *Seen = CurrentHTTPRequestInfo();
+    AReply.WriteString("seen");
+    return true;
+  }
+};
+
+// While the library runs, the request a handler serves is the thread's
+// current request info, and nothing once the request has ended; without the
+// library nothing captures it.
+TEST(LibraryStartup, TheRequestBeingServedIsTheCurrentRequestInfo) {
+  Owned<TIWServerController> controller(Create<TIWServerController>());
+  THTTPRequest* seen = nullptr;
+  controller->Handlers().Add("/probe/", "", std::make_unique<TRequestInfoProbe>(&seen));
+  auto serve = [&](THTTPRequest& req) {
+    req.Method = "GET";
+    req.URL = "/probe/x";
+    THTTPReply reply;
+    controller->HandleRequest(req, reply);
+    EXPECT_EQ(reply.Body(), "seen");
+  };
+
+  THTTPRequest before;
+  serve(before);
+  EXPECT_EQ(seen, nullptr);
+
+  ZQLibraryStartup(*controller);
+  THTTPRequest first, second;
+  serve(first);
+  EXPECT_EQ(seen, &first);
+  EXPECT_EQ(CurrentHTTPRequestInfo(), nullptr);
+  serve(second);
+  EXPECT_EQ(seen, &second);
+  ZQLibraryShutdown();
+
+  THTTPRequest after;
+  serve(after);
+  EXPECT_EQ(seen, nullptr);
+}
+
 }  // namespace zq
