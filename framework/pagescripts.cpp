@@ -5,6 +5,7 @@
 #include <mutex>
 
 #include "foundation/jqcommon.h"
+#include "framework/links.h"
 #include "host/context.h"
 #include "host/controls.h"
 #include "host/zqhelpers.h"
@@ -63,16 +64,46 @@ bool ZQDeferClientObjectInit(std::string& ABodyScript, std::string& AOnReady,
   return true;
 }
 
+namespace {
+
+// The script tag around the marker at AMarker: from the last "<script "
+// before it to the next "</script>" and a following CR LF. False when an end
+// is missing.
+bool ScriptTagAround(const std::string& AText, std::size_t AMarker, std::size_t& AStart,
+                     std::size_t& AEnd) {
+  const std::string_view close = "</script>";
+  AStart = AText.rfind("<script ", AMarker);
+  AEnd = AText.find(close, AMarker);
+  if (AStart == std::string::npos || AEnd == std::string::npos) return false;
+  AEnd += close.size();
+  if (AText.compare(AEnd, 2, "\r\n") == 0) AEnd += 2;
+  return true;
+}
+
+}  // namespace
+
 bool ZQRemoveScriptTag(std::string& AText, std::string_view AMarker) {
   const std::size_t marker = AText.find(AMarker);
   if (marker == std::string::npos) return false;
-  const std::size_t start = AText.rfind("<script ", marker);
-  const std::string_view close = "</script>";
-  std::size_t end = AText.find(close, marker);
-  if (start == std::string::npos || end == std::string::npos) return false;
-  end += close.size();
-  if (AText.compare(end, 2, "\r\n") == 0) end += 2;
+  std::size_t start = 0, end = 0;
+  if (!ScriptTagAround(AText, marker, start, end)) return false;
   AText.erase(start, end - start);
+  return true;
+}
+
+bool ZQReplaceScriptTag(std::string& AText, std::string_view AHostMarker,
+                        std::string_view ALibraryMarker) {
+  const std::size_t host = AText.find(AHostMarker);
+  if (host == std::string::npos) return false;
+  std::size_t hostStart = 0, hostEnd = 0;
+  if (!ScriptTagAround(AText, host, hostStart, hostEnd)) return false;
+  const std::size_t lib = AText.find(ALibraryMarker, hostEnd);
+  if (lib == std::string::npos) return false;
+  std::size_t libStart = 0, libEnd = 0;
+  if (!ScriptTagAround(AText, lib, libStart, libEnd) || libStart < hostEnd) return false;
+  const std::string tag = AText.substr(libStart, libEnd - libStart);
+  AText.erase(libStart, libEnd - libStart);
+  AText.replace(hostStart, hostEnd - hostStart, tag);
   return true;
 }
 
@@ -82,7 +113,7 @@ std::mutex gFilterLock;
 int gFilterId = 0;
 std::atomic<TZQPageIndicatorSource> gIndicatorSource{nullptr};
 
-std::string PageScriptFilter(TIWLayoutMgr&, TIWPageContext40& APage,
+std::string PageScriptFilter(TIWLayoutMgr& ALayout, TIWPageContext40& APage,
                              const std::function<std::string()>& ANext) {
   if (TZQPageIndicatorSource source = gIndicatorSource.load()) {
     TZQPageIndicators indicators;
@@ -99,6 +130,10 @@ std::string PageScriptFilter(TIWLayoutMgr&, TIWPageContext40& APage,
   }
   std::string text = ANext();
   ZQRemoveScriptTag(text, "js/jquerymaskedinput_");
+  // A mobile page of the form layout loads the library's newer jQuery in the
+  // host's jQuery's place.
+  if (GetZQIsMobile() && dynamic_cast<TIWLayoutMgrForm*>(&ALayout))
+    ZQReplaceScriptTag(text, "js/jquery_", JQNewFileName());
   if (ZQJSErrorHandler) text.insert(0, kZQDebugFlagScript);
   return text;
 }

@@ -39,6 +39,13 @@ bool ZQDeferClientObjectInit(std::string& ABodyScript, std::string& AOnReady,
 // following CR LF. False when the marker or the tag ends are missing.
 bool ZQRemoveScriptTag(std::string& AText, std::string_view AMarker);
 
+// Puts the library's script tag (the first one after the host's tag whose src
+// holds ALibraryMarker) where the host's tag (src holding AHostMarker) stands;
+// the host's tag goes. Tags are bounded as for ZQRemoveScriptTag. False
+// (nothing changed) when either tag is missing.
+bool ZQReplaceScriptTag(std::string& AText, std::string_view AHostMarker,
+                        std::string_view ALibraryMarker);
+
 // "<script type=\"text/javascript\">var IWZQDEBUG=true;</script>" + CR LF.
 inline constexpr std::string_view kZQDebugFlagScript =
     "<script type=\"text/javascript\">var IWZQDEBUG=true;</script>\r\n";
@@ -63,7 +70,9 @@ void ZQSetPageIndicatorSource(TZQPageIndicatorSource ASource);
 // lock-indicator block in the body tag's contents (and the script links the
 // source adds), deferred
 // client-object set-up when the thread's flag asks for it, the host's
-// masked-input tag removed, the debug flag when ZQJSErrorHandler is on.
+// masked-input tag removed, on a mobile page of the form layout the host's
+// jQuery tag replaced by the library's, the debug flag when ZQJSErrorHandler
+// is on.
 // Called by the library start-up only.
 void ZQInstallPageScripts();
 void ZQRemovePageScripts();

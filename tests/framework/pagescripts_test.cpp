@@ -56,6 +56,24 @@ TEST(PageScripts, MaskedInputTagIsRemovedWholeAndOtherTextKept) {
   EXPECT_EQ(s, "<script type=\"text/javascript\" src=\"/jq/jquery.js\"></script>\r\n<b>");
 }
 
+TEST(PageScripts, MobileJQueryTagTakesTheHostTagsPlace) {
+  const std::string host =
+      "<script type=\"text/javascript\" src=\"/js/jquery_1.4.js\"></script>\r\n";
+  const std::string mid = "<script type=\"text/javascript\" src=\"/js/iw.js\"></script>\r\n";
+  const std::string lib =
+      "<script type=\"text/javascript\" src=\"/jq/jquery-1.10.2.min.js\"></script>\r\n";
+  std::string s = "<head>" + host + mid + lib + "<b>";
+  ASSERT_TRUE(ZQReplaceScriptTag(s, "js/jquery_", "jquery-1.10.2.min.js"));
+  EXPECT_EQ(s, "<head>" + lib + mid + "<b>");
+  // Either tag missing: nothing changes. A library tag before the host's is
+  // not the one meant.
+  for (std::string t : {"<head>" + host + mid, "<head>" + mid + lib, "<head>" + lib + host}) {
+    const std::string before = t;
+    EXPECT_FALSE(ZQReplaceScriptTag(t, "js/jquery_", "jquery-1.10.2.min.js"));
+    EXPECT_EQ(t, before);
+  }
+}
+
 TEST(PageScripts, EveryPageGetsTheDebugFlagWhileTheSettingIsOn) {
   using hosttest::THostFixture;
   ZQJSErrorHandler = true;
