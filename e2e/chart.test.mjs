@@ -98,6 +98,10 @@ test('remote data comes from the GetData URL and a server change reloads it', as
   const before = await seriesHash(page, 'CHARTREMOTE');
   await page.click('#BTNCHARTDATA');
   await page.waitForFunction(() => CHARTREMOTEJQObj.series[0].data[0][1] === 15);
+  // A reply is recorded once its body has been read, which may end after the
+  // chart has drawn it: wait (bounded) for the record of the new data.
+  const isNew = (r) => JSON.parse(r.body)[0]?.[0]?.[1] === 15;
+  for (let i = 0; i < 100 && !dataRequests.some(isNew); ++i) await new Promise((r) => setTimeout(r, 50));
   const last = dataRequests[dataRequests.length - 1];
   assert.deepEqual(JSON.parse(last.body), [[[1, 15], [2, 27], [3, 12], [4, 33], [5, 21]]]);
   assert.notEqual(await seriesHash(page, 'CHARTREMOTE'), before);
