@@ -66,6 +66,13 @@ ZQ_IMPLEMENT_CLASS(TIWZQJQLockIndicator) {
          &TIWZQJQLockIndicator::SetAsyncIndicatorIndex);
   c.Prop("SubmitIndicatorIndex", &TIWZQJQLockIndicator::GetSubmitIndicatorIndex,
          &TIWZQJQLockIndicator::SetSubmitIndicatorIndex);
+  // The names earlier versions stored the indexes under: read, never written.
+  c.Prop("AsyncIndicator", &TIWZQJQLockIndicator::GetAsyncIndicatorIndex,
+         &TIWZQJQLockIndicator::SetAsyncIndicatorIndex)
+      .Stored(false);
+  c.Prop("SubmitIndicator", &TIWZQJQLockIndicator::GetSubmitIndicatorIndex,
+         &TIWZQJQLockIndicator::SetSubmitIndicatorIndex)
+      .Stored(false);
   c.Prop("AjaxEventsRegEx", &TIWZQJQLockIndicator::GetAjaxEventsRegEx,
          &TIWZQJQLockIndicator::SetAjaxEventsRegEx);
   c.Prop("AjaxEventsZQRegEx", &TIWZQJQLockIndicator::GetAjaxEventsZQRegEx,

@@ -15,6 +15,7 @@
 #include "events/jqevents.h"
 #include "foundation/exception.h"
 #include "foundation/jqcommon.h"
+#include "foundation/properties.h"
 #include "foundation/superobject.h"
 #include "framework/jqcontainer.h"
 #include "framework/region.h"
@@ -82,6 +83,26 @@ TEST(LockIndicator, ActiveIndexesOutsideTheListStoreMinusOne) {
   EXPECT_EQ(fx.lock->GetSubmitIndicatorIndex(), -1);
   fx.lock->SetSubmitIndicatorIndex(0);
   EXPECT_EQ(fx.lock->GetActiveSubmitIndicator(), fx.lock->GetIndicators()->Items(0));
+}
+
+TEST(LockIndicator, EarlierStoredNamesOfTheIndexesAreReadNotWritten) {
+  Fixture fx;
+  fx.lock->GetIndicators()->Add();
+  fx.lock->GetIndicators()->Add();
+  const ClassInfo& cls = fx.lock->ClassType();
+  const PropInfo* async = cls.FindProperty("AsyncIndicator");
+  const PropInfo* submit = cls.FindProperty("SubmitIndicator");
+  ASSERT_NE(async, nullptr);
+  ASSERT_NE(submit, nullptr);
+  SetOrdProp(fx.lock, *async, 1);
+  SetOrdProp(fx.lock, *submit, 0);
+  EXPECT_EQ(fx.lock->GetAsyncIndicatorIndex(), 1);
+  EXPECT_EQ(fx.lock->GetSubmitIndicatorIndex(), 0);
+  SetOrdProp(fx.lock, *async, 9);  // still checked against the list
+  EXPECT_EQ(fx.lock->GetAsyncIndicatorIndex(), -1);
+  EXPECT_FALSE(IsStoredProp(fx.lock, "AsyncIndicator"));
+  EXPECT_FALSE(IsStoredProp(fx.lock, "SubmitIndicator"));
+  EXPECT_TRUE(IsStoredProp(fx.lock, "SubmitIndicatorIndex"));
 }
 
 TEST(LockIndicator, NewItemOptionsJson) {
