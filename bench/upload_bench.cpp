@@ -19,9 +19,9 @@
 #include <vector>
 
 #include "actionmap/map.h"
-#include "framework/startup.h"
 #include "bench_timing.h"
 #include "components/upload/upload.h"
+#include "framework/startup.h"
 #include "host/application.h"
 #include "host/server/server.h"
 #include "host/servercontroller.h"
@@ -149,7 +149,9 @@ int main() {
     rc = 1;
   } else {
     const std::string setCookie = first->get_header_value("Set-Cookie");
-    const httplib::Headers headers{{"Cookie", setCookie.substr(0, setCookie.find(';'))}};
+    // As the XHR uploader sends it: the name in the query and in X-File-Name.
+    const httplib::Headers headers{{"Cookie", setCookie.substr(0, setCookie.find(';'))},
+                                   {"X-File-Name", "source.bin"}};
     const std::string url = "/IWZQJQ/ID" + m[1].str() + "ActionUpload?qqfile=source.bin";
     const long before = StatusKiB("VmRSS");
     ResetPeak();

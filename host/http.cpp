@@ -5,11 +5,13 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cctype>
 #include <cerrno>
 #include <cstring>
 #include <ctime>
 #include <functional>
+#include <mutex>
 
 #include "foundation/asciicase.h"
 #include "foundation/format.h"
@@ -689,6 +691,49 @@ std::string THTTPReply::StatusText(int code) {
     default:
       return "Status " + std::to_string(code);
   }
+}
+
+// ---------------------------------------------------------------- content parsers
+
+namespace {
+
+struct TContentParsers {
+  std::mutex Lock;
+  std::atomic<int> Count{0};  // a request is not slowed down while there are none
+  int NextId = 1;
+  std::vector<std::pair<int, TContentParserClaim>> Items;
+};
+
+TContentParsers& ContentParsers() {
+  static TContentParsers* p = new TContentParsers;  // asked up to process exit
+  return *p;
+}
+
+}  // namespace
+
+int RegisterContentParser(TContentParserClaim AClaim) {
+  TContentParsers& p = ContentParsers();
+  std::lock_guard<std::mutex> g(p.Lock);
+  const int id = p.NextId++;
+  p.Items.emplace_back(id, std::move(AClaim));
+  p.Count.store(static_cast<int>(p.Items.size()));
+  return id;
+}
+
+void UnregisterContentParser(int AId) {
+  TContentParsers& p = ContentParsers();
+  std::lock_guard<std::mutex> g(p.Lock);
+  std::erase_if(p.Items, [AId](const auto& AItem) { return AItem.first == AId; });
+  p.Count.store(static_cast<int>(p.Items.size()));
+}
+
+bool ContentParserClaims(const THTTPRequest& ARequest) {
+  TContentParsers& p = ContentParsers();
+  if (p.Count.load() == 0) return false;
+  std::lock_guard<std::mutex> g(p.Lock);
+  for (const auto& [id, claim] : p.Items)
+    if (claim(ARequest)) return true;
+  return false;
 }
 
 }  // namespace zq

@@ -17,8 +17,8 @@
 #include <utility>
 #include <vector>
 
-#include "foundation/html.h"  // HTMLEscape
 #include "foundation/exception.h"
+#include "foundation/html.h"  // HTMLEscape
 
 namespace zq {
 
@@ -252,6 +252,20 @@ class THTTPRequest {
   std::unique_ptr<THTTPBodySource> bodySource_;
   bool parsed_ = false;
 };
+
+// Content parsers: the request bodies a server leaves raw, for the handler
+// to read while they stream (besides multipart/form-data, which the host
+// parses itself in one pass and streams up to the upload limit). A body no
+// parser claims is read whole, up to the request limit, before the handler
+// runs. A claimed body yields no form fields and no files. Claims see the
+// request line and the headers (the URL is not parsed yet) and are asked on
+// the server's I/O threads, so they must be quick and must not throw.
+using TContentParserClaim = std::function<bool(const THTTPRequest& ARequest)>;
+// Returns the id that unregisters it.
+int RegisterContentParser(TContentParserClaim AClaim);
+void UnregisterContentParser(int AId);
+// Whether a registered parser claims the body of that request.
+bool ContentParserClaims(const THTTPRequest& ARequest);
 
 // Parses a multipart/form-data body with the given boundary; text parts go to
 // fields, file parts to files. Returns false when the body is malformed.

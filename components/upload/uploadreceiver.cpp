@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <random>
 #include <system_error>
@@ -16,6 +17,7 @@
 #include "foundation/format.h"
 #include "foundation/jqcommon.h"
 #include "foundation/superobject.h"
+#include "framework/startup.h"
 #include "host/http.h"
 #include "host/servercontroller.h"
 
@@ -320,6 +322,43 @@ void ZQUploadReplyFailure(THTTPReply& AReply, const std::string& AReason, bool A
   o->PutB("success", false);
   o->PutS("reason", AReason);
   Reply(AReply, o->AsJSon(false, true, true), AIsIE);
+}
+
+// ---------------------------------------------------------------- content parser
+
+namespace {
+
+std::mutex gParserLock;
+int gParserId = 0;
+
+[[maybe_unused]] const bool gStartupSlotFilled = [] {
+  ZQSetStartupSlot(TZQStartupSlot::UploadParser,
+                   {&ZQUploadParserStartup, &ZQUploadParserShutdown, nullptr});
+  return true;
+}();
+
+}  // namespace
+
+bool ZQIsRawUploadRequest(const THTTPRequest& ARequest) {
+  return ARequest.Method == "POST" &&
+         ARequest.GetHeader("Content-Type") == "application/octet-stream" &&
+         ARequest.Headers().Has("X-File-Name");
+}
+
+void ZQUploadParserStartup() {
+  std::lock_guard<std::mutex> g(gParserLock);
+  if (gParserId == 0) gParserId = RegisterContentParser(&ZQIsRawUploadRequest);
+}
+
+void ZQUploadParserShutdown() {
+  std::lock_guard<std::mutex> g(gParserLock);
+  if (gParserId != 0) UnregisterContentParser(gParserId);
+  gParserId = 0;
+}
+
+bool ZQUploadParserStarted() {
+  std::lock_guard<std::mutex> g(gParserLock);
+  return gParserId != 0;
 }
 
 }  // namespace zq

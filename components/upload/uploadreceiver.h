@@ -102,6 +102,16 @@ struct TZQUploadResult {
   std::uint64_t Size = 0;
 };
 
+// The upload content parser (see RegisterContentParser in host/http.h):
+// claims a POST whose content type is exactly "application/octet-stream" and
+// which names its file in an "X-File-Name" header, so that the server
+// streams its body to the upload handler up to the upload limit. The library
+// start-up registers it (framework/startup.h, slot UploadParser).
+bool ZQIsRawUploadRequest(const THTTPRequest& ARequest);
+void ZQUploadParserStartup();
+void ZQUploadParserShutdown();
+bool ZQUploadParserStarted();
+
 // Receives the request's body as described above. Throws EIWZQJQuery with
 // the message for the browser.
 TZQUploadResult ZQReceiveUpload(THTTPRequest& ARequest, const TZQUploadSettings& ASettings);

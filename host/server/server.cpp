@@ -66,8 +66,10 @@ bool IsMultipart(std::string_view contentType) {
   return StartsWithTextAscii(contentType, "multipart/form-data");
 }
 
-bool IsUpload(std::string_view contentType) {
-  return IsMultipart(contentType) || StartsWithTextAscii(contentType, "application/octet-stream");
+// A body streamed to its handler, up to the upload limit: multipart (the
+// host's own one-pass parser) or one a content parser claims.
+bool IsUpload(const THTTPRequest& req, std::string_view contentType) {
+  return IsMultipart(contentType) || ContentParserClaims(req);
 }
 
 std::string PlainReply(int code, std::string_view text, bool close) {
@@ -308,13 +310,12 @@ class ServerConnection : public std::enable_shared_from_this<ServerConnection> {
   }
 
   void OnHead() {
-    const std::string ctype = req_->GetHeader("Content-Type");
-    const bool upload = IsUpload(ctype);
-    const uint64_t limit = upload ? opt_.MaxUploadBytes : opt_.MaxRequestBytes;
     keepAlive_ = parser_->keep_alive();
     http10_ = parser_->Version() == 10;
     head_ = parser_->Method() == "HEAD";
     if (parser_->is_done()) return Dispatch();
+    const bool upload = IsUpload(*req_, req_->GetHeader("Content-Type"));
+    const uint64_t limit = upload ? opt_.MaxUploadBytes : opt_.MaxRequestBytes;
     const auto length = parser_->content_length();
     if (length && *length > limit) {
       if (*length > kDrainBytes) return Refuse(413, "Payload Too Large", true);

@@ -32,11 +32,13 @@ class THTTPReply;
 
 struct TServerOptions {
   std::string BindAddress = "127.0.0.1";
-  int Port = 8080;                           // 0: any free port (see TZQHTTPServer::Port)
-  int Workers = 8;                           // handler threads (requests handled at once)
-  int IOThreads = 1;                         // threads that run the connections
-  size_t MaxRequestBytes = 1024 * 1024;      // body of pages, callbacks and other posts
-  size_t MaxUploadBytes = 64 * 1024 * 1024;  // body of multipart and octet-stream uploads
+  int Port = 8080;                       // 0: any free port (see TZQHTTPServer::Port)
+  int Workers = 8;                       // handler threads (requests handled at once)
+  int IOThreads = 1;                     // threads that run the connections
+  size_t MaxRequestBytes = 1024 * 1024;  // body of pages, callbacks and other posts
+  // Body of multipart uploads and of bodies a content parser claims (see
+  // RegisterContentParser in host/http.h).
+  size_t MaxUploadBytes = 64 * 1024 * 1024;
   // Upload bodies longer than this (or of unknown length) are not read
   // before the handler runs: it reads them from THTTPRequest::BodySource.
   size_t MaxBufferedBodyBytes = 1024 * 1024;

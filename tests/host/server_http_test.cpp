@@ -74,7 +74,8 @@ class Connection {
     size_t pos = headText.find("\r\n");
     while (pos != std::string::npos) {
       size_t next = headText.find("\r\n", pos + 2);
-      std::string line = headText.substr(pos + 2, next == std::string::npos ? std::string::npos : next - pos - 2);
+      std::string line =
+          headText.substr(pos + 2, next == std::string::npos ? std::string::npos : next - pos - 2);
       size_t colon = line.find(':');
       std::string name = line.substr(0, colon);
       for (char& c : name) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
@@ -83,7 +84,10 @@ class Connection {
       r.headers[name].push_back(value);
       pos = next;
     }
-    size_t length = head ? 0 : static_cast<size_t>(std::stoul(r.Header("content-length").empty() ? "0" : r.Header("content-length")));
+    size_t length =
+        head ? 0
+             : static_cast<size_t>(std::stoul(
+                   r.Header("content-length").empty() ? "0" : r.Header("content-length")));
     while (buf_.size() < length) {
       if (!Fill()) return false;
     }
@@ -112,9 +116,11 @@ class Connection {
   std::string buf_;
 };
 
-std::string Post(const std::string& path, const std::string& type, const std::string& body) {
+std::string Post(const std::string& path, const std::string& type, const std::string& body,
+                 const std::string& extraHeaders = "") {
   return "POST " + path + " HTTP/1.1\r\nHost: 127.0.0.1\r\nContent-Type: " + type +
-         "\r\nContent-Length: " + std::to_string(body.size()) + "\r\n\r\n" + body;
+         "\r\nContent-Length: " + std::to_string(body.size()) + "\r\n" + extraHeaders + "\r\n" +
+         body;
 }
 
 // What the handler saw of the last request.
@@ -229,8 +235,9 @@ TEST_F(ServerTest, LargeFormBodiesWithinTheLimitArriveWhole) {
   StartServer();
   Connection c(port_);
   std::string value(200 * 1024, 'v');  // far above the HTTP library's own form limit
-  Response r = c.Request(Post("/$/callback?callback=B.DoAjaxRequest", "application/x-www-form-urlencoded",
-                              "ajaxevent=OnClick&big=" + value + "&ZQ_TOKEN=t"));
+  Response r =
+      c.Request(Post("/$/callback?callback=B.DoAjaxRequest", "application/x-www-form-urlencoded",
+                     "ajaxevent=OnClick&big=" + value + "&ZQ_TOKEN=t"));
   EXPECT_EQ(r.status, 200);
   std::lock_guard<std::mutex> lock(seen_.m);
   ASSERT_EQ(seen_.fields.size(), 3u);
@@ -245,21 +252,40 @@ TEST_F(ServerTest, BodiesOverTheirLimitGet413AndTheConnectionStaysUsable) {
   opt.MaxUploadBytes = 5000;
   StartServer(opt);
   Connection c(port_);
-  Response r = c.Request(Post("/form", "application/x-www-form-urlencoded", "a=" + std::string(1200, 'x')));
+  Response r =
+      c.Request(Post("/form", "application/x-www-form-urlencoded", "a=" + std::string(1200, 'x')));
   EXPECT_EQ(r.status, 413);
   EXPECT_EQ(Calls(), 0);
-  // an upload of the same size is within the upload limit
-  Response up = c.Request(Post("/up", "application/octet-stream", std::string(1200, 'u')));
+  // A raw body no content parser claims keeps the request limit...
+  Response raw = c.Request(Post("/up", "application/octet-stream", std::string(1200, 'u')));
+  EXPECT_EQ(raw.status, 413);
+  EXPECT_EQ(Calls(), 0);
+  // ...a claimed one of the same size is within the upload limit, and the
+  // claim is asked only for requests with a body.
+  std::atomic<int> asked{0};
+  const int claim = RegisterContentParser([&asked](const THTTPRequest& ARequest) {
+    ++asked;
+    return ARequest.Method == "POST" && ARequest.GetHeader("X-Raw") == "yes";
+  });
+  Response unclaimed = c.Request(Post("/up", "application/octet-stream", std::string(1200, 'u')));
+  EXPECT_EQ(unclaimed.status, 413);
+  EXPECT_EQ(asked.load(), 1);
+  EXPECT_EQ(c.Request("GET /page HTTP/1.1\r\nHost: x\r\n\r\n").status, 200);
+  EXPECT_EQ(asked.load(), 1);
+  Response up =
+      c.Request(Post("/up", "application/octet-stream", std::string(1200, 'u'), "X-Raw: yes\r\n"));
   EXPECT_EQ(up.status, 200);
   {
     std::lock_guard<std::mutex> lock(seen_.m);
     EXPECT_EQ(seen_.content, std::string(1200, 'u'));
   }
   Connection c2(port_);
-  Response big = c2.Request(Post("/up", "application/octet-stream", std::string(6000, 'u')));
+  Response big =
+      c2.Request(Post("/up", "application/octet-stream", std::string(6000, 'u'), "X-Raw: yes\r\n"));
   EXPECT_EQ(big.status, 413);
-  EXPECT_EQ(Calls(), 1);
-  EXPECT_GE(server_->RequestsRefused(), 2u);
+  EXPECT_EQ(Calls(), 2);  // the page and the claimed upload
+  EXPECT_GE(server_->RequestsRefused(), 4u);
+  UnregisterContentParser(claim);
 }
 
 TEST_F(ServerTest, MultipartPartsReachTheHandlerUnchanged) {

@@ -119,6 +119,13 @@ size_t RssKiB() {
 
 class ServerLimits : public ::testing::Test {
  protected:
+  // Raw bodies stream to the handler when a content parser claims them, as
+  // the upload component's does.
+  ServerLimits()
+      : claim_(RegisterContentParser([](const THTTPRequest& ARequest) {
+          return ARequest.GetHeader("Content-Type") == "application/octet-stream";
+        })) {}
+  ~ServerLimits() override { UnregisterContentParser(claim_); }
   void Start(TServerOptions opt, TZQHTTPServer::Handler h = nullptr) {
     opt.Port = 0;
     if (!h)
@@ -140,6 +147,7 @@ class ServerLimits : public ::testing::Test {
     int s = Status(c.ReadReply());
     return {s, Clock::now() - t0};
   }
+  const int claim_;
   std::unique_ptr<TZQHTTPServer> server_;
   int port_ = 0;
 };

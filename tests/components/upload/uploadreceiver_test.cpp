@@ -15,6 +15,7 @@
 #include "foundation/format.h"
 #include "foundation/jqcommon.h"
 #include "foundation/superobject.h"
+#include "framework/startup.h"
 #include "host/http.h"
 
 namespace zq {
@@ -149,6 +150,31 @@ TEST_F(UploadReceiver, RawBodyIsStoredUnderTheRequestName) {
   ASSERT_TRUE(h.Parse(100));
   ZQReceiveUpload(h, settings);
   EXPECT_EQ(Read(dir / "r\xC3\xA9sum\xC3\xA9.txt"), std::string("\0\1\2", 3));
+}
+
+TEST(UploadParser, TheLibraryStartClaimsRawUploadsThatNameTheirFile) {
+  auto raw = [](const char* AMethod, const char* AType, bool AName) {
+    THTTPRequest r;
+    r.Method = AMethod;
+    r.URL = "/IWZQJQ/x";
+    r.SetHeader("Content-Type", AType);
+    if (AName) r.SetHeader("X-File-Name", "a.txt");
+    return r;
+  };
+  const THTTPRequest upload = raw("POST", "application/octet-stream", true);
+  EXPECT_FALSE(ContentParserClaims(upload));  // nothing is registered before the start-up
+  ZQLibraryStartup();
+  EXPECT_TRUE(ZQUploadParserStarted());
+  EXPECT_TRUE(ContentParserClaims(upload));
+  // exactly that type, a POST, and the header
+  EXPECT_FALSE(ContentParserClaims(raw("POST", "application/octet-stream; x=1", true)));
+  EXPECT_FALSE(ContentParserClaims(raw("POST", "text/plain", true)));
+  EXPECT_FALSE(ContentParserClaims(raw("PUT", "application/octet-stream", true)));
+  EXPECT_FALSE(ContentParserClaims(raw("POST", "application/octet-stream", false)));
+  EXPECT_FALSE(ContentParserClaims(raw("POST", "multipart/form-data; boundary=b", true)));
+  ZQLibraryShutdown();
+  EXPECT_FALSE(ZQUploadParserStarted());
+  EXPECT_FALSE(ContentParserClaims(upload));
 }
 
 TEST_F(UploadReceiver, RawBodyOfUnknownLengthStreamsInPieces) {
