@@ -5,7 +5,9 @@
 #include <cstdio>
 #include <cstdlib>
 #include <map>
+#include <thread>
 
+#include "components/lockindicator/lockindicator.h"
 #include "foundation/object.h"
 #include "foundation/properties.h"
 #include "host/application.h"
@@ -147,6 +149,7 @@ void TDemoForm::BuildPage(const std::string& APage) {
   page_ = APage;
   SetName(APage.empty() ? std::string("DemoForm") : "DemoForm_" + APage);
   SetLayoutMgr(MakeShowcaseLayout(APage));
+  BuildSlowBar();
   std::vector<const TDemoPageInfo*> shown;
   if (APage.empty()) {
     shown = DemoPages();
@@ -185,6 +188,21 @@ void TDemoForm::BuildPage(const std::string& APage) {
   }
 }
 
+void TDemoForm::BuildSlowBar() {
+  auto* bar = zq::Create<TDemoBar>(this);
+  bar->SetName("DemoBusy");
+  bar->SetParent(this);
+  zq::TIWLabel* done =
+      DemoLabel(*this, "DemoSlowResult",
+                "On every page the lock indicator shows while a slow callback runs", 0, 0, 460);
+  zq::TIWButton* slow = DemoButton(*this, "DemoSlow", "Slow callback (1 s)", 0, 0, 170, [done] {
+    std::this_thread::sleep_for(std::chrono::seconds(1));
+    done->SetCaption("Done: the page was locked for the whole callback");
+  });
+  slow->SetParent(bar);
+  done->SetParent(bar);
+}
+
 void ShowDemoPage(zq::TIWApplication& AApplication, const std::string& APage) {
   if (!AApplication.TryLock(std::chrono::seconds(30)))
     return;  // the page request will wait and report
@@ -208,6 +226,19 @@ void ShowDemoPage(zq::TIWApplication& AApplication, const std::string& APage) {
 }
 
 void InstallDemoPages(zq::TIWServerController& AController) {
+  // The indicator of every page: blocks the page while the frame's slow
+  // button runs its callback. The pages' own clicks stay unblocked (each page
+  // shows its own behaviour); the lock indicator page adds one of its own.
+  auto* lock = zq::Create<zq::TIWZQJQLockIndicator>(&AController);
+  zq::TIWZQJQLockIndicatorItem* item = lock->GetIndicators()->Add();
+  item->GetImageSetting()->SetTheme(zq::TIWZQJQLockIndicatorImgColor::jqlisBlack);
+  item->GetImageSetting()->SetImage(8);
+  item->SetCss("{\"padding\":\"12px\",\"border\":\"1px solid #8a8a8a\",\"width\":\"260px\"}");
+  item->SetOverlayCSS("{\"backgroundColor\":\"#000\",\"opacity\":0.25,\"cursor\":\"wait\"}");
+  lock->SetAsyncIndicatorIndex(0);
+  lock->GetAjaxEventsRegEx()->Clear();
+  lock->GetAjaxEventsRegEx()->Add("^DEMOSLOW\\.OnAsyncClick$");
+  lock->GetAjaxEventsZQRegEx()->Clear();
   AController.SetMainFormFactory(
       [](zq::TIWApplication& app) -> zq::TIWAppForm* { return zq::Create<TDemoForm>(&app); });
   AController.Handlers().Add("", "/", std::make_unique<TDemoPageRouter>(AController));

@@ -45,6 +45,9 @@ class TDemoForm : public zq::TIWAppForm {
   const std::string& Page() const { return page_; }
 
  private:
+  // The bar above the pages: a button whose callback takes a second, under
+  // the lock indicator the server controller has for every page.
+  void BuildSlowBar();
   std::vector<std::unique_ptr<TDemoPage>> pages_;
   std::string page_;
   bool built_ = false;

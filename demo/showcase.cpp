@@ -42,6 +42,8 @@ body{margin:0;font-family:system-ui,-apple-system,"Segoe UI",Roboto,Helvetica,Ar
 .zqd-intro h2{margin:12px 0 4px;font-size:1.35em}
 .zqd-intro p{margin:0 0 10px;max-width:62em}
 .zqd-live{position:relative;margin:0 0 18px;border-radius:4px}
+.zqd-bar{display:flex;flex-wrap:wrap;align-items:center;gap:6px 12px;margin:8px 0 4px;padding:6px 10px}
+.zqd-bar>*{position:static!important;width:auto!important;max-width:100%}
 .zqd-code{margin:0 0 24px}
 .zqd-code summary{cursor:pointer;margin:0 0 6px;font-weight:600}
 .zqd-code pre{margin:0;padding:10px 12px;max-height:560px;overflow:auto;font:13px/1.45 ui-monospace,SFMono-Regular,Menlo,Consolas,monospace;background:#f6f8fa;color:#1f2328;border:1px solid #d0d7de;border-radius:4px}
@@ -290,6 +292,21 @@ std::unique_ptr<TIWHTMLTag> TDemoHtml::RenderHTML(TIWCompContext&) {
   auto tag = std::make_unique<TIWHTMLTag>("div");
   tag->AddStringParam("id", HTMLName());
   tag->AddRawText(Html);
+  return tag;
+}
+
+ZQ_IMPLEMENT_CLASS(TDemoBar) {}
+
+TDemoBar::TDemoBar(TComponent* AOwner) : TIWFrame(AOwner) {
+  StyleRenderOptions.RenderAbsolute = false;
+  StyleRenderOptions.RenderSize = false;
+  StyleRenderOptions.RenderFont = false;
+  StyleRenderOptions.RenderZIndex = false;
+}
+
+std::unique_ptr<TIWHTMLTag> TDemoBar::RenderHTML(TIWCompContext& AContext) {
+  auto tag = TIWFrame::RenderHTML(AContext);
+  tag->AddClassParam("zqd-bar ui-widget-content ui-corner-all");
   return tag;
 }
 

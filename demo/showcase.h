@@ -60,6 +60,14 @@ class TDemoExample : public zq::TIWFrame {
   bool Flows = true;
 };
 
+// The frame's bar above the pages: its controls in a row that wraps.
+class TDemoBar : public zq::TIWFrame {
+  ZQ_CLASS(TDemoBar, zq::TIWFrame)
+ public:
+  explicit TDemoBar(zq::TComponent* AOwner);
+  std::unique_ptr<zq::TIWHTMLTag> RenderHTML(zq::TIWCompContext& AContext) override;
+};
+
 // The page layout of a form showing APage ("" for every page): the frame
 // around the form.
 std::unique_ptr<zq::TIWLayoutMgr> MakeShowcaseLayout(std::string APage);

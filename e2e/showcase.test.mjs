@@ -4,6 +4,7 @@
 // without console errors, failed requests or a horizontal scroll bar; its
 // first button answers. Saves docs/screenshots/<name>.png (1280x800) and
 // <name>-phone.png (390x844) of each page, and showcase.png of the start page.
+// On every page the frame's slow button runs under the lock indicator.
 import { test, before, after } from 'node:test';
 import assert from 'node:assert/strict';
 import { mkdir } from 'node:fs/promises';
@@ -144,6 +145,38 @@ test('the first button of every page\'s example answers, and the example changes
     assert.ok(callbacks.every((s) => s === 200), `${p.name}: ${callbacks}`);
     await page.close();
     assert.deepEqual(realErrors(errors), [], p.name);
+  }
+});
+
+test('on every page the frame\'s slow callback runs under the lock indicator', async () => {
+  for (const pathName of ['/', ...pages.map((p) => demoPagePath(p.name))]) {
+    const { page, errors, callbacks } = await open(pathName, sizes[0]);
+    assert.equal(await page.evaluate(() => typeof jQuery.blockUI), 'function', pathName);
+    const answered = page.waitForResponse((res) => res.url().includes('/$/callback'));
+    await page.click('#DEMOSLOW');
+    await page.waitForSelector('body > .blockUI.blockMsg', { state: 'visible', timeout: 900 });
+    await page.waitForFunction(() => {
+      const img = document.querySelector('body > .blockUI.blockMsg img');
+      return img && img.complete && img.naturalWidth > 0;
+    }, null, { timeout: 800 });
+    const during = await page.evaluate(() => ({
+      overlay: !!document.querySelector('body > .blockUI.blockOverlay'),
+      text: document.querySelector('body > .blockUI.blockMsg').textContent.trim(),
+      src: document.querySelector('body > .blockUI.blockMsg img').getAttribute('src'),
+      result: document.getElementById('DEMOSLOWRESULT').textContent,
+    }));
+    assert.equal(during.overlay, true, pathName);
+    assert.equal(during.text, 'Please wait...', pathName);
+    assert.match(during.src, /loading-animation\/[a-z]+\/Loading[0-9]+\.gif/, pathName);
+    assert.ok(!during.result.startsWith('Done'), pathName);
+    assert.equal((await answered).status(), 200, pathName);
+    await page.waitForFunction(() =>
+      document.getElementById('DEMOSLOWRESULT').textContent ===
+      'Done: the page was locked for the whole callback', null, { timeout: 3000 });
+    await page.waitForSelector('.blockUI', { state: 'detached', timeout: 3000 });
+    assert.ok(callbacks.every((st) => st === 200), `${pathName}: ${callbacks}`);
+    await page.close();
+    assert.deepEqual(errors, [], pathName);
   }
 });
 
