@@ -358,6 +358,11 @@ class THTTPReply {
   // headers. Cookies already set are kept (a session cookie must survive).
   void ResetReplyType();
 
+  // Keeps an object as long as the reply lives: what a large body was made
+  // from (a JSON tree, say) is then released after the server has handed
+  // the body to the connection, not while the client waits for it.
+  void Keep(std::shared_ptr<const void> AObject) { kept_.push_back(std::move(AObject)); }
+
   // All header lines to send, as name/value pairs, Content-Type and Set-Cookie
   // included.
   std::vector<std::pair<std::string, std::string>> AllHeaders() const;
@@ -366,6 +371,7 @@ class THTTPReply {
   static std::string StatusText(int code);
 
  private:
+  std::vector<std::shared_ptr<const void>> kept_;  // released last
   int code_ = 200;
   std::string codeText_ = "OK";
   std::string contentType_;

@@ -130,6 +130,8 @@ struct Seen {
   std::vector<std::string> fields;
   std::vector<THTTPFile> files;
   int calls = 0;
+  int keptReleased = 0;
+  bool keptReleasedOnHandlerThread = false;
 };
 
 class ServerTest : public ::testing::Test {
@@ -161,6 +163,19 @@ class ServerTest : public ::testing::Test {
           }
           if (req.PathInfo() == "/throw") throw std::runtime_error("handler broke");
           if (req.PathInfo() == "/slow") std::this_thread::sleep_for(300ms);
+          if (req.PathInfo() == "/kept") {
+            // What the body was made from, released with the reply.
+            reply.Keep(std::shared_ptr<const void>(
+                new int(0), [this, handler = std::this_thread::get_id()](const void* p) {
+                  delete static_cast<const int*>(p);
+                  std::lock_guard<std::mutex> lock(seen_.m);
+                  seen_.keptReleasedOnHandlerThread = std::this_thread::get_id() == handler;
+                  ++seen_.keptReleased;
+                }));
+            reply.SetContentType("application/octet-stream");
+            reply.SetBody(std::string(8 << 20, 'k'));  // more than the socket takes at once
+            return;
+          }
           reply.SetContentType("text/plain; charset=utf-8");
           reply.SetHeader("X-Test", "yes");
           THTTPCookie c("ZQSESSION", "abc");
@@ -180,6 +195,24 @@ class ServerTest : public ::testing::Test {
   std::unique_ptr<TZQHTTPServer> server_;
   int port_ = 0;
 };
+
+TEST_F(ServerTest, WhatAReplyKeepsIsReleasedOnItsHandlerThreadOnceTheReplyIsOnItsWay) {
+  StartServer();
+  Connection c(port_);
+  Response r = c.Request("GET /kept HTTP/1.1\r\nHost: x\r\n\r\n");
+  EXPECT_EQ(r.status, 200);
+  EXPECT_EQ(r.body.size(), 8u << 20);
+  for (int i = 0; i < 100; ++i) {
+    {
+      std::lock_guard<std::mutex> lock(seen_.m);
+      if (seen_.keptReleased) break;
+    }
+    std::this_thread::sleep_for(10ms);
+  }
+  std::lock_guard<std::mutex> lock(seen_.m);
+  EXPECT_EQ(seen_.keptReleased, 1);
+  EXPECT_TRUE(seen_.keptReleasedOnHandlerThread);  // never on the I/O thread
+}
 
 TEST_F(ServerTest, GetReachesTheHandlerAndTheReplyGoesBack) {
   StartServer();
