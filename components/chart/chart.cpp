@@ -3,6 +3,7 @@
 #include <charconv>
 #include <cmath>
 #include <iostream>
+#include <memory>
 
 #include "actionmap/map.h"
 #include "events/func.h"
@@ -31,6 +32,40 @@ TZQChartLogFn gChartLog = &StdErrLog;
 
 constexpr int kStrictMaxDepth = 64;
 
+// A finite double as std::to_chars writes it (the shortest text that reads
+// back as the same value). Values below 1e9 with at most three decimals, most
+// chart data, are written directly: such a value is the double nearest to
+// n / 1000, its shortest text is that decimal (any shorter one is at least
+// 0.001 away, far beyond the value's precision), and the fixed form is never
+// longer than the exponent form (integers are kept below 100000 for that).
+void AppendDouble(std::string& AOut, double d) {
+  char buf[32];
+  char* end = nullptr;
+  const double scaled = d * 1000.0;
+  if (std::fabs(d) < 1e9 && scaled == std::nearbyint(scaled) && !(d == 0 && std::signbit(d))) {
+    const long long n = static_cast<long long>(scaled);
+    const long long whole = (n < 0 ? -n : n) / 1000;
+    int frac = static_cast<int>((n < 0 ? -n : n) % 1000);
+    if (static_cast<double>(n) / 1000.0 == d && (frac != 0 || whole < 100000)) {
+      char* p = buf;
+      if (n < 0) *p++ = '-';
+      p = std::to_chars(p, buf + sizeof buf, whole).ptr;
+      if (frac != 0) {
+        *p++ = '.';
+        *p++ = static_cast<char>('0' + frac / 100);
+        frac %= 100;
+        if (frac != 0) {
+          *p++ = static_cast<char>('0' + frac / 10);
+          if (frac % 10 != 0) *p++ = static_cast<char>('0' + frac % 10);
+        }
+      }
+      end = p;
+    }
+  }
+  if (!end) end = std::to_chars(buf, buf + sizeof buf, d).ptr;
+  AOut.append(buf, end);
+}
+
 void AppendStrict(std::string& AOut, const TSuperObject* ANode, int ADepth) {
   if (!ANode || ADepth > kStrictMaxDepth) {
     AOut += "null";
@@ -52,9 +87,7 @@ void AppendStrict(std::string& AOut, const TSuperObject* ANode, int ADepth) {
         AOut += "null";
         return;
       }
-      char buf[32];
-      auto r = std::to_chars(buf, buf + sizeof buf, d);
-      AOut.append(buf, r.ptr);
+      AppendDouble(AOut, d);
       return;
     }
     case stCurrency: {
@@ -395,6 +428,8 @@ void TIWZQJQCustomPlot::UrlHandler(const std::string&, TStringList*, THTTPReques
       ZQAppendStrictJSon(body, data);
       AReply.SetContentType("application/json");
       AReply.SetBody(std::move(body));
+      // A tree of many points takes a while to free: after the reply has gone.
+      AReply.Keep(std::make_shared<ISuperObject>(std::move(data)));
     } else if (opts->GetOnGetJQPlotDataEx()) {
       TStringList lines;
       opts->GetOnGetJQPlotDataEx()(this, &lines);

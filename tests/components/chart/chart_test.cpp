@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <charconv>
+#include <cmath>
 #include <functional>
 #include <string>
 #include <tuple>
@@ -380,6 +382,36 @@ TEST_F(Chart, DataRepliesAreStrictJson) {
   EXPECT_EQ(r.Body(), "[[3,0.05,1e-07,-2.5e+20],[\"a\\/b\\\"\",true,null]]");
   // Page script keeps the script-literal numbers.
   EXPECT_EQ(ZQStrictJSonText(SO("{\"a b\":1.5}")), "{\"a b\":1.5}");
+}
+
+// Numbers of data replies are written as std::to_chars writes them, the
+// quick path for short decimals included: compared over values around its
+// edges (integers near 100000, three decimals, 1e9, negative zero) and over
+// a spread of others.
+TEST(ChartData, NumbersAreWrittenAsTheirShortestText) {
+  std::vector<double> values = {0.0,           -0.0,
+                                1.0,           -1.0,
+                                0.5,           0.001,
+                                -0.001,        0.0005,
+                                0.1,           0.2,
+                                0.3,           1.125,
+                                2.5e20,        1e-7,
+                                99999.0,       100000.0,
+                                -100000.0,     120000,
+                                99999.5,       1e9,
+                                1e9 - 0.5,     999999999.999,
+                                123456789.125, 0.1 + 0.2,
+                                1.0 / 3,       4503599627370496.0};
+  for (long long k = -3000; k <= 3000; k += 7) values.push_back(static_cast<double>(k) / 1000.0);
+  for (int i = 0; i < 2000; ++i) values.push_back(i * 0.25 + (i % 7) * 0.125);
+  for (int i = 1; i < 400; ++i) values.push_back(static_cast<double>(i) * 1234.567 / 7.0);
+  for (int e = -12; e <= 12; ++e) values.push_back(std::pow(10.0, e));
+  for (double v : values) {
+    char buf[32];
+    const std::string expected(buf, std::to_chars(buf, buf + sizeof buf, v).ptr);
+    ISuperObject node = TSuperObject::Create(v);
+    EXPECT_EQ(ZQStrictJSonText(node), expected) << v;
+  }
 }
 
 TEST_F(Chart, DataHandlersAnswerTheirDefaults) {
