@@ -1,4 +1,4 @@
-// Charts: jqPlot charts driven from the server.
+// Charts: line, bar and remote-data charts drawn by jqPlot and driven from the server.
 // - a line chart of three series with a title, a legend and axes with
 //   min/max, whose point clicks reach a server handler that shows the
 //   series index, point index and value; a button replots it from the server;
