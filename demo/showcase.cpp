@@ -279,13 +279,22 @@ std::unique_ptr<TIWLayoutMgr> MakeShowcaseLayout(std::string APage) {
 
 // ---------------------------------------------------------------- controls
 
+namespace {
+
+// A control of the frame sits in the page flow, sized by its content.
+void InFlow(TIWBaseControl& AControl) {
+  AControl.StyleRenderOptions.RenderAbsolute = false;
+  AControl.StyleRenderOptions.RenderSize = false;
+  AControl.StyleRenderOptions.RenderFont = false;
+  AControl.StyleRenderOptions.RenderZIndex = false;
+}
+
+}  // namespace
+
 ZQ_IMPLEMENT_CLASS(TDemoHtml) {}
 
 TDemoHtml::TDemoHtml(TComponent* AOwner) : TIWBaseControl(AOwner) {
-  StyleRenderOptions.RenderAbsolute = false;
-  StyleRenderOptions.RenderSize = false;
-  StyleRenderOptions.RenderFont = false;
-  StyleRenderOptions.RenderZIndex = false;
+  InFlow(*this);
 }
 
 std::unique_ptr<TIWHTMLTag> TDemoHtml::RenderHTML(TIWCompContext&) {
@@ -298,10 +307,7 @@ std::unique_ptr<TIWHTMLTag> TDemoHtml::RenderHTML(TIWCompContext&) {
 ZQ_IMPLEMENT_CLASS(TDemoBar) {}
 
 TDemoBar::TDemoBar(TComponent* AOwner) : TIWFrame(AOwner) {
-  StyleRenderOptions.RenderAbsolute = false;
-  StyleRenderOptions.RenderSize = false;
-  StyleRenderOptions.RenderFont = false;
-  StyleRenderOptions.RenderZIndex = false;
+  InFlow(*this);
 }
 
 std::unique_ptr<TIWHTMLTag> TDemoBar::RenderHTML(TIWCompContext& AContext) {
