@@ -20,6 +20,7 @@
 #include <netinet/tcp.h>
 #include <signal.h>
 #include <sys/epoll.h>
+#include <sys/prctl.h>
 #include <sys/resource.h>
 #include <sys/socket.h>
 #include <sys/wait.h>
@@ -172,6 +173,8 @@ pid_t Spawn(void (*run)(int), int& port) {
   if (pipe(p) != 0) std::exit(1);
   pid_t pid = fork();
   if (pid == 0) {
+    // A benchmark stopped from outside takes its servers with it.
+    prctl(PR_SET_PDEATHSIG, SIGKILL);
     close(p[0]);
     run(p[1]);
   }
