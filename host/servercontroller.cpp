@@ -445,9 +445,10 @@ void TIWServerController::HandleRequestInner(THTTPRequest& req, THTTPReply& repl
                              e.Code() == 413 ? "Request body too large" : e.what());
       }
     }
-    // A content parser may take the body (an upload); the URL and cookies
-    // are read in any case.
-    bool bodyTaken = contentParser_ && contentParser_(req);
+    // A content parser may take the body (an upload): the controller's own,
+    // or one registered with the host (host/http.h), whose bodies yield no
+    // form fields and no files. The URL and cookies are read in any case.
+    bool bodyTaken = (contentParser_ && contentParser_(req)) || ContentParserClaims(req);
     {
       std::string err;
       if (!req.Parse(MaxFields, &err, !bodyTaken)) return SetErrorReply(reply, 400, err);

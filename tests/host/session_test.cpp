@@ -55,10 +55,18 @@ TEST(HostSession, CookieIdsAndBrowser) {
 
   EXPECT_EQ(TBrowser::FromUserAgent("Mozilla/4.0 (compatible; MSIE 8.0; Windows NT 6.1)").Kind,
             TBrowserKind::InternetExplorer);
-  EXPECT_EQ(TBrowser::FromUserAgent("Mozilla/4.0 (compatible; MSIE 8.0; Windows NT 6.1)").MajorVersion, 8);
-  EXPECT_EQ(TBrowser::FromUserAgent("Mozilla/5.0 (Windows NT 10.0; Trident/7.0; rv:11.0) like Gecko").MajorVersion, 11);
-  EXPECT_TRUE(TBrowser::FromUserAgent("Mozilla/5.0 (X11; rv:121.0) Gecko/20100101 Firefox/121.0").IsFirefox());
-  EXPECT_TRUE(TBrowser::FromUserAgent("Mozilla/5.0 (Macintosh) AppleWebKit/605 Version/17.1 Safari/605.1.15").IsSafari());
+  EXPECT_EQ(
+      TBrowser::FromUserAgent("Mozilla/4.0 (compatible; MSIE 8.0; Windows NT 6.1)").MajorVersion,
+      8);
+  EXPECT_EQ(
+      TBrowser::FromUserAgent("Mozilla/5.0 (Windows NT 10.0; Trident/7.0; rv:11.0) like Gecko")
+          .MajorVersion,
+      11);
+  EXPECT_TRUE(TBrowser::FromUserAgent("Mozilla/5.0 (X11; rv:121.0) Gecko/20100101 Firefox/121.0")
+                  .IsFirefox());
+  EXPECT_TRUE(TBrowser::FromUserAgent(
+                  "Mozilla/5.0 (Macintosh) AppleWebKit/605 Version/17.1 Safari/605.1.15")
+                  .IsSafari());
 }
 
 TEST(HostSession, LockIsReentrantAndTimesOut) {
@@ -126,7 +134,8 @@ TEST(HostSession, IdleSessionsExpire) {
   TCallbackResult gone = host.Callback("PING");
   EXPECT_EQ(gone.Code, 410);
   EXPECT_TRUE(gone.Expired);
-  EXPECT_EQ(gone.Body, "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n<response><expired/></response>");
+  EXPECT_EQ(gone.Body,
+            "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n<response><expired/></response>");
   EXPECT_EQ(host.Controller().SessionCount(), 0u);
   EXPECT_EQ(host.Controller().FindSession(host.Cookie()), nullptr);
   // A page request with the old cookie starts a new session.
@@ -150,7 +159,8 @@ class TRecordingHandler : public TContentBase {
   TIWApplication* Session = nullptr;
   TIWApplication* ThreadSession = nullptr;
   bool Handle = true;
-  bool Execute(THTTPRequest& req, THTTPReply& reply, const std::string& path, TIWApplication* session) override {
+  bool Execute(THTTPRequest& req, THTTPReply& reply, const std::string& path,
+               TIWApplication* session) override {
     Path = path;
     Session = session;
     ThreadSession = gGetWebApplicationThreadVar();
@@ -165,8 +175,8 @@ TEST(HostSession, ContentHandlersByPathPrefix) {
   THostFixture host(SimpleForm, [](TIWServerController& sc) { sc.URLBase = "/app"; });
   auto* h = static_cast<TRecordingHandler*>(
       host.Controller().Handlers().Add("/IWZQJQ/", "", std::make_unique<TRecordingHandler>()));
-  auto* exact = static_cast<TRecordingHandler*>(
-      host.Controller().Handlers().Add("/IWZQJQ/", "special", std::make_unique<TRecordingHandler>()));
+  auto* exact = static_cast<TRecordingHandler*>(host.Controller().Handlers().Add(
+      "/IWZQJQ/", "special", std::make_unique<TRecordingHandler>()));
   THTTPReply r = host.Get("/app/IWZQJQ/ID0123ActionGetData?id=7");
   EXPECT_EQ(r.Code(), 200);
   EXPECT_EQ(r.Body(), "{\"id\":\"7\"}");
@@ -217,7 +227,8 @@ TEST(HostSession, RequestLimits) {
 }
 
 TEST(HostSession, StaticFilesFromTheWebRoot) {
-  auto dir = std::filesystem::temp_directory_path() / ("zq_host_root_" + std::to_string(::getpid()));
+  auto dir =
+      std::filesystem::temp_directory_path() / ("zq_host_root_" + std::to_string(::getpid()));
   std::filesystem::create_directories(dir / "css");
   std::ofstream(dir / "css" / "site.css") << "body{}";
   std::ofstream(dir / ".secret") << "no";
@@ -302,6 +313,25 @@ TEST(HostSession, ContentParserMayTakeTheBody) {
   EXPECT_EQ(seen, "a=1&b=2");
   EXPECT_EQ(up.ContentFields().Count(), 0u);
   EXPECT_EQ(up.GetCookie("ZQSESSION"), host.Cookie());
+}
+
+TEST(HostSession, ABodyARegisteredParserClaimsYieldsNoFields) {
+  hosttest::THostFixture host(SimpleForm);
+  host.Controller().Handlers().Add("/up/", "", std::make_unique<TRecordingHandler>());
+  const int claim = RegisterContentParser(
+      [](const THTTPRequest& ARequest) { return ARequest.Headers().Has("X-Raw"); });
+  auto post = [&](bool ARaw) {
+    THTTPRequest up = host.MakeRequest("POST", "/up/x?id=5");
+    up.SetHeader("Content-Type", "application/x-www-form-urlencoded");
+    if (ARaw) up.SetHeader("X-Raw", "1");
+    up.Content = "a=1&b=2";
+    host.Send(up);
+    return up.ContentFields().Count();
+  };
+  EXPECT_EQ(post(false), 2u);
+  EXPECT_EQ(post(true), 0u);  // the raw body is left to the handler
+  UnregisterContentParser(claim);
+  EXPECT_EQ(post(true), 2u);
 }
 
 }  // namespace
