@@ -184,13 +184,27 @@ std::string ZQStrictJSonText(const ISuperObject& ANode) {
   return out;
 }
 
+namespace {
+
+// ZQScriptBlockSafe appended to AOut: the text between two "</" goes in one
+// piece (page data can be megabytes).
+void AppendScriptBlockSafe(std::string& AOut, std::string_view AText) {
+  AOut.reserve(AOut.size() + AText.size());
+  std::size_t from = 0;
+  for (std::size_t at = AText.find("</"); at != std::string_view::npos;
+       at = AText.find("</", at + 2)) {
+    AOut.append(AText.substr(from, at + 1 - from));
+    AOut.push_back('\\');
+    from = at + 1;
+  }
+  AOut.append(AText.substr(from));
+}
+
+}  // namespace
+
 std::string ZQScriptBlockSafe(std::string_view AText) {
   std::string out;
-  out.reserve(AText.size());
-  for (std::size_t i = 0; i < AText.size(); ++i) {
-    out.push_back(AText[i]);
-    if (AText[i] == '<' && i + 1 < AText.size() && AText[i + 1] == '/') out.push_back('\\');
-  }
+  AppendScriptBlockSafe(out, AText);
   return out;
 }
 
@@ -574,7 +588,12 @@ std::string TIWZQJQCustomPlot::GetRenderScript() {
     TIWZQFunc* before = GetJQPlotEvents()->GetOnBeforeInit();
     if (before->GetHasScript()) out += before->GetScriptToExecute();
   }
-  out += Format("var %s_DATA = %s;", name, ZQScriptBlockSafe(FJQPlotData)) + b;
+  out += "var ";
+  out += name;
+  out += "_DATA = ";
+  AppendScriptBlockSafe(out, FJQPlotData);
+  out += ";";
+  out += b;
   out += Format("var %s = null;", obj) + b;
   out += GetConfigScript() + b;
   out += JQueryReady(false) + "function(){" + b;

@@ -180,6 +180,9 @@ TEST_F(Chart, DataAndConfigurationTextsCannotCloseTheScriptBlock) {
             std::string::npos);
   EXPECT_NE(script.find("$.jqplot.config.errorMessage = \"\\\"<\\/script>\\r\\n\";"),
             std::string::npos);
+  EXPECT_EQ(ZQScriptBlockSafe("<</x</"), "<<\\/x<\\/");
+  EXPECT_EQ(ZQScriptBlockSafe("/a</b<"), "/a<\\/b<");
+  EXPECT_EQ(ZQScriptBlockSafe(""), "");
   // Empty data text is stored as an empty array; the same text changes nothing.
   chart->SetJQPlotData("");
   EXPECT_EQ(chart->GetJQPlotData(), "[]");
