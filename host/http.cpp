@@ -75,12 +75,25 @@ std::string HTTPEncode(std::string_view text) {
   return out;
 }
 
+namespace {
+
+// The first position at or after `from` of either byte. (find_first_of with
+// a set calls memchr once per character of the text: this is on the path of
+// every header and every field.)
+size_t FindEither(std::string_view text, char a, char b, size_t from = 0) {
+  for (size_t i = from; i < text.size(); ++i)
+    if (text[i] == a || text[i] == b) return i;
+  return std::string_view::npos;
+}
+
+}  // namespace
+
 std::string HTTPDecode(std::string_view text) {
   std::string out;
   out.reserve(text.size());
   for (size_t i = 0; i < text.size(); ++i) {
     // The plain run up to the next escape is copied whole.
-    const size_t next = std::min(text.find_first_of("%+", i), text.size());
+    const size_t next = std::min(FindEither(text, '%', '+', i), text.size());
     out.append(text.data() + i, next - i);
     i = next;
     if (i == text.size()) break;
@@ -104,7 +117,7 @@ std::string IncludeURLPathDelimiter(std::string_view url) {
 }
 
 std::string StripCRLF(std::string_view text) {
-  if (text.find_first_of("\r\n") == std::string_view::npos) return std::string(text);
+  if (FindEither(text, '\r', '\n') == std::string_view::npos) return std::string(text);
   std::string r;
   r.reserve(text.size());
   for (char c : text)
