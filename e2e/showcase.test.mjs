@@ -2,8 +2,10 @@
 // in the navigation, opens on its own with its heading, its sentence, its live
 // example and the C++ source it is built from, at 1280x800 and at 390x844
 // without console errors, failed requests or a horizontal scroll bar; its
-// first button answers. Saves docs/screenshots/<name>.png (1280x800) and
-// <name>-phone.png (390x844) of each page, and showcase.png of the start page.
+// first button answers. Saves docs/screenshots/<name>-page.png (1280x800) and
+// <name>-page-phone.png (390x844) of each page, and showcase.png of the start
+// page (a component's own browser test saves <name>.png, in the state it
+// shows off).
 // On every page the frame's slow button runs under the lock indicator.
 import { test, before, after } from 'node:test';
 import assert from 'node:assert/strict';
@@ -15,8 +17,8 @@ import { demoPagePath, startAll, watchErrors } from './lib/harness.mjs';
 const here = path.dirname(fileURLToPath(import.meta.url));
 const shots = path.join(here, '..', 'docs', 'screenshots');
 const sizes = [
-  { suffix: '', width: 1280, height: 800 },
-  { suffix: '-phone', width: 390, height: 844 },
+  { suffix: '-page', width: 1280, height: 800 },
+  { suffix: '-page-phone', width: 390, height: 844 },
 ];
 
 let env;
