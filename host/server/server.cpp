@@ -68,8 +68,8 @@ bool IsMultipart(std::string_view contentType) {
 
 // A body streamed to its handler, up to the upload limit: multipart (the
 // host's own one-pass parser) or one a content parser claims.
-bool IsUpload(const THTTPRequest& req, std::string_view contentType) {
-  return IsMultipart(contentType) || ContentParserClaims(req);
+bool IsUpload(const THTTPRequest& req) {
+  return IsMultipart(req.GetHeader("Content-Type")) || ContentParserClaims(req);
 }
 
 std::string PlainReply(int code, std::string_view text, bool close) {
@@ -314,7 +314,7 @@ class ServerConnection : public std::enable_shared_from_this<ServerConnection> {
     http10_ = parser_->Version() == 10;
     head_ = parser_->Method() == "HEAD";
     if (parser_->is_done()) return Dispatch();
-    const bool upload = IsUpload(*req_, req_->GetHeader("Content-Type"));
+    const bool upload = IsUpload(*req_);
     const uint64_t limit = upload ? opt_.MaxUploadBytes : opt_.MaxRequestBytes;
     const auto length = parser_->content_length();
     if (length && *length > limit) {
